@@ -1,0 +1,31 @@
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/app.h"
+
+namespace zantovel {
+
+std::tm LocalTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+std::string ExecutablePath() {
+  // /proc/self/exe follows a renamed or moved executable, unlike argv[0] or the working
+  // directory.
+  std::string path(256, '\0');
+  for (;;) {
+    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+    if (n < 0) return {};
+    if (static_cast<std::size_t>(n) < path.size()) {
+      path.resize(static_cast<std::size_t>(n));
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace zantovel

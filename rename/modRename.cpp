@@ -1,0 +1,101 @@
+#include "rename/modRename.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/app.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "store/modLog.h"
+#include "util/text.h"
+
+namespace zantovel {
+namespace {
+
+constexpr std::string_view kAllFiles = "*.*";
+constexpr std::size_t kLongestName = 20;
+constexpr char kPlaceholder = '#';
+constexpr char kPlaceholderReplacement = '0';
+constexpr std::string_view kNumber = "1";
+// U+FF03, which a locale-aware, width-insensitive search takes for "#".
+constexpr std::string_view kFullWidthPlaceholder = "\xEF\xBC\x83";
+
+constexpr std::string_view kRenamingFile = "Renaming file: ";
+constexpr std::string_view kTooLong = "Filename too long, cannot rename";
+constexpr std::string_view kRenamed = " renamed";
+constexpr std::string_view kDeleting = "Deleting original";
+constexpr std::string_view kDeleted = "Original deleted";
+constexpr std::string_view kTargetExists = "Target file exists, cannot rename";
+constexpr std::string_view kDone = "Done";
+constexpr std::string_view kBadPrefix =
+    "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
+    "folder.";
+
+void Log(std::string_view a, std::string_view b = {}, std::string_view c = {}) {
+  std::string message;
+  message.reserve(a.size() + b.size() + c.size());
+  message.append(a).append(b).append(c);
+  WriteLog(message);
+}
+
+bool AsksForNumbering(std::string_view prefix, bool allFilesMode) {
+  if (prefix.find(kPlaceholder) != std::string_view::npos) return true;
+  return allFilesMode && prefix.find(kFullWidthPlaceholder) != std::string_view::npos;
+}
+
+void RenameFiles(const std::string& folderPath, std::string& prefix, const std::string& fileType) {
+  const std::string folder = GetFolderPath(folderPath);
+  const bool allFilesMode = fileType == kAllFiles;
+  // Listed once, before the first copy, so a pass never meets its own copies.
+  for (const std::string& name : ListFolderFiles(folder)) {
+    if (!allFilesMode && !TypeMatches(name, fileType)) continue;
+    Log(kRenamingFile, folderPath, name);
+    if (!allFilesMode && IsSkipped(name, prefix)) {
+      Log(kTooLong);
+      continue;
+    }
+    const std::string newName = NewFileName(prefix, name, allFilesMode);
+    if (CopyFileNoReplace(folder, name, newName) == CopyOutcome::TargetExists) {
+      Log(kTargetExists);
+      continue;
+    }
+    Log(folderPath, name, kRenamed);
+    if (allFilesMode) continue;
+    Log(kDeleting);
+    RemoveFile(folder, name);
+    Log(kDeleted);
+  }
+}
+
+}  // namespace
+
+bool TypeMatches(std::string_view name, std::string_view fileType) {
+  return RightChars(LowerCase(name), CharCount(fileType)) == fileType;
+}
+
+bool IsSkipped(std::string_view name, std::string_view prefix) {
+  return LeftChars(name, CharCount(prefix)) == prefix || CharCount(name) > kLongestName;
+}
+
+std::string NewFileName(std::string& prefix, std::string_view name, bool allFilesMode) {
+  if (!AsksForNumbering(prefix, allFilesMode)) return prefix + std::string(name);
+  std::replace(prefix.begin(), prefix.end(), kPlaceholder, kPlaceholderReplacement);
+  return prefix + std::string(kNumber) + std::string(name);
+}
+
+void RenameRun(const std::string& folderPath, std::string& prefix, const std::string& fileType) {
+  if (prefix.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
+    MsgBox(std::string(kBadPrefix), MsgIcon::Exclamation, AppTitle());
+    return;
+  }
+  try {
+    RenameFiles(folderPath, prefix, fileType);
+  } catch (const PlatformError& error) {
+    MsgBox(error.what(), MsgIcon::Critical, AppTitle());
+    return;
+  }
+  MsgBox(std::string(kDone), MsgIcon::None, AppTitle());
+}
+
+}  // namespace zantovel

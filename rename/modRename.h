@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zantovel {
+
+// One pass over the files directly inside folderPath. With fileType "*.*" every file is copied
+// to prefix + name and kept; otherwise every file whose lower-cased name ends with fileType,
+// is at most 20 characters long and does not begin with prefix is copied to prefix + name and
+// the old file deleted. A "#" in the prefix asks for numbering (see NewFileName). Every step is
+// a line in the log; the pass ends with the "Done" box.
+//
+// A file whose new name is already taken is never replaced: it is logged and left as it is.
+// When an operation fails, the pass stops there, says why in a box, and returns; what was done
+// before stays done. A prefix holding "/" or a NUL character is refused before anything is done.
+//
+// prefix is the pass's working copy and holds the numbered prefix afterwards.
+void RenameRun(const std::string& folderPath, std::string& prefix, const std::string& fileType);
+
+// The parts of a pass that decide about names, on their own.
+
+// Typed mode: whether the lower-cased name ends with fileType (compared exactly).
+bool TypeMatches(std::string_view name, std::string_view fileType);
+
+// Typed mode: whether the name is passed over, because it begins with prefix or is longer
+// than 20 characters.
+bool IsSkipped(std::string_view name, std::string_view prefix);
+
+// The new name for name. When prefix asks for numbering, every "#" of prefix becomes "0" (the
+// change lasts) and the name is prefix + "1" + name; otherwise prefix + name. In the all-files
+// mode a full-width number sign also asks for numbering, but only "#" is replaced.
+std::string NewFileName(std::string& prefix, std::string_view name, bool allFilesMode);
+
+}  // namespace zantovel

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: once in a plain build, once under AddressSanitizer
+# and UndefinedBehaviorSanitizer. Usage: scripts/test.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+run_suite() {
+  local dir=$1
+  shift
+  echo "== $dir"
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir"
+  ctest --test-dir "$dir" --output-on-failure
+}
+
+run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DZANTOVEL_SANITIZE=ON

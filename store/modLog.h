@@ -1,0 +1,21 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+// The activity log: one time-stamped line per step of a rename pass.
+namespace zantovel {
+
+// Adds "dd-mm-yyyy hh:mm:ss message" and CR LF, in local time, to the log named by the AppLog
+// setting (default: the program folder + "/applog.log"). The log is looked up, opened, written
+// and closed for every line; a missing log is created, an existing one is only ever extended.
+// Throws PlatformError when the log cannot be opened or written; earlier lines stay.
+void WriteLog(const std::string& message);
+
+// The time stamp of a log line: "dd-mm-yyyy hh:mm:ss", 19 characters.
+std::string LogTimestamp(const std::tm& time);
+
+// The default log path: the program folder followed by "/applog.log", joined as they are.
+std::string DefaultLogPath();
+
+}  // namespace zantovel

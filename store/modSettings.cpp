@@ -1,0 +1,33 @@
+#include "store/modSettings.h"
+
+#include "platform/app.h"
+#include "platform/profile.h"
+#include "util/text.h"
+
+namespace zantovel {
+namespace {
+
+// A read hands back what fits a 155-character buffer with its terminating NUL.
+constexpr std::size_t kValueBufferChars = 155;
+
+}  // namespace
+
+std::string IniFilePath() {
+  std::string path = AppPath();
+  if (path.empty() || path.back() != '/') path += '/';
+  return path + AppExeName() + ".ini";
+}
+
+std::string GetIniSetting(const std::string& /*appName*/, const std::string& section,
+                          const std::string& key, const std::string& defaultValue) {
+  const std::optional<std::string> stored = ReadProfileString(section, key, IniFilePath());
+  const std::string& value = stored ? *stored : defaultValue;
+  return std::string(LeftChars(value, kValueBufferChars - 1));
+}
+
+void SaveIniSetting(const std::string& /*appName*/, const std::string& section,
+                    const std::string& key, const std::string& value) {
+  WriteProfileString(section, key, value, IniFilePath());
+}
+
+}  // namespace zantovel

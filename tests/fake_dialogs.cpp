@@ -1,0 +1,31 @@
+#include "tests/fake_dialogs.h"
+
+namespace zantovel {
+
+namespace test {
+
+std::vector<RecordedBox>& RecordedBoxes() {
+  static std::vector<RecordedBox> boxes;
+  return boxes;
+}
+
+std::deque<std::string>& FolderDialogAnswers() {
+  static std::deque<std::string> answers;
+  return answers;
+}
+
+}  // namespace test
+
+void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
+  test::RecordedBoxes().push_back({text, icon, caption});
+}
+
+std::string ChooseFolder(WindowHandle /*owner*/, const std::string& /*title*/) {
+  auto& answers = test::FolderDialogAnswers();
+  if (answers.empty()) return {};
+  std::string answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+}  // namespace zantovel

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+// Stands in for the toolkit's dialogs at link time: message boxes are recorded, and the folder
+// dialog answers from a queue.
+namespace zantovel::test {
+
+struct RecordedBox {
+  std::string text;
+  MsgIcon icon;
+  std::string caption;
+};
+
+std::vector<RecordedBox>& RecordedBoxes();
+
+// The answers the folder dialog gives, one per call; the empty text stands for a cancel.
+std::deque<std::string>& FolderDialogAnswers();
+
+}  // namespace zantovel::test

@@ -1,0 +1,387 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "rename/modRename.h"
+#include "tests/pass_fixture.h"
+
+namespace zantovel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Replaces "{F}" by the folder text a case uses.
+std::string Expand(std::string text, const std::string& folder) {
+  for (auto at = text.find("{F}"); at != std::string::npos; at = text.find("{F}"))
+    text.replace(at, 3, folder);
+  return text;
+}
+
+TEST(NameLogicTest, TypeMatchesLowerCasesTheNameOnly) {
+  struct Case {
+    const char* name;
+    const char* type;
+    bool matches;
+  } cases[] = {
+      {"x.tmp", ".tmp", true},
+      {"X.TMP", ".tmp", true},
+      {"x.tmp", ".TMP", false},  // the type is not lower-cased
+      {"xtmp", "tmp", true},
+      {"x.tmp", "tmp", true},
+      {"x.tmp", "", true},
+      {"x.tmp", " *.*", false},
+      {"tmp", ".tmp", false},  // shorter than the type: the whole name is compared
+      {"\xC3\x89.TMP", "\xC3\xA9.tmp", true},             // É lower-cases to é
+      {"A\xC3\x89.TMP", "\xC3\xA9.tmp", true},            // five characters, not six bytes
+      {"\xCE\xA3.TXT", "\xCF\x83.txt", true},             // Greek capital sigma
+      {"\xFF\xFE.TMP", ".tmp", true},                      // stray bytes do not stop a match
+      {"\xFF.TMP", "\xFF.tmp", true},                      // and are kept as they are
+      {"x\xC3.tmp", "\xC3.tmp", true},                     // a lone lead byte is one character
+      {"x\xC3\xA9tmp", "\xC3.tmp", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(TypeMatches(c.name, c.type), c.matches) << c.name << " / " << c.type;
+}
+
+TEST(NameLogicTest, IsSkippedCountsCharactersAndComparesThePrefixExactly) {
+  const std::string e = "\xC3\xA9";  // é: two bytes, one character
+  std::string twentyE, twentyOneE;
+  for (int i = 0; i < 20; ++i) twentyE += e;
+  twentyOneE = twentyE + e;
+  struct Case {
+    std::string name;
+    std::string prefix;
+    bool skipped;
+  } cases[] = {
+      {"abcdefghijklmnop.tmp", "a_", false},  // 20 characters
+      {"abcdefghijklmnopq.tmp", "a_", true},  // 21
+      {twentyE, "a_", false},
+      {twentyOneE, "a_", true},
+      {std::string(20, '\xFF'), "a_", false},
+      {std::string(21, '\xFF'), "a_", true},
+      {"a_x.tmp", "a_", true},
+      {"A_x.tmp", "a_", false},
+      {"x.tmp", "", true},  // every name begins with the empty prefix
+      {"x", "xx", false},
+      {"\xC3\x83x", "\xC3", false},  // a stray-byte prefix is not the start of a character
+  };
+  for (const Case& c : cases) EXPECT_EQ(zantovel::IsSkipped(c.name, c.prefix), c.skipped) << c.name;
+}
+
+TEST(NameLogicTest, NumberingGivesOneOnceAndKeepsTheReplacedPrefix) {
+  const std::string fullWidth = "\xEF\xBC\x83";
+  struct Case {
+    std::string prefix;
+    bool allFiles;
+    std::vector<std::string> names;
+    std::vector<std::string> newNames;
+    std::string prefixAfter;
+  } cases[] = {
+      {"##", false, {"p.tmp", "q.tmp"}, {"001p.tmp", "00q.tmp"}, "00"},
+      {"IMG##_", true, {"a", "b", "c"}, {"IMG00_1a", "IMG00_b", "IMG00_c"}, "IMG00_"},
+      {"a_", false, {"x"}, {"a_x"}, "a_"},
+      {"a#b#", false, {"x"}, {"a0b01x"}, "a0b0"},
+      // Only the all-files search takes the full-width sign for "#", and it is never replaced.
+      {fullWidth + "a", true, {"x", "y"}, {fullWidth + "a1x", fullWidth + "a1y"}, fullWidth + "a"},
+      {fullWidth + "a", false, {"x"}, {fullWidth + "ax"}, fullWidth + "a"},
+      {fullWidth + "#", true, {"x", "y"}, {fullWidth + "01x", fullWidth + "01y"}, fullWidth + "0"},
+  };
+  for (Case& c : cases) {
+    std::string prefix = c.prefix;
+    for (std::size_t i = 0; i < c.names.size(); ++i)
+      EXPECT_EQ(NewFileName(prefix, c.names[i], c.allFiles), c.newNames[i]) << c.prefix;
+    EXPECT_EQ(prefix, c.prefixAfter) << c.prefix;
+  }
+}
+
+// One pass over a folder, then the folder's names and contents and the log, checked whole.
+TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
+  struct Case {
+    const char* what;
+    std::map<std::string, std::string> files;  // name -> content
+    std::string prefix;
+    std::string type;
+    bool slash;                                 // folder text typed with a trailing "/"
+    std::map<std::string, std::string> after;  // name -> content
+    std::vector<std::string> messages;          // "{F}" is the folder text as typed
+  } cases[] = {
+      {"typed rename",
+       {{"x.tmp", "X"}},
+       "a_",
+       ".tmp",
+       true,
+       {{"a_x.tmp", "X"}},
+       {"Renaming file: {F}x.tmp", "{F}x.tmp renamed", "Deleting original", "Original deleted"}},
+      {"no match logs nothing", {{"a.txt", "A"}}, "a_", ".tmp", true, {{"a.txt", "A"}}, {}},
+      {"upper-case type matches nothing", {{"x.tmp", "X"}}, "a_", ".TMP", true, {{"x.tmp", "X"}}, {}},
+      {"type without dot",
+       {{"x.tmp", "1"}, {"xtmp", "2"}, {"x.txt", "3"}},
+       "a_",
+       "tmp",
+       true,
+       {{"a_x.tmp", "1"}, {"a_xtmp", "2"}, {"x.txt", "3"}},
+       {"Renaming file: {F}x.tmp", "{F}x.tmp renamed", "Deleting original", "Original deleted",
+        "Renaming file: {F}xtmp", "{F}xtmp renamed", "Deleting original", "Original deleted"}},
+      {"empty type is the typed mode for every file",
+       {{"b.txt", "B"}},
+       "a_",
+       "",
+       true,
+       {{"a_b.txt", "B"}},
+       {"Renaming file: {F}b.txt", "{F}b.txt renamed", "Deleting original", "Original deleted"}},
+      {"keyword with a blank is an ordinary type", {{"x.txt", "X"}}, "a_", "*.* ", true, {{"x.txt", "X"}}, {}},
+      {"empty prefix skips every file",
+       {{"x.tmp", "X"}},
+       "",
+       ".tmp",
+       true,
+       {{"x.tmp", "X"}},
+       {"Renaming file: {F}x.tmp", "Filename too long, cannot rename"}},
+      {"20 characters renamed, 21 skipped",
+       {{"abcdefghijklmnop.tmp", "20"}, {"bcdefghijklmnopq.tmp", "20b"}, {"cdefghijklmnopqr1.tmp", "21"}},
+       "a_",
+       ".tmp",
+       true,
+       {{"a_abcdefghijklmnop.tmp", "20"}, {"a_bcdefghijklmnopq.tmp", "20b"}, {"cdefghijklmnopqr1.tmp", "21"}},
+       {"Renaming file: {F}abcdefghijklmnop.tmp", "{F}abcdefghijklmnop.tmp renamed",
+        "Deleting original", "Original deleted", "Renaming file: {F}bcdefghijklmnopq.tmp",
+        "{F}bcdefghijklmnopq.tmp renamed", "Deleting original", "Original deleted",
+        "Renaming file: {F}cdefghijklmnopqr1.tmp", "Filename too long, cannot rename"}},
+      {"numbering",
+       {{"p.tmp", "P"}, {"q.tmp", "Q"}},
+       "##",
+       ".tmp",
+       true,
+       {{"001p.tmp", "P"}, {"00q.tmp", "Q"}},
+       {"Renaming file: {F}p.tmp", "{F}p.tmp renamed", "Deleting original", "Original deleted",
+        "Renaming file: {F}q.tmp", "{F}q.tmp renamed", "Deleting original", "Original deleted"}},
+      {"an existing new name is never replaced",
+       {{"a_x.tmp", "old"}, {"x.tmp", "new"}},
+       "a_",
+       ".tmp",
+       true,
+       {{"a_x.tmp", "old"}, {"x.tmp", "new"}},
+       {"Renaming file: {F}a_x.tmp", "Filename too long, cannot rename", "Renaming file: {F}x.tmp",
+        "Target file exists, cannot rename"}},
+      {"folder typed without its slash",
+       {{"x.tmp", "X"}},
+       "a_",
+       ".tmp",
+       false,
+       {{"a_x.tmp", "X"}},
+       {"Renaming file: {F}x.tmp", "{F}x.tmp renamed", "Deleting original", "Original deleted"}},
+      {"hidden files are files",
+       {{".h.tmp", "H"}},
+       "a_",
+       ".tmp",
+       true,
+       {{"a_.h.tmp", "H"}},
+       {"Renaming file: {F}.h.tmp", "{F}.h.tmp renamed", "Deleting original", "Original deleted"}},
+      {"all-files mode keeps the old files and never meets its own copies",
+       {{"x.txt", "X"}, {"y", "Y"}},
+       "a_",
+       "*.*",
+       true,
+       {{"a_x.txt", "X"}, {"x.txt", "X"}, {"a_y", "Y"}, {"y", "Y"}},
+       {"Renaming file: {F}x.txt", "{F}x.txt renamed", "Renaming file: {F}y", "{F}y renamed"}},
+      {"all-files mode with an empty prefix copies nothing onto itself",
+       {{"x.txt", "X"}},
+       "",
+       "*.*",
+       true,
+       {{"x.txt", "X"}},
+       {"Renaming file: {F}x.txt", "Target file exists, cannot rename"}},
+      {"all-files numbering",
+       {{"a", "A"}, {"b", "B"}},
+       "#_",
+       "*.*",
+       true,
+       {{"a", "A"}, {"b", "B"}, {"0_1a", "A"}, {"0_b", "B"}},
+       {"Renaming file: {F}a", "{F}a renamed", "Renaming file: {F}b", "{F}b renamed"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    fs::remove(log);
+    RecordedBoxes().clear();
+    for (const auto& [name, content] : c.files) WriteFile(folder + "/" + name, content);
+    const std::string folderText = c.slash ? folder + "/" : folder;
+
+    std::string prefix = c.prefix;
+    RenameRun(folderText, prefix, c.type);
+
+    std::map<std::string, std::string> after;
+    for (const std::string& name : FolderNames(folder)) after[name] = ReadFile(folder + "/" + name);
+    EXPECT_EQ(after, c.after);
+    std::vector<std::string> expected;
+    for (const std::string& m : c.messages) expected.push_back(Expand(m, folderText));
+    EXPECT_EQ(fs::exists(log) ? LogMessages(log) : std::vector<std::string>{}, expected);
+    ASSERT_EQ(RecordedBoxes().size(), 1u);
+    EXPECT_EQ(RecordedBoxes()[0].text, "Done");
+    EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::None);
+    EXPECT_EQ(RecordedBoxes()[0].caption, "Zantovel");
+  }
+}
+
+TEST_F(PassTest, TwentyFilesKeepContentPermissionsAndTimes) {
+  std::map<std::string, struct stat> before;
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".tmp";
+    WriteFile(folder + "/" + name, "content " + std::to_string(i), i % 2 ? 0600 : 0751);
+    const timespec times[2] = {{1000000 + i, 0}, {1500000000 + i, 123456789}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (folder + "/" + name).c_str(), times, 0), 0);
+    stat((folder + "/" + name).c_str(), &before[name]);
+  }
+  std::string prefix = "a_";
+  RenameRun(folder + "/", prefix, ".tmp");
+
+  EXPECT_EQ(FolderNames(folder).size(), 20u);
+  for (const auto& [name, st] : before) {
+    const std::string renamed = folder + "/a_" + name;
+    EXPECT_FALSE(fs::exists(folder + "/" + name)) << name;
+    EXPECT_EQ(ReadFile(renamed), "content " + name.substr(1, name.size() - 5));
+    struct stat now {};
+    ASSERT_EQ(stat(renamed.c_str(), &now), 0) << renamed;
+    EXPECT_EQ(now.st_mode, st.st_mode) << name;
+    EXPECT_EQ(now.st_mtim.tv_sec, st.st_mtim.tv_sec) << name;
+    EXPECT_EQ(now.st_mtim.tv_nsec, st.st_mtim.tv_nsec) << name;
+  }
+  const std::vector<std::string> messages = LogMessages(log);
+  ASSERT_EQ(messages.size(), 80u);
+  for (std::size_t i = 0; i < messages.size(); i += 4) {
+    EXPECT_EQ(messages[i].rfind("Renaming file: " + folder + "/f", 0), 0u) << messages[i];
+    EXPECT_EQ(messages[i + 2], "Deleting original");
+    EXPECT_EQ(messages[i + 3], "Original deleted");
+  }
+}
+
+TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
+  const std::string outside = dir / "outside.txt";
+  WriteFile(outside, "precious");
+  ASSERT_EQ(symlink(outside.c_str(), (folder + "/x.tmp").c_str()), 0);
+  // A dangling link already holds the new name of y.tmp; following it would create `planted`.
+  const std::string planted = dir / "planted";
+  WriteFile(folder + "/y.tmp", "Y");
+  ASSERT_EQ(symlink(planted.c_str(), (folder + "/b_y.tmp").c_str()), 0);
+  // Pipes and folders are not files: a pipe opened for reading would never answer.
+  ASSERT_EQ(mkfifo((folder + "/pipe.tmp").c_str(), 0644), 0);
+  fs::create_directory(folder + "/sub.tmp");
+
+  std::string prefix = "b_";
+  RenameRun(folder, prefix, ".tmp");
+
+  std::array<char, 256> target{};
+  ASSERT_GT(readlink((folder + "/b_x.tmp").c_str(), target.data(), target.size()), 0);
+  EXPECT_EQ(std::string(target.data()), outside);
+  EXPECT_EQ(ReadFile(outside), "precious");
+  EXPECT_FALSE(fs::exists(planted));
+  EXPECT_EQ(FolderNames(folder),
+            (std::vector<std::string>{"b_x.tmp", "b_y.tmp", "pipe.tmp", "sub.tmp", "y.tmp"}));
+  EXPECT_EQ(LogMessages(log),
+            (std::vector<std::string>{"Renaming file: " + folder + "b_y.tmp",
+                                      "Filename too long, cannot rename",
+                                      "Renaming file: " + folder + "x.tmp", folder + "x.tmp renamed",
+                                      "Deleting original", "Original deleted",
+                                      "Renaming file: " + folder + "y.tmp",
+                                      "Target file exists, cannot rename"}));
+}
+
+// A failure stops the pass where it happens and says why in one box; no "Done" follows.
+TEST_F(PassTest, FailuresStopThePassWithTheReason) {
+  const std::string aFile = dir / "plain.txt";
+  WriteFile(aFile, "");
+  struct Case {
+    std::string folderText;
+    std::string prefix;
+    std::string box;
+    MsgIcon icon;
+  } cases[] = {
+      {dir / "missing", "a_", "Cannot open folder \"" + (dir / "missing") + "\": No such file or directory", MsgIcon::Critical},
+      {"", "a_", "Cannot open folder \"\": No such file or directory", MsgIcon::Critical},
+      {aFile, "a_", "Cannot open folder \"" + aFile + "\": Not a directory", MsgIcon::Critical},
+      {folder, "../", "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen folder.", MsgIcon::Exclamation},
+      {folder, std::string("a\0b", 3), "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen folder.", MsgIcon::Exclamation},
+  };
+  WriteFile(folder + "/x.tmp", "X");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folderText + " / " + c.prefix);
+    RecordedBoxes().clear();
+    std::string prefix = c.prefix;
+    RenameRun(c.folderText, prefix, ".tmp");
+    ASSERT_EQ(RecordedBoxes().size(), 1u);
+    EXPECT_EQ(RecordedBoxes()[0].text, c.box);
+    EXPECT_EQ(RecordedBoxes()[0].icon, c.icon);
+    EXPECT_EQ(RecordedBoxes()[0].caption, "Zantovel");
+    EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
+    EXPECT_FALSE(fs::exists(log));
+    EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"files", "plain.txt"}));
+  }
+}
+
+TEST_F(PassTest, RefusedDeleteKeepsBothNamesAndStopsAfterDeletingOriginal) {
+  WriteFile(folder + "/x.tmp", "X");
+  WriteFile(folder + "/y.tmp", "Y");
+  if (!CanMakeImmutable(folder + "/x.tmp")) GTEST_SKIP() << "needs root and chattr +i";
+  ASSERT_EQ(Shell("chattr +i '" + folder + "/x.tmp'"), 0);
+
+  std::string prefix = "a_";
+  RenameRun(folder, prefix, ".tmp");
+
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_x.tmp", "x.tmp", "y.tmp"}));
+  EXPECT_EQ(ReadFile(folder + "/a_x.tmp"), "X");
+  EXPECT_EQ(LogMessages(log),
+            (std::vector<std::string>{"Renaming file: " + folder + "x.tmp", folder + "x.tmp renamed",
+                                      "Deleting original"}));
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text,
+            "Cannot delete \"" + folder + "/x.tmp\": Operation not permitted");
+  EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::Critical);
+}
+
+TEST_F(PassTest, CopyOntoAFullFileSystemLeavesNoPartialFile) {
+  if (!MountSmallTmpfs(folder, "256k")) GTEST_SKIP() << "needs root to mount a small tmpfs";
+  WriteFile(folder + "/big.tmp", std::string(160 * 1024, 'b'));
+  const std::string before = ReadFile(folder + "/big.tmp");
+
+  std::string prefix = "a_";
+  RenameRun(folder, prefix, ".tmp");
+
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big.tmp"});
+  EXPECT_EQ(ReadFile(folder + "/big.tmp"), before);
+  EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "big.tmp"});
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot copy \"" + folder + "/big.tmp\" to \"" + folder +
+                                         "/a_big.tmp\": No space left on device");
+}
+
+TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {
+  WriteFile(folder + "/x.tmp", "X");
+  struct Case {
+    std::string logPath;
+    std::string box;
+  } cases[] = {
+      {"/dev/full", "Cannot write log \"/dev/full\": No space left on device"},
+      {dir / "no/such/log", "Cannot open log \"" + (dir / "no/such/log") + "\": No such file or directory"},
+      {dir.path(), "Cannot open log \"" + dir.path() + "\": Is a directory"},
+      {"", "Cannot open log \"\": No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.logPath);
+    RecordedBoxes().clear();
+    SaveIniSetting("Zantovel", kSettingsSection, "AppLog", c.logPath);
+    std::string prefix = "a_";
+    RenameRun(folder, prefix, ".tmp");
+    EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
+    ASSERT_EQ(RecordedBoxes().size(), 1u);
+    EXPECT_EQ(RecordedBoxes()[0].text, c.box);
+  }
+}
+
+}  // namespace
+}  // namespace zantovel::test

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zantovel::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it
+// (immutable flags and mounts included) when the test ends.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& content, mode_t mode = 0644);
+std::string ReadFile(const std::string& path);
+
+// The names directly inside folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
+
+// The log's lines without their time stamps; fails the test when a line is not
+// "dd-mm-yyyy hh:mm:ss message" ended by CR LF.
+std::vector<std::string> LogMessages(const std::string& logPath);
+
+// Runs a shell command, returning its exit status.
+int Shell(const std::string& command);
+
+// Whether this machine lets the tests make an immutable file at path (root, chattr, a file
+// system that keeps the flag). Leaves the flag off.
+bool CanMakeImmutable(const std::string& path);
+
+// Mounts a tmpfs of the given size at the folder; false where mounting is not allowed.
+bool MountSmallTmpfs(const std::string& folder, const std::string& size);
+
+}  // namespace zantovel::test
+
+namespace zantovel::test {
+
+// Runs a shell command and returns what it printed on standard output.
+std::string Capture(const std::string& command);
+
+}  // namespace zantovel::test

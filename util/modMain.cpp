@@ -1,0 +1,20 @@
+#include "util/modMain.h"
+
+#include "platform/files.h"
+
+namespace zantovel {
+
+bool FileExists(const std::string& path) { return !IsBlank(path) && IsRegularFile(path); }
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+std::optional<std::string> BrowseForFolder(WindowHandle owner, const std::string& title) {
+  std::string path = ChooseFolder(owner, title);
+  // A cancelled dialog gives no path. Shaping it like a chosen one would turn it into "/",
+  // the root of the file system, and the next pass would run there.
+  if (path.empty()) return std::nullopt;
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
+}  // namespace zantovel

@@ -1,0 +1,114 @@
+#include "util/text.h"
+
+#include <unicode/uchar.h>
+
+namespace zantovel {
+namespace {
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Decodes the well-formed sequence of `length` bytes at text[pos].
+char32_t DecodeAt(std::string_view text, std::size_t pos, std::size_t length) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+  switch (length) {
+    case 1:
+      return byte(0);
+    case 2:
+      return ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
+    case 3:
+      return ((byte(0) & 0x0Fu) << 12) | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
+    default:
+      return ((byte(0) & 0x07u) << 18) | ((byte(1) & 0x3Fu) << 12) | ((byte(2) & 0x3Fu) << 6) |
+             (byte(3) & 0x3Fu);
+  }
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+  const unsigned char lead = at(0);
+  const std::size_t left = text.size() - pos;
+  // Well-formed sequences as Unicode defines them: no overlong forms, no surrogates,
+  // nothing above U+10FFFF.
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return left >= 2 && IsContinuation(at(1)) ? 2 : 1;
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    if (left < 3 || !IsContinuation(at(2))) return 1;
+    const unsigned char second = at(1);
+    const bool ok = lead == 0xE0   ? second >= 0xA0 && second <= 0xBF
+                    : lead == 0xED ? second >= 0x80 && second <= 0x9F
+                                   : IsContinuation(second);
+    return ok ? 3 : 1;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    if (left < 4 || !IsContinuation(at(2)) || !IsContinuation(at(3))) return 1;
+    const unsigned char second = at(1);
+    const bool ok = lead == 0xF0   ? second >= 0x90 && second <= 0xBF
+                    : lead == 0xF4 ? second >= 0x80 && second <= 0x8F
+                                   : IsContinuation(second);
+    return ok ? 4 : 1;
+  }
+  return 1;
+}
+
+std::size_t CharCount(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos += CharLengthAt(text, pos)) ++count;
+  return count;
+}
+
+std::string_view LeftChars(std::string_view text, std::size_t count) {
+  std::size_t pos = 0;
+  for (; pos < text.size() && count > 0; --count) pos += CharLengthAt(text, pos);
+  return text.substr(0, pos);
+}
+
+std::string_view RightChars(std::string_view text, std::size_t count) {
+  const std::size_t total = CharCount(text);
+  if (count >= total) return text;
+  std::size_t pos = 0;
+  for (std::size_t skip = total - count; skip > 0; --skip) pos += CharLengthAt(text, pos);
+  return text.substr(pos);
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (c < 0x80) {
+      out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+      ++pos;
+      continue;
+    }
+    const std::size_t length = CharLengthAt(text, pos);
+    if (length == 1) {
+      out += static_cast<char>(c);
+    } else {
+      AppendUtf8(out, static_cast<char32_t>(u_tolower(static_cast<UChar32>(DecodeAt(text, pos, length)))));
+    }
+    pos += length;
+  }
+  return out;
+}
+
+}  // namespace zantovel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Names are kept as the bytes the file system holds. Where a name is measured or cut, it is
+// measured in characters: one well-formed UTF-8 sequence is one character, and so is every byte
+// that does not start one, so a name that is not valid UTF-8 still has a sensible length.
+namespace zantovel {
+
+// Length in bytes of the character that starts at text[pos]; pos < text.size().
+std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+
+std::size_t CharCount(std::string_view text);
+
+// The first / last `count` characters (all of text when it is shorter).
+std::string_view LeftChars(std::string_view text, std::size_t count);
+std::string_view RightChars(std::string_view text, std::size_t count);
+
+// Unicode simple lower-case mapping of every well-formed character; stray bytes are kept.
+// The result has as many characters as text.
+std::string LowerCase(std::string_view text);
+
+}  // namespace zantovel
