@@ -19,5 +19,5 @@ run_suite() {
   ctest --test-dir "$dir" --output-on-failure
 }
 
-run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo
-run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DZANTOVEL_SANITIZE=ON
+run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=OFF
+run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=ON

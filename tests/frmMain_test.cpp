@@ -1,0 +1,219 @@
+#include <QApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+
+#include "app/frmMain.h"
+#include "store/modSettings.h"
+#include "tests/test_support.h"
+
+using namespace zantovel;
+using namespace zantovel::test;
+
+namespace {
+
+// What a modal dialog showed, read just before it was closed.
+struct SeenDialog {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool busyCursor = false;
+};
+
+// Waits for the next modal dialog, lets `act` look at it and close it.
+void OnNextModal(std::function<void(QDialog*)> act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    act(dialog);
+  });
+  timer->start(10);
+}
+
+void CloseNextBox(SeenDialog* seen) {
+  OnNextModal([seen](QDialog* dialog) {
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    seen->title = dialog->windowTitle();
+    if (box != nullptr) {
+      seen->text = box->text();
+      seen->icon = box->icon();
+    }
+    seen->busyCursor = QApplication::overrideCursor() != nullptr;
+    dialog->accept();
+  });
+}
+
+}  // namespace
+
+class FrmMainTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { std::filesystem::remove(IniFilePath()); }
+  void cleanup() { std::filesystem::remove(IniFilePath()); }
+
+  void opensWithCaptionDefaultsAndFocus() {
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(window.windowTitle(), QString("Zantovel v1.0.0"));
+    QCOMPARE(Field(window, "txtPath"), QString("/tmp/"));
+    QCOMPARE(Field(window, "txtPrefix"), QString("a_"));
+    QCOMPARE(Field(window, "txtType"), QString(".tmp"));
+    QCOMPARE(QApplication::focusWidget(), window.findChild<QWidget*>("txtPath"));
+    QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(!window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+  }
+
+  void closingSavesAndTheNextStartRestores() {
+    WriteFile(IniFilePath(), "[Settings]\r\nAppLog=/var/log/zantovel.log\r\n");
+    {
+      frmMain window;
+      window.show();
+      SetField(window, "txtPath", "/data/photos/");
+      SetField(window, "txtPrefix", "IMG##_");
+      SetField(window, "txtType", "");
+      window.close();
+    }
+    QCOMPARE(QString::fromStdString(ReadFile(IniFilePath())),
+             QString("[Settings]\r\nAppLog=/var/log/zantovel.log\r\nLastP=/data/photos/\r\n"
+                     "LastF=IMG##_\r\nLastT=\r\n"));
+    frmMain restarted;
+    QCOMPARE(Field(restarted, "txtPath"), QString("/data/photos/"));
+    QCOMPARE(Field(restarted, "txtPrefix"), QString("IMG##_"));
+    QCOMPARE(Field(restarted, "txtType"), QString(""));
+  }
+
+  void hover_data() {
+    QTest::addColumn<QStringList>("moves");
+    QTest::addColumn<QString>("shape1");
+    QTest::addColumn<QString>("shape2");
+    QTest::newRow("at rest") << QStringList{} << "white" << "white";
+    QTest::newRow("over ...") << QStringList{"Label2"} << "blue" << "white";
+    QTest::newRow("over Run") << QStringList{"Label3"} << "white" << "blue";
+    QTest::newRow("one after the other") << QStringList{"Label2", "Label3"} << "blue" << "blue";
+    QTest::newRow("back to the window") << QStringList{"Label2", "Label3", "bare"} << "white"
+                                        << "white";
+    QTest::newRow("the strip below ... is window") << QStringList{"Label2", "strip"} << "white"
+                                                   << "white";
+    QTest::newRow("fast flick to a text box") << QStringList{"Label2", "txtPath"} << "blue"
+                                              << "white";
+    QTest::newRow("fast flick to the help icon") << QStringList{"Label2", "imgInfo"} << "blue"
+                                                 << "white";
+    QTest::newRow("over a caption") << QStringList{"Label3", "Label1_2"} << "white" << "blue";
+  }
+
+  void hover() {
+    QFETCH(QStringList, moves);
+    QFETCH(QString, shape1);
+    QFETCH(QString, shape2);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const QString& target : moves) QTest::mouseMove(&window, PointOf(window, target));
+    QCOMPARE(ColourName(window, "Shape1"), shape1);
+    QCOMPARE(ColourName(window, "Shape2"), shape2);
+  }
+
+  void runPassesTheFieldsAndKeepsThePrefixField() {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "files");
+    WriteFile(dir / "files/p.tmp", "P");
+    WriteFile(dir / "files/q.tmp", "Q");
+    WriteFile(IniFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    frmMain window;
+    window.show();
+    SetField(window, "txtPath", QString::fromStdString(dir / "files/"));
+    SetField(window, "txtPrefix", "##");
+    SetField(window, "txtType", ".tmp");
+
+    SeenDialog seen;
+    CloseNextBox(&seen);
+    QTest::mouseClick(window.findChild<QWidget*>("Label3"), Qt::LeftButton);
+
+    QCOMPARE(seen.text, QString("Done"));
+    QCOMPARE(seen.title, QString("Zantovel"));
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QVERIFY(!seen.busyCursor);
+    QCOMPARE(FolderNames(dir / "files"), (std::vector<std::string>{"001p.tmp", "00q.tmp"}));
+    QCOMPARE(LogMessages(dir / "log").size(), std::size_t{8});
+    QCOMPARE(Field(window, "txtPrefix"), QString("##"));
+  }
+
+  void helpShowsTheHelpText() {
+    frmMain window;
+    window.show();
+    SeenDialog seen;
+    CloseNextBox(&seen);
+    QTest::mouseClick(window.findChild<QWidget*>("imgInfo"), Qt::LeftButton);
+    QCOMPARE(seen.title, QString("Zantovel"));
+    QCOMPARE(seen.icon, QMessageBox::Information);
+    QCOMPARE(seen.text,
+             QString("The prefix is the character(s) or number(s) that you would like to add to "
+                     "the beginning of the filename.\n\nTo use preceeding numbers, use the # "
+                     "character to specify the amount of leading zero's to use"));
+    QCOMPARE(window.findChild<QWidget*>("imgInfo")->toolTip(), QString("Help...."));
+  }
+
+  void pickerFillsTheFolderOrLeavesItOnCancel() {
+    TempDir dir;
+    frmMain window;
+    window.show();
+    SetField(window, "txtPath", "/kept/");
+
+    QString title;
+    OnNextModal([&title](QDialog* dialog) {
+      title = dialog->windowTitle();
+      dialog->reject();
+    });
+    QTest::mouseClick(window.findChild<QWidget*>("Label2"), Qt::LeftButton);
+    QCOMPARE(title, QString("Select folder"));
+    QCOMPARE(Field(window, "txtPath"), QString("/kept/"));
+
+    const QString chosen = QString::fromStdString(dir.path());
+    OnNextModal([&chosen](QDialog* dialog) {
+      auto* picker = qobject_cast<QFileDialog*>(dialog);
+      picker->setDirectory(chosen);
+      dialog->accept();
+    });
+    QTest::mouseClick(window.findChild<QWidget*>("Label2"), Qt::LeftButton);
+    QCOMPARE(Field(window, "txtPath"), chosen + "/");
+  }
+
+ private:
+  static QString Field(frmMain& window, const char* name) {
+    return window.findChild<QLineEdit*>(name)->text();
+  }
+  static void SetField(frmMain& window, const char* name, const QString& text) {
+    window.findChild<QLineEdit*>(name)->setText(text);
+  }
+  static QString ColourName(frmMain& window, const char* shape) {
+    const QColor colour = window.findChild<QFrame*>(shape)->palette().color(QPalette::Window);
+    if (colour == QColor(255, 255, 255)) return "white";
+    if (colour == QColor(0, 0, 255)) return "blue";
+    return colour.name();
+  }
+  // A point inside the named control, or "bare" window, or the strip of Shape1 below "...".
+  static QPoint PointOf(frmMain& window, const QString& target) {
+    if (target == "bare") return QPoint(window.width() / 2, window.height() - 4);
+    if (target == "strip") {
+      const QRect shape = window.findChild<QWidget*>("Shape1")->geometry();
+      const QRect label = window.findChild<QWidget*>("Label2")->geometry();
+      return QPoint(shape.center().x(), (label.bottom() + shape.bottom() + 1) / 2 + 1);
+    }
+    return window.findChild<QWidget*>(target)->geometry().center();
+  }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "frmMain_test.moc"

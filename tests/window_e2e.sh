@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# End to end in a real X server: the installed program beside its settings file renames a
+# folder of files when "Run" is clicked, says "Done", and saves its fields when closed.
+# Usage: tests/window_e2e.sh PATH-TO-ZANTOVEL
+set -euo pipefail
+program=$1
+
+work=$(mktemp -d)
+cleanup() {
+  kill $(jobs -p) 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+cp "$program" "$work/zantovel"
+mkdir "$work/files"
+printf 'x-content' >"$work/files/x.tmp"
+printf 'y-content' >"$work/files/y.TMP"
+printf 'other' >"$work/files/other.txt"
+printf '; settings for the test\r\n[Settings]\r\nLastP=%s/files/\r\nLastF=e2e_\r\nLastT=.tmp\r\nAppLog=%s/run.log\r\n' \
+  "$work" "$work" >"$work/zantovel.ini"
+
+display=:$((200 + RANDOM % 200))
+Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+export DISPLAY=$display
+for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+sleep 0.5
+
+QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
+app=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel v1\.0\.0$' | head -1)
+[[ -n "$window" ]] || fail "the window did not open"
+sleep 0.5
+
+# "Run" stands at 3720,1200 twips, 765 by 255, in a client area of 4575 by 1590.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+x=$((WIDTH * (3720 + 765 / 2) / 4575))
+y=$((HEIGHT * (1200 + 255 / 2) / 1590))
+xdotool mousemove --window "$window" "$x" "$y" click 1
+
+box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel$' | head -1)
+[[ -n "$box" ]] || fail "no \"Done\" box appeared"
+xdotool windowactivate --sync "$box" key Return
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || break; sleep 0.1; done
+
+wmctrl -c 'Zantovel v1.0.0'
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the window did not close"
+
+names=$(cd "$work/files" && ls -A | sort | tr '\n' ' ')
+[[ "$names" == "e2e_x.tmp e2e_y.TMP other.txt " ]] || fail "files after the pass: $names"
+[[ "$(cat "$work/files/e2e_x.tmp")" == "x-content" ]] || fail "content of e2e_x.tmp changed"
+messages=$(sed -E 's/^[0-9]{2}-[0-9]{2}-[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} //' "$work/run.log" | tr -d '\r')
+expected="Renaming file: $work/files/x.tmp
+$work/files/x.tmp renamed
+Deleting original
+Original deleted
+Renaming file: $work/files/y.TMP
+$work/files/y.TMP renamed
+Deleting original
+Original deleted"
+[[ "$messages" == "$expected" ]] || fail "log reads:
+$messages"
+grep -q "^AppLog=$work/run.log" "$work/zantovel.ini" || fail "the AppLog line was lost"
+grep -q "^; settings for the test" "$work/zantovel.ini" || fail "the comment was lost"
+grep -q "^LastF=e2e_" "$work/zantovel.ini" || fail "the prefix was not saved"
+echo "window end-to-end: 1 passed, 0 failed"
