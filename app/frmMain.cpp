@@ -38,8 +38,12 @@ constexpr const char* kHelpText =
     "the filename.\r\n\r\nTo use preceeding numbers, use the # character to specify the amount "
     "of leading zero's to use";
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+  return text.toStdString();
+}
 
 QPixmap RenderSvg(const QString& resource, int size) {
   QPixmap pixmap(size, size);
@@ -187,9 +191,13 @@ void frmMain::Form_MouseMove() {
   Fill(Shape2, kRestColour);
 }
 
-void frmMain::Label2_MouseMove() { Fill(Shape1, kHoverColour); }
+void frmMain::Label2_MouseMove() {
+  Fill(Shape1, kHoverColour);
+}
 
-void frmMain::Label3_MouseMove() { Fill(Shape2, kHoverColour); }
+void frmMain::Label3_MouseMove() {
+  Fill(Shape2, kHoverColour);
+}
 
 void frmMain::Label2_Click() {
   const std::optional<std::string> folder =
@@ -206,7 +214,9 @@ void frmMain::Label3_Click() {
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
 }
 
-void frmMain::imgInfo_Click() { MsgBox(kHelpText, MsgIcon::Information, AppTitle()); }
+void frmMain::imgInfo_Click() {
+  MsgBox(kHelpText, MsgIcon::Information, AppTitle());
+}
 
 void frmMain::closeEvent(QCloseEvent* event) {
   Form_Unload();

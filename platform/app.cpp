@@ -4,7 +4,9 @@
 
 namespace zantovel {
 
-std::string AppTitle() { return "Zantovel"; }
+std::string AppTitle() {
+  return "Zantovel";
+}
 
 AppVersion AppVersionNumbers() {
   return {ZANTOVEL_VERSION_MAJOR, ZANTOVEL_VERSION_MINOR, ZANTOVEL_VERSION_PATCH};
@@ -26,8 +28,12 @@ std::string ExeNameOf(std::string_view exePath) {
   return std::string(name);
 }
 
-std::string AppPath() { return ProgramFolderOf(ExecutablePath()); }
+std::string AppPath() {
+  return ProgramFolderOf(ExecutablePath());
+}
 
-std::string AppExeName() { return ExeNameOf(ExecutablePath()); }
+std::string AppExeName() {
+  return ExeNameOf(ExecutablePath());
+}
 
 }  // namespace zantovel

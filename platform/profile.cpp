@@ -74,8 +74,8 @@ std::string_view Unquoted(std::string_view value) {
 
 // Where a key lives in the content, or where it would be added.
 struct KeyPlace {
-  const Line* key = nullptr;          // the key's line, when present
-  const Line* sectionEnd = nullptr;   // last header or key line of the first matching section
+  const Line* key = nullptr;         // the key's line, when present
+  const Line* sectionEnd = nullptr;  // last header or key line of the first matching section
 };
 
 KeyPlace FindKey(const std::vector<Line>& lines, std::string_view section, std::string_view key) {

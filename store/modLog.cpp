@@ -9,7 +9,9 @@
 
 namespace zantovel {
 
-std::string DefaultLogPath() { return AppPath() + "/applog.log"; }
+std::string DefaultLogPath() {
+  return AppPath() + "/applog.log";
+}
 
 std::string LogTimestamp(const std::tm& time) {
   std::array<char, 32> text{};
@@ -17,9 +19,27 @@ std::string LogTimestamp(const std::tm& time) {
   return std::string(text.data(), n);
 }
 
+std::string LogLine(const std::tm& time, std::string_view message) {
+  std::string line = LogTimestamp(time);
+  line.reserve(line.size() + message.size() + 3);
+  line += ' ';
+  // A file name may hold line breaks; written as they are, they would split one event over
+  // several lines, or forge lines that look like events.
+  for (const char c : message) {
+    if (c == '\r')
+      line += "\\r";
+    else if (c == '\n')
+      line += "\\n";
+    else
+      line += c;
+  }
+  line += "\r\n";
+  return line;
+}
+
 void WriteLog(const std::string& message) {
   const std::string path = GetIniSetting(AppTitle(), kSettingsSection, "AppLog", DefaultLogPath());
-  AppendToFile(path, LogTimestamp(LocalTimeNow()) + " " + message + "\r\n", !FileExists(path));
+  AppendToFile(path, LogLine(LocalTimeNow(), message), !FileExists(path));
 }
 
 }  // namespace zantovel

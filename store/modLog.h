@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <string>
+#include <string_view>
 
 // The activity log: one time-stamped line per step of a rename pass.
 namespace zantovel {
@@ -11,6 +12,10 @@ namespace zantovel {
 // and closed for every line; a missing log is created, an existing one is only ever extended.
 // Throws PlatformError when the log cannot be opened or written; earlier lines stay.
 void WriteLog(const std::string& message);
+
+// One whole line of the log: time stamp, " ", message, CR LF. A CR or LF inside the message is
+// written as the two characters "\r" or "\n", so that one line is always one event.
+std::string LogLine(const std::tm& time, std::string_view message);
 
 // The time stamp of a log line: "dd-mm-yyyy hh:mm:ss", 19 characters.
 std::string LogTimestamp(const std::tm& time);

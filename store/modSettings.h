@@ -21,7 +21,7 @@ std::string GetIniSetting(const std::string& appName, const std::string& section
 
 // Stores value under key in section, creating the file, section and key as needed. A write
 // that fails is not reported: the value is simply not kept. appName takes no part.
-void SaveIniSetting(const std::string& appName, const std::string& section,
-                    const std::string& key, const std::string& value);
+void SaveIniSetting(const std::string& appName, const std::string& section, const std::string& key,
+                    const std::string& value);
 
 }  // namespace zantovel

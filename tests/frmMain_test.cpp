@@ -98,10 +98,14 @@ class FrmMainTest : public QObject {
     QTest::addColumn<QStringList>("moves");
     QTest::addColumn<QString>("shape1");
     QTest::addColumn<QString>("shape2");
-    QTest::newRow("at rest") << QStringList{} << "white" << "white";
-    QTest::newRow("over ...") << QStringList{"Label2"} << "blue" << "white";
-    QTest::newRow("over Run") << QStringList{"Label3"} << "white" << "blue";
-    QTest::newRow("one after the other") << QStringList{"Label2", "Label3"} << "blue" << "blue";
+    QTest::newRow("at rest") << QStringList{} << "white"
+                             << "white";
+    QTest::newRow("over ...") << QStringList{"Label2"} << "blue"
+                              << "white";
+    QTest::newRow("over Run") << QStringList{"Label3"} << "white"
+                              << "blue";
+    QTest::newRow("one after the other") << QStringList{"Label2", "Label3"} << "blue"
+                                         << "blue";
     QTest::newRow("back to the window") << QStringList{"Label2", "Label3", "bare"} << "white"
                                         << "white";
     QTest::newRow("the strip below ... is window") << QStringList{"Label2", "strip"} << "white"
@@ -110,7 +114,8 @@ class FrmMainTest : public QObject {
                                               << "white";
     QTest::newRow("fast flick to the help icon") << QStringList{"Label2", "imgInfo"} << "blue"
                                                  << "white";
-    QTest::newRow("over a caption") << QStringList{"Label3", "Label1_2"} << "white" << "blue";
+    QTest::newRow("over a caption") << QStringList{"Label3", "Label1_2"} << "white"
+                                    << "blue";
   }
 
   void hover() {

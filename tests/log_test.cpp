@@ -44,9 +44,15 @@ TEST(FileExistsTest, OnlyRegularFilesExist) {
     std::string path;
     bool exists;
   } cases[] = {
-      {"", false},          {"   ", false},        {dir / "file", true},
-      {dir / "readonly", true}, {dir.path(), false}, {dir.path() + "/", false},
-      {dir / "dangling", false}, {dir / "pipe", false}, {dir / "f*", false},
+      {"", false},
+      {"   ", false},
+      {dir / "file", true},
+      {dir / "readonly", true},
+      {dir.path(), false},
+      {dir.path() + "/", false},
+      {dir / "dangling", false},
+      {dir / "pipe", false},
+      {dir / "f*", false},
       {"/dev/full", false},
   };
   for (const Case& c : cases) EXPECT_EQ(FileExists(c.path), c.exists) << c.path;

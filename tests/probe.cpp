@@ -19,7 +19,9 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   std::fflush(stdout);
 }
 
-std::string ChooseFolder(WindowHandle, const std::string&) { return {}; }
+std::string ChooseFolder(WindowHandle, const std::string&) {
+  return {};
+}
 
 }  // namespace zantovel
 
@@ -34,7 +36,8 @@ int main(int argc, char** argv) {
     std::string prefix = argv[3];
     RenameRun(argv[2], prefix, argv[4]);
   } else {
-    std::fprintf(stderr, "usage: probe save KEY VALUE | get KEY DEFAULT | run FOLDER PREFIX TYPE\n");
+    std::fprintf(stderr,
+                 "usage: probe save KEY VALUE | get KEY DEFAULT | run FOLDER PREFIX TYPE\n");
     return 2;
   }
   return 0;

@@ -35,13 +35,13 @@ TEST(NameLogicTest, TypeMatchesLowerCasesTheNameOnly) {
       {"x.tmp", "tmp", true},
       {"x.tmp", "", true},
       {"x.tmp", " *.*", false},
-      {"tmp", ".tmp", false},  // shorter than the type: the whole name is compared
-      {"\xC3\x89.TMP", "\xC3\xA9.tmp", true},             // É lower-cases to é
-      {"A\xC3\x89.TMP", "\xC3\xA9.tmp", true},            // five characters, not six bytes
-      {"\xCE\xA3.TXT", "\xCF\x83.txt", true},             // Greek capital sigma
-      {"\xFF\xFE.TMP", ".tmp", true},                      // stray bytes do not stop a match
-      {"\xFF.TMP", "\xFF.tmp", true},                      // and are kept as they are
-      {"x\xC3.tmp", "\xC3.tmp", true},                     // a lone lead byte is one character
+      {"tmp", ".tmp", false},                   // shorter than the type: the whole name is compared
+      {"\xC3\x89.TMP", "\xC3\xA9.tmp", true},   // É lower-cases to é
+      {"A\xC3\x89.TMP", "\xC3\xA9.tmp", true},  // five characters, not six bytes
+      {"\xCE\xA3.TXT", "\xCF\x83.txt", true},   // Greek capital sigma
+      {"\xFF\xFE.TMP", ".tmp", true},           // stray bytes do not stop a match
+      {"\xFF.TMP", "\xFF.tmp", true},           // and are kept as they are
+      {"x\xC3.tmp", "\xC3.tmp", true},          // a lone lead byte is one character
       {"x\xC3\xA9tmp", "\xC3.tmp", false},
   };
   for (const Case& c : cases)
@@ -106,9 +106,9 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
     std::map<std::string, std::string> files;  // name -> content
     std::string prefix;
     std::string type;
-    bool slash;                                 // folder text typed with a trailing "/"
+    bool slash;                                // folder text typed with a trailing "/"
     std::map<std::string, std::string> after;  // name -> content
-    std::vector<std::string> messages;          // "{F}" is the folder text as typed
+    std::vector<std::string> messages;         // "{F}" is the folder text as typed
   } cases[] = {
       {"typed rename",
        {{"x.tmp", "X"}},
@@ -118,7 +118,13 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
        {{"a_x.tmp", "X"}},
        {"Renaming file: {F}x.tmp", "{F}x.tmp renamed", "Deleting original", "Original deleted"}},
       {"no match logs nothing", {{"a.txt", "A"}}, "a_", ".tmp", true, {{"a.txt", "A"}}, {}},
-      {"upper-case type matches nothing", {{"x.tmp", "X"}}, "a_", ".TMP", true, {{"x.tmp", "X"}}, {}},
+      {"upper-case type matches nothing",
+       {{"x.tmp", "X"}},
+       "a_",
+       ".TMP",
+       true,
+       {{"x.tmp", "X"}},
+       {}},
       {"type without dot",
        {{"x.tmp", "1"}, {"xtmp", "2"}, {"x.txt", "3"}},
        "a_",
@@ -134,7 +140,13 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
        true,
        {{"a_b.txt", "B"}},
        {"Renaming file: {F}b.txt", "{F}b.txt renamed", "Deleting original", "Original deleted"}},
-      {"keyword with a blank is an ordinary type", {{"x.txt", "X"}}, "a_", "*.* ", true, {{"x.txt", "X"}}, {}},
+      {"keyword with a blank is an ordinary type",
+       {{"x.txt", "X"}},
+       "a_",
+       "*.* ",
+       true,
+       {{"x.txt", "X"}},
+       {}},
       {"empty prefix skips every file",
        {{"x.tmp", "X"}},
        "",
@@ -143,11 +155,15 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
        {{"x.tmp", "X"}},
        {"Renaming file: {F}x.tmp", "Filename too long, cannot rename"}},
       {"20 characters renamed, 21 skipped",
-       {{"abcdefghijklmnop.tmp", "20"}, {"bcdefghijklmnopq.tmp", "20b"}, {"cdefghijklmnopqr1.tmp", "21"}},
+       {{"abcdefghijklmnop.tmp", "20"},
+        {"bcdefghijklmnopq.tmp", "20b"},
+        {"cdefghijklmnopqr1.tmp", "21"}},
        "a_",
        ".tmp",
        true,
-       {{"a_abcdefghijklmnop.tmp", "20"}, {"a_bcdefghijklmnopq.tmp", "20b"}, {"cdefghijklmnopqr1.tmp", "21"}},
+       {{"a_abcdefghijklmnop.tmp", "20"},
+        {"a_bcdefghijklmnopq.tmp", "20b"},
+        {"cdefghijklmnopqr1.tmp", "21"}},
        {"Renaming file: {F}abcdefghijklmnop.tmp", "{F}abcdefghijklmnop.tmp renamed",
         "Deleting original", "Original deleted", "Renaming file: {F}bcdefghijklmnopq.tmp",
         "{F}bcdefghijklmnopq.tmp renamed", "Deleting original", "Original deleted",
@@ -284,12 +300,11 @@ TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
   EXPECT_EQ(FolderNames(folder),
             (std::vector<std::string>{"b_x.tmp", "b_y.tmp", "pipe.tmp", "sub.tmp", "y.tmp"}));
   EXPECT_EQ(LogMessages(log),
-            (std::vector<std::string>{"Renaming file: " + folder + "b_y.tmp",
-                                      "Filename too long, cannot rename",
-                                      "Renaming file: " + folder + "x.tmp", folder + "x.tmp renamed",
-                                      "Deleting original", "Original deleted",
-                                      "Renaming file: " + folder + "y.tmp",
-                                      "Target file exists, cannot rename"}));
+            (std::vector<std::string>{
+                "Renaming file: " + folder + "b_y.tmp", "Filename too long, cannot rename",
+                "Renaming file: " + folder + "x.tmp", folder + "x.tmp renamed", "Deleting original",
+                "Original deleted", "Renaming file: " + folder + "y.tmp",
+                "Target file exists, cannot rename"}));
 }
 
 // A failure stops the pass where it happens and says why in one box; no "Done" follows.
@@ -302,11 +317,19 @@ TEST_F(PassTest, FailuresStopThePassWithTheReason) {
     std::string box;
     MsgIcon icon;
   } cases[] = {
-      {dir / "missing", "a_", "Cannot open folder \"" + (dir / "missing") + "\": No such file or directory", MsgIcon::Critical},
+      {dir / "missing", "a_",
+       "Cannot open folder \"" + (dir / "missing") + "\": No such file or directory",
+       MsgIcon::Critical},
       {"", "a_", "Cannot open folder \"\": No such file or directory", MsgIcon::Critical},
       {aFile, "a_", "Cannot open folder \"" + aFile + "\": Not a directory", MsgIcon::Critical},
-      {folder, "../", "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen folder.", MsgIcon::Exclamation},
-      {folder, std::string("a\0b", 3), "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen folder.", MsgIcon::Exclamation},
+      {folder, "../",
+       "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
+       "folder.",
+       MsgIcon::Exclamation},
+      {folder, std::string("a\0b", 3),
+       "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
+       "folder.",
+       MsgIcon::Exclamation},
   };
   WriteFile(folder + "/x.tmp", "X");
   for (const Case& c : cases) {
@@ -336,8 +359,8 @@ TEST_F(PassTest, RefusedDeleteKeepsBothNamesAndStopsAfterDeletingOriginal) {
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_x.tmp", "x.tmp", "y.tmp"}));
   EXPECT_EQ(ReadFile(folder + "/a_x.tmp"), "X");
   EXPECT_EQ(LogMessages(log),
-            (std::vector<std::string>{"Renaming file: " + folder + "x.tmp", folder + "x.tmp renamed",
-                                      "Deleting original"}));
+            (std::vector<std::string>{"Renaming file: " + folder + "x.tmp",
+                                      folder + "x.tmp renamed", "Deleting original"}));
   ASSERT_EQ(RecordedBoxes().size(), 1u);
   EXPECT_EQ(RecordedBoxes()[0].text,
             "Cannot delete \"" + folder + "/x.tmp\": Operation not permitted");
@@ -367,7 +390,8 @@ TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {
     std::string box;
   } cases[] = {
       {"/dev/full", "Cannot write log \"/dev/full\": No space left on device"},
-      {dir / "no/such/log", "Cannot open log \"" + (dir / "no/such/log") + "\": No such file or directory"},
+      {dir / "no/such/log",
+       "Cannot open log \"" + (dir / "no/such/log") + "\": No such file or directory"},
       {dir.path(), "Cannot open log \"" + dir.path() + "\": Is a directory"},
       {"", "Cannot open log \"\": No such file or directory"},
   };

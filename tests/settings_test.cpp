@@ -140,17 +140,6 @@ TEST_F(SettingsTest, AHandEditedFileKeepsItsOtherLines) {
 namespace zantovel::test {
 namespace {
 
-// The program in a folder of its own, run as a separate process.
-struct InstalledProbe {
-  explicit InstalledProbe(const std::string& name) : exe(bin / name) {
-    std::filesystem::create_directory(bin.path());
-    std::filesystem::copy_file(ZANTOVEL_PROBE, exe);
-  }
-  std::string operator()(const std::string& args) const { return Capture(exe + " " + args); }
-  TempDir bin;
-  std::string exe;
-};
-
 TEST(SettingsFileTest, EachExecutableNameHasItsOwnFile) {
   InstalledProbe zantovel("zantovel");
   zantovel("save LastP /data/");
@@ -167,7 +156,8 @@ TEST(SettingsFileTest, AFolderThatCannotBeWrittenKeepsTheOldValueSilently) {
   ASSERT_EQ(Shell("chattr +i '" + zantovel.bin.path() + "'"), 0);
   EXPECT_EQ(zantovel("save LastP /new/ 2>&1"), "");
   EXPECT_EQ(zantovel("get LastP /default/"), "/old/\n");
-  EXPECT_EQ(FolderNames(zantovel.bin.path()), (std::vector<std::string>{"zantovel", "zantovel.ini"}));
+  EXPECT_EQ(FolderNames(zantovel.bin.path()),
+            (std::vector<std::string>{"zantovel", "zantovel.ini"}));
 }
 
 }  // namespace

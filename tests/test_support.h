@@ -51,4 +51,22 @@ namespace zantovel::test {
 // Runs a shell command and returns what it printed on standard output.
 std::string Capture(const std::string& command);
 
+// The library's command-line probe copied into a folder of its own under the given name, so
+// that it has a settings file of its own beside it; runs as a separate process.
+struct InstalledProbe {
+  explicit InstalledProbe(const std::string& name);
+  std::string operator()(const std::string& args) const { return Capture(exe + " " + args); }
+  TempDir bin;
+  std::string exe;
+};
+
+// Starts argv[0] with the arguments, its standard output going to outputPath.
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& outputPath);
+
+// Waits for the process and returns its wait status.
+int Wait(pid_t pid);
+
+// The number of complete lines in the file (0 when it is missing).
+std::size_t CountLines(const std::string& path);
+
 }  // namespace zantovel::test

@@ -5,7 +5,9 @@
 namespace zantovel {
 namespace {
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 // Decodes the well-formed sequence of `length` bytes at text[pos].
 char32_t DecodeAt(std::string_view text, std::size_t pos, std::size_t length) {
@@ -104,7 +106,8 @@ std::string LowerCase(std::string_view text) {
     if (length == 1) {
       out += static_cast<char>(c);
     } else {
-      AppendUtf8(out, static_cast<char32_t>(u_tolower(static_cast<UChar32>(DecodeAt(text, pos, length)))));
+      AppendUtf8(
+          out, static_cast<char32_t>(u_tolower(static_cast<UChar32>(DecodeAt(text, pos, length)))));
     }
     pos += length;
   }

@@ -19,7 +19,9 @@
 namespace zantovel {
 namespace {
 
-std::string Quoted(std::string_view path) { return "\"" + std::string(path) + "\""; }
+std::string Quoted(std::string_view path) {
+  return "\"" + std::string(path) + "\"";
+}
 
 [[noreturn]] void Fail(const std::string& what, int error) {
   throw PlatformError(what + ": " + std::strerror(error));
@@ -139,7 +141,7 @@ std::string GetFolderPath(const std::string& folderText) {
   const std::string what = "Cannot open folder " + Quoted(folderText);
   if (folderText.empty()) Fail(what, ENOENT);
   std::unique_ptr<char, decltype(&std::free)> resolved(realpath(folderText.c_str(), nullptr),
-                                                      &std::free);
+                                                       &std::free);
   if (!resolved) Fail(what, errno);
   struct stat st {};
   if (stat(resolved.get(), &st) != 0) Fail(what, errno);

@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/profile.h"
+#include "rename/modRename.h"
+#include "store/modSettings.h"
+#include "tests/pass_fixture.h"
+
+namespace zantovel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+std::string FileName(int i) {
+  char name[32];
+  std::snprintf(name, sizeof name, "f%05d.tmp", i);
+  return name;
+}
+
+std::string Content(int i) {
+  return "content of file " + std::to_string(i) + "\n";
+}
+
+void MakeFiles(const std::string& folder, int count) {
+  fs::create_directories(folder);
+  for (int i = 0; i < count; ++i) WriteFile(folder + "/" + FileName(i), Content(i));
+}
+
+// Every file's content is under its old name, its new name or both, whole; nothing else is in
+// the folder. Returns how many files stand under both names.
+int CheckNothingLost(const std::string& folder, int count, const std::string& prefix) {
+  std::set<std::string> expected;
+  int pairs = 0;
+  for (int i = 0; i < count; ++i) {
+    const std::string oldPath = folder + "/" + FileName(i);
+    const std::string newPath = folder + "/" + prefix + FileName(i);
+    const bool hasOld = fs::exists(oldPath);
+    const bool hasNew = fs::exists(newPath);
+    EXPECT_TRUE(hasOld || hasNew) << "lost " << FileName(i);
+    if (hasOld) {
+      EXPECT_EQ(ReadFile(oldPath), Content(i)) << oldPath;
+    }
+    if (hasNew) {
+      EXPECT_EQ(ReadFile(newPath), Content(i)) << newPath;
+    }
+    pairs += hasOld && hasNew;
+    expected.insert(FileName(i));
+    expected.insert(prefix + FileName(i));
+  }
+  for (const std::string& name : FolderNames(folder))
+    EXPECT_TRUE(expected.count(name)) << "stray file " << name;
+  return pairs;
+}
+
+// The probe installed with a settings file whose AppLog names `log`.
+struct LoggedProbe : InstalledProbe {
+  explicit LoggedProbe(const std::string& log) : InstalledProbe("zantovel") {
+    WriteFile(bin / "zantovel.ini", "[Settings]\r\nAppLog=" + log + "\r\n");
+  }
+  pid_t Start(const std::string& folder, const std::string& output) const {
+    return Spawn({exe, "run", folder, "a_", ".tmp"}, output);
+  }
+};
+
+void WaitForLines(const std::string& log, std::size_t lines) {
+  const auto deadline = Clock::now() + std::chrono::seconds(60);
+  while (CountLines(log) < lines && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
+
+TEST(CrashTest, KilledPassesLoseNothingAndALaterPassFinishes) {
+  constexpr int kFiles = 5000;
+  constexpr int kKills = 20;
+  TempDir dir;
+  LoggedProbe probe(dir / "run.log");
+
+  // A pass that is not killed gives the span within which the kills are spread.
+  MakeFiles(dir / "timing", kFiles);
+  const auto started = Clock::now();
+  ASSERT_EQ(Wait(probe.Start(dir / "timing", dir / "out")), 0);
+  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started);
+  EXPECT_EQ(CheckNothingLost(dir / "timing", kFiles, "a_"), 0);
+  EXPECT_EQ(FolderNames(dir / "timing").size(), static_cast<std::size_t>(kFiles));
+
+  int totalPairs = 0;
+  for (int seed = 1; seed <= kKills; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const std::string folder = dir / ("kill" + std::to_string(seed));
+    const std::string log = dir / "run.log";
+    MakeFiles(folder, kFiles);
+    fs::remove(log);
+    std::mt19937 random(static_cast<unsigned>(seed));
+    const auto delay = std::chrono::microseconds(
+        std::uniform_int_distribution<long>(0, static_cast<long>(span.count()))(random));
+
+    const pid_t pid = probe.Start(folder, dir / "out");
+    std::this_thread::sleep_for(delay);
+    kill(pid, SIGKILL);
+    const int status = Wait(pid);
+    const bool killed = WIFSIGNALED(status);
+
+    totalPairs += CheckNothingLost(folder, kFiles, "a_");
+    if (fs::exists(log)) LogMessages(log);  // fails the test on any torn line
+
+    // The next pass finishes the job; a pair left by the kill keeps both its names.
+    ASSERT_EQ(Wait(probe.Start(folder, dir / "out")), 0);
+    EXPECT_EQ(ReadFile(dir / "out"), "box 0|Zantovel|Done\n");
+    const int pairsAfter = CheckNothingLost(folder, kFiles, "a_");
+    for (int i = 0; i < kFiles; ++i)
+      EXPECT_TRUE(fs::exists(folder + "/a_" + FileName(i))) << FileName(i);
+    EXPECT_LE(pairsAfter, 1);
+    std::printf("[ kill     ] seed %2d after %6ld us: %s, %d file(s) under both names\n", seed,
+                static_cast<long>(delay.count()), killed ? "killed" : "had finished", pairsAfter);
+    fs::remove_all(folder);
+  }
+  std::printf("[ kill     ] %d passes of %d files, pass span %ld us, %d pair(s) left in all\n",
+              kKills, kFiles, static_cast<long>(span.count()), totalPairs);
+}
+
+// Pauses a running pass once its log has `lines` lines, does `meanwhile`, and lets it go on.
+std::string PassInterrupted(const LoggedProbe& probe, const std::string& folder,
+                            const std::string& log, std::size_t lines,
+                            const std::function<void()>& meanwhile) {
+  const std::string output = probe.bin / "out";
+  const pid_t pid = probe.Start(folder, output);
+  WaitForLines(log, lines);
+  kill(pid, SIGSTOP);
+  meanwhile();
+  kill(pid, SIGCONT);
+  EXPECT_EQ(Wait(pid), 0);
+  return ReadFile(output);
+}
+
+TEST(MidPassFaultTest, FolderThatVanishesStopsThePassWithNothingLost) {
+  TempDir dir;
+  LoggedProbe probe(dir / "run.log");
+  MakeFiles(dir / "files", 2000);
+  const std::string box = PassInterrupted(probe, dir / "files", dir / "run.log", 40,
+                                          [&] { fs::rename(dir / "files", dir / "moved"); });
+  EXPECT_EQ(box.rfind("box 1|Zantovel|Cannot ", 0), 0u) << box;
+  EXPECT_NE(box.find(": No such file or directory\n"), std::string::npos) << box;
+  CheckNothingLost(dir / "moved", 2000, "a_");
+  LogMessages(dir / "run.log");
+}
+
+TEST(MidPassFaultTest, FileDeletedBeforeItsTurnIsReported) {
+  TempDir dir;
+  LoggedProbe probe(dir / "run.log");
+  MakeFiles(dir / "files", 500);
+  const std::string last = dir / "files" + "/" + FileName(499);
+  const std::string box =
+      PassInterrupted(probe, dir / "files", dir / "run.log", 1, [&] { fs::remove(last); });
+  EXPECT_EQ(box, "box 1|Zantovel|Cannot copy \"" + last + "\" to \"" + dir / "files" + "/a_" +
+                     FileName(499) + "\": No such file or directory\n");
+  EXPECT_EQ(FolderNames(dir / "files").size(), 499u);
+  for (int i = 0; i < 499; ++i) EXPECT_EQ(ReadFile(dir / "files/a_" + FileName(i)), Content(i));
+}
+
+TEST(SettingsFaultTest, ReadOnlySettingsFolderForAnUnprivilegedUser) {
+  if (geteuid() != 0 || Shell("command -v setpriv >/dev/null") != 0)
+    GTEST_SKIP() << "needs root to drop privileges with setpriv";
+  InstalledProbe probe("zantovel");
+  WriteFile(probe.bin / "zantovel.ini", "[Settings]\r\nLastP=/old/\r\n");
+  fs::permissions(probe.bin.path(), fs::perms(0755));
+  const std::string asNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups " + probe.exe;
+  EXPECT_EQ(Capture(asNobody + " save LastP /new/ 2>&1; echo $?"), "0\n");
+  EXPECT_EQ(Capture(asNobody + " get LastP /default/"), "/old/\n");
+  EXPECT_EQ(FolderNames(probe.bin.path()), (std::vector<std::string>{"zantovel", "zantovel.ini"}));
+}
+
+TEST_F(PassTest, AwkwardNamesAreRenamedAsTheyAre) {
+  const std::vector<std::string> names = {"\xFF\xFE.tmp", "a\nb.tmp", "-rf.tmp", " sp ace .tmp",
+                                          "*?[].tmp",     "\\x.tmp",  "x.tmp",   "\xC3\x89.TMP"};
+  for (std::size_t i = 0; i < names.size(); ++i)
+    WriteFile(folder + "/" + names[i], "content " + std::to_string(i));
+  std::string prefix = "a_";
+  RenameRun(folder + "/", prefix, ".tmp");
+  std::set<std::string> expected;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    expected.insert("a_" + names[i]);
+    EXPECT_EQ(ReadFile(folder + "/a_" + names[i]), "content " + std::to_string(i)) << names[i];
+  }
+  const std::vector<std::string> after = FolderNames(folder);
+  EXPECT_EQ(std::set<std::string>(after.begin(), after.end()), expected);
+  // The name with a line break stays on one log line.
+  const std::vector<std::string> messages = LogMessages(log);
+  EXPECT_EQ(messages.size(), 4 * names.size());
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "Renaming file: " + folder + "/a\\nb.tmp"),
+            messages.end());
+}
+
+TEST_F(PassTest, NewNameTooLongForTheFileSystemStopsWithTheReason) {
+  const std::string longest(253, 'n');  // with "a_", 255 bytes: the most a name may have
+  const std::string tooLong(254, 'z');  // listed after `longest`
+  WriteFile(folder + "/" + longest, "L");
+  WriteFile(folder + "/" + tooLong, "T");
+  std::string prefix = "a_";
+  RenameRun(folder, prefix, "*.*");
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_" + longest, longest, tooLong}));
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot copy \"" + folder + "/" + tooLong + "\" to \"" +
+                                         folder + "/a_" + tooLong + "\": File name too long");
+}
+
+TEST_F(PassTest, SocketsAreNotFilesAndRelativeFoldersWork) {
+  WriteFile(folder + "/x.tmp", "X");
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = folder + "/s.tmp";
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  std::string prefix = "a_";
+  RenameRun("files", prefix, ".tmp");
+  fs::current_path(before);
+  close(sock);
+
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_x.tmp", "s.tmp"}));
+  EXPECT_EQ(LogMessages(log).front(), "Renaming file: filesx.tmp");
+}
+
+std::vector<std::string> Lines(const std::string& content) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < content.size()) {
+    std::size_t end = content.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = content.size();
+    lines.push_back(content.substr(pos, end - pos));
+    pos = end + (content.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return lines;
+}
+
+TEST(SettingsFileFaultTest, OddSettingsFilesReadAndWriteSoundly) {
+  std::string binary;
+  std::mt19937 random(7);
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>(random() & 0xFF);
+  std::string huge = "[Settings]\r\nLastP=p\r\n[Other]\r\n";
+  while (huge.size() < 10 * 1024 * 1024) huge += "key" + std::to_string(huge.size()) + "=value\r\n";
+  struct Case {
+    const char* what;
+    std::string content;
+    std::string lastP;
+  } cases[] = {
+      {"10 MB", huge, "p"},
+      {"binary", binary + "\r\n[Settings]\r\nLastP=p\r\n", "p"},
+      {"no final line end", "[Settings]\r\nLastP=p", "p"},
+      {"CR only", "[Settings]\rLastP=p\r", "p"},
+      {"LF only", "[Settings]\nLastP=p\n", "p"},
+      {"duplicates", "[Settings]\r\nLastP=p\r\nLastP=q\r\n[Settings]\r\nLastP=r\r\n", "p"},
+      {"100,000-character line", "[Settings]\r\nLastP=" + std::string(100000, 'x') + "\r\n",
+       std::string(154, 'x')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(IniFilePath(), c.content);
+    const auto started = Clock::now();
+    EXPECT_EQ(GetIniSetting("Zantovel", kSettingsSection, "LastP", "D"), c.lastP);
+    SaveIniSetting("Zantovel", kSettingsSection, "LastF", "new");
+    EXPECT_EQ(GetIniSetting("Zantovel", kSettingsSection, "LastF", "D"), "new");
+    EXPECT_EQ(GetIniSetting("Zantovel", kSettingsSection, "LastP", "D"), c.lastP);
+    std::printf(
+        "[ settings ] %-24s read, write, read in %lld ms\n", c.what,
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()));
+    // Every earlier line is still there, in its order; only the new key's line was added.
+    const std::vector<std::string> before = Lines(c.content),
+                                   after = Lines(ReadFile(IniFilePath()));
+    ASSERT_EQ(after.size(), before.size() + 1);
+    std::size_t added = 0;
+    for (std::size_t i = 0, j = 0; j < after.size(); ++j) {
+      if (i < before.size() && after[j] == before[i]) {
+        ++i;
+      } else {
+        EXPECT_EQ(after[j], "LastF=new");
+        ++added;
+      }
+    }
+    EXPECT_EQ(added, 1u);
+  }
+  fs::remove(IniFilePath());
+}
+
+}  // namespace
+}  // namespace zantovel::test
