@@ -21,3 +21,6 @@ run_suite() {
 
 run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=OFF
 run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=ON
+
+# About a minute of fuzzing per target; fuzz/run.sh SECONDS runs longer.
+bash fuzz/run.sh "${FUZZ_SECONDS:-60}"
