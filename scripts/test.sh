@@ -22,5 +22,8 @@ run_suite() {
 run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=OFF
 run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=ON
 
+# The benchmark once at a small size, to show that it still works; bench/run.sh measures.
+build/test/bench/rename_bench --work build/test/bench-work --sizes 200 --runs 1 --big-mib 4
+
 # About a minute of fuzzing per target; fuzz/run.sh SECONDS runs longer.
 bash fuzz/run.sh "${FUZZ_SECONDS:-60}"

@@ -13,9 +13,11 @@ std::tm LocalTimeNow() {
   return local;
 }
 
-std::string ExecutablePath() {
-  // /proc/self/exe follows a renamed or moved executable, unlike argv[0] or the working
-  // directory.
+namespace {
+
+std::string ReadExecutablePath() {
+  // /proc/self/exe names the running file wherever it was started from, unlike argv[0] or the
+  // working directory.
   std::string path(256, '\0');
   for (;;) {
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
@@ -26,6 +28,14 @@ std::string ExecutablePath() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+}  // namespace
+
+std::string ExecutablePath() {
+  // Asked before every log line, and the answer cannot change while the program runs.
+  static const std::string path = ReadExecutablePath();
+  return path;
 }
 
 }  // namespace zantovel

@@ -38,27 +38,26 @@ struct Fd {
   }
 };
 
-// Content copy inside the kernel: a reflink where the file system shares blocks, otherwise
-// copy_file_range, otherwise a plain read/write loop (file systems that offer neither).
+// Copies `size` bytes inside the kernel: copy_file_range shares blocks where the file system
+// can (a reflink on XFS or Btrfs) and copies them otherwise. A plain read/write loop serves
+// file systems that offer neither.
 bool CopyContent(int from, int to, off_t size) {
-  if (size == 0) return true;
-  if (ioctl(to, FICLONE, from) == 0) return true;
   off_t done = 0;
-  bool kernelCopy = true;
-  while (kernelCopy) {
-    const ssize_t n = copy_file_range(from, nullptr, to, nullptr, SIZE_MAX / 2, 0);
+  while (done < size) {
+    const ssize_t n =
+        copy_file_range(from, nullptr, to, nullptr, static_cast<std::size_t>(size - done), 0);
     if (n > 0) {
       done += n;
       continue;
     }
-    if (n == 0) return true;
+    if (n == 0) return true;  // the file shrank while it was copied
     if (errno == EINTR) continue;
     if (done == 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
-      kernelCopy = false;
-    else
-      return false;
+      break;
+    return false;
   }
-  std::array<char, 1 << 16> buffer{};
+  if (done >= size) return true;
+  std::array<char, 1 << 16> buffer;  // left uninitialised: read() fills it
   for (;;) {
     const ssize_t got = read(from, buffer.data(), buffer.size());
     if (got == 0) return true;
@@ -180,13 +179,15 @@ CopyOutcome CopyFileNoReplace(const std::string& folder, const std::string& name
   const std::string what = "Cannot copy " + Quoted(from) + " to " + Quoted(to);
 
   struct stat st {};
-  if (lstat(from.c_str(), &st) != 0) Fail(what, errno);
-  if (S_ISLNK(st.st_mode)) return CopyLink(from, to, st);
-  if (!S_ISREG(st.st_mode)) Fail(what, EINVAL);
-
   // O_NONBLOCK: should the name have become a pipe since the listing, the open must not wait.
+  // O_NOFOLLOW: a link is copied as a link, its target never opened.
   Fd source(open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (source.fd < 0) Fail(what, errno);
+  if (source.fd < 0) {
+    const int error = errno;
+    if (error == ELOOP && lstat(from.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+      return CopyLink(from, to, st);
+    Fail(what, error);
+  }
   if (fstat(source.fd, &st) != 0) Fail(what, errno);
   if (!S_ISREG(st.st_mode)) Fail(what, EINVAL);
 
@@ -239,23 +240,21 @@ void AppendToFile(const std::string& path, std::string_view data, bool create) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  // Called for every log line, so a small file is read with one call: a read that returns
+  // less than was asked for has met the end of a regular file.
   Fd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  struct stat st {};
-  if (file.fd < 0 || fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  std::string content(static_cast<std::size_t>(st.st_size), '\0');
-  std::size_t got = 0;
+  if (file.fd < 0) return std::nullopt;
+  std::string content;
+  std::array<char, 1 << 16> buffer;  // left uninitialised: read() fills it
   for (;;) {
-    if (got == content.size()) content.resize(content.size() + 4096);
-    const ssize_t n = read(file.fd, content.data() + got, content.size() - got);
-    if (n == 0) break;
+    const ssize_t n = read(file.fd, buffer.data(), buffer.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return std::nullopt;
+      return std::nullopt;  // a folder, among others
     }
-    got += static_cast<std::size_t>(n);
+    content.append(buffer.data(), static_cast<std::size_t>(n));
+    if (static_cast<std::size_t>(n) < buffer.size()) return content;
   }
-  content.resize(got);
-  return content;
 }
 
 bool ReplaceFileContent(const std::string& path, std::string_view content) {
