@@ -3,6 +3,7 @@
 //
 // Input: NAME \0 PREFIX \0 TYPE.
 #include <unicode/uchar.h>
+#include <unicode/utf8.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -56,34 +57,16 @@ std::vector<std::string> Chars(std::string_view text) {
 
 std::string Lower(const std::string& c) {
   if (c.size() == 1) {
-    const unsigned char b = static_cast<unsigned char>(c[0]);
+    const auto b = static_cast<unsigned char>(c[0]);
     return std::string(1, static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b));
   }
-  const auto b = [&](std::size_t i) {
-    return static_cast<char32_t>(static_cast<unsigned char>(c[i]));
-  };
-  char32_t cp = c.size() == 2   ? ((b(0) & 0x1F) << 6) | (b(1) & 0x3F)
-                : c.size() == 3 ? ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F)
-                                : ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) |
-                                      ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
-  cp = static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp)));
-  std::string out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return out;
+  UChar32 cp = 0;
+  std::size_t at = 0;
+  U8_NEXT_UNSAFE(c.data(), at, cp);
+  char out[U8_MAX_LENGTH];
+  std::size_t size = 0;
+  U8_APPEND_UNSAFE(out, size, u_tolower(cp));
+  return std::string(out, size);
 }
 
 std::string Join(const std::vector<std::string>& chars, std::size_t from, std::size_t to) {

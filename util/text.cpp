@@ -1,46 +1,13 @@
 #include "util/text.h"
 
 #include <unicode/uchar.h>
+#include <unicode/utf8.h>
 
 namespace zantovel {
 namespace {
 
 bool IsContinuation(unsigned char c) {
   return (c & 0xC0) == 0x80;
-}
-
-// Decodes the well-formed sequence of `length` bytes at text[pos].
-char32_t DecodeAt(std::string_view text, std::size_t pos, std::size_t length) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-  switch (length) {
-    case 1:
-      return byte(0);
-    case 2:
-      return ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
-    case 3:
-      return ((byte(0) & 0x0Fu) << 12) | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
-    default:
-      return ((byte(0) & 0x07u) << 18) | ((byte(1) & 0x3Fu) << 12) | ((byte(2) & 0x3Fu) << 6) |
-             (byte(3) & 0x3Fu);
-  }
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 }  // namespace
@@ -106,8 +73,14 @@ std::string LowerCase(std::string_view text) {
     if (length == 1) {
       out += static_cast<char>(c);
     } else {
-      AppendUtf8(
-          out, static_cast<char32_t>(u_tolower(static_cast<UChar32>(DecodeAt(text, pos, length)))));
+      // The sequence is well-formed, so ICU's unchecked forms are safe here.
+      UChar32 cp = 0;
+      std::size_t at = pos;
+      U8_NEXT_UNSAFE(text.data(), at, cp);
+      char encoded[U8_MAX_LENGTH];
+      std::size_t size = 0;
+      U8_APPEND_UNSAFE(encoded, size, u_tolower(cp));
+      out.append(encoded, size);
     }
     pos += length;
   }
