@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Replaces "{F}" by the folder text a case uses.
-std::string Expand(std::string text, const std::string& folder) {
-  for (auto at = text.find("{F}"); at != std::string::npos; at = text.find("{F}"))
-    text.replace(at, 3, folder);
-  return text;
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+// The log a pass should write, from steps "R:name" (renamed), "C:name" (copied, all-files
+// mode), "S:name" (skipped) and "E:name" (new name taken), with folderText as typed.
+std::vector<std::string> ExpectedLog(const std::string& steps, const std::string& folderText) {
+  std::vector<std::string> lines;
+  for (const std::string& step : Words(steps)) {
+    const std::string name = step.substr(2);
+    lines.push_back("Renaming file: " + folderText + name);
+    switch (step[0]) {
+      case 'S':
+        lines.push_back("Filename too long, cannot rename");
+        break;
+      case 'E':
+        lines.push_back("Target file exists, cannot rename");
+        break;
+      default:
+        lines.push_back(folderText + name + " renamed");
+        if (step[0] == 'R') lines.insert(lines.end(), {"Deleting original", "Original deleted"});
+    }
+  }
+  return lines;
 }
 
 TEST(NameLogicTest, TypeMatchesLowerCasesTheNameOnly) {
@@ -100,125 +123,40 @@ TEST(NameLogicTest, NumberingGivesOneOnceAndKeepsTheReplacedPrefix) {
 }
 
 // One pass over a folder, then the folder's names and contents and the log, checked whole.
+// One pass over a folder, then the folder's names and contents and the log, checked whole.
+// Every file holds its own name; "new<old" in `after` is a file that must hold old's content.
 TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
   struct Case {
     const char* what;
-    std::map<std::string, std::string> files;  // name -> content
-    std::string prefix;
-    std::string type;
-    bool slash;                                // folder text typed with a trailing "/"
-    std::map<std::string, std::string> after;  // name -> content
-    std::vector<std::string> messages;         // "{F}" is the folder text as typed
+    std::string files, prefix, type;
+    bool slash;  // folder text typed with a trailing "/"
+    std::string after, steps;
   } cases[] = {
-      {"typed rename",
-       {{"x.tmp", "X"}},
-       "a_",
-       ".tmp",
-       true,
-       {{"a_x.tmp", "X"}},
-       {"Renaming file: {F}x.tmp", "{F}x.tmp renamed", "Deleting original", "Original deleted"}},
-      {"no match logs nothing", {{"a.txt", "A"}}, "a_", ".tmp", true, {{"a.txt", "A"}}, {}},
-      {"upper-case type matches nothing",
-       {{"x.tmp", "X"}},
-       "a_",
-       ".TMP",
-       true,
-       {{"x.tmp", "X"}},
-       {}},
-      {"type without dot",
-       {{"x.tmp", "1"}, {"xtmp", "2"}, {"x.txt", "3"}},
-       "a_",
-       "tmp",
-       true,
-       {{"a_x.tmp", "1"}, {"a_xtmp", "2"}, {"x.txt", "3"}},
-       {"Renaming file: {F}x.tmp", "{F}x.tmp renamed", "Deleting original", "Original deleted",
-        "Renaming file: {F}xtmp", "{F}xtmp renamed", "Deleting original", "Original deleted"}},
-      {"empty type is the typed mode for every file",
-       {{"b.txt", "B"}},
-       "a_",
-       "",
-       true,
-       {{"a_b.txt", "B"}},
-       {"Renaming file: {F}b.txt", "{F}b.txt renamed", "Deleting original", "Original deleted"}},
-      {"keyword with a blank is an ordinary type",
-       {{"x.txt", "X"}},
-       "a_",
-       "*.* ",
-       true,
-       {{"x.txt", "X"}},
-       {}},
-      {"empty prefix skips every file",
-       {{"x.tmp", "X"}},
-       "",
-       ".tmp",
-       true,
-       {{"x.tmp", "X"}},
-       {"Renaming file: {F}x.tmp", "Filename too long, cannot rename"}},
-      {"20 characters renamed, 21 skipped",
-       {{"abcdefghijklmnop.tmp", "20"},
-        {"bcdefghijklmnopq.tmp", "20b"},
-        {"cdefghijklmnopqr1.tmp", "21"}},
-       "a_",
-       ".tmp",
-       true,
-       {{"a_abcdefghijklmnop.tmp", "20"},
-        {"a_bcdefghijklmnopq.tmp", "20b"},
-        {"cdefghijklmnopqr1.tmp", "21"}},
-       {"Renaming file: {F}abcdefghijklmnop.tmp", "{F}abcdefghijklmnop.tmp renamed",
-        "Deleting original", "Original deleted", "Renaming file: {F}bcdefghijklmnopq.tmp",
-        "{F}bcdefghijklmnopq.tmp renamed", "Deleting original", "Original deleted",
-        "Renaming file: {F}cdefghijklmnopqr1.tmp", "Filename too long, cannot rename"}},
-      {"numbering",
-       {{"p.tmp", "P"}, {"q.tmp", "Q"}},
-       "##",
-       ".tmp",
-       true,
-       {{"001p.tmp", "P"}, {"00q.tmp", "Q"}},
-       {"Renaming file: {F}p.tmp", "{F}p.tmp renamed", "Deleting original", "Original deleted",
-        "Renaming file: {F}q.tmp", "{F}q.tmp renamed", "Deleting original", "Original deleted"}},
-      {"an existing new name is never replaced",
-       {{"a_x.tmp", "old"}, {"x.tmp", "new"}},
-       "a_",
-       ".tmp",
-       true,
-       {{"a_x.tmp", "old"}, {"x.tmp", "new"}},
-       {"Renaming file: {F}a_x.tmp", "Filename too long, cannot rename", "Renaming file: {F}x.tmp",
-        "Target file exists, cannot rename"}},
-      {"folder typed without its slash",
-       {{"x.tmp", "X"}},
-       "a_",
-       ".tmp",
-       false,
-       {{"a_x.tmp", "X"}},
-       {"Renaming file: {F}x.tmp", "{F}x.tmp renamed", "Deleting original", "Original deleted"}},
-      {"hidden files are files",
-       {{".h.tmp", "H"}},
-       "a_",
-       ".tmp",
-       true,
-       {{"a_.h.tmp", "H"}},
-       {"Renaming file: {F}.h.tmp", "{F}.h.tmp renamed", "Deleting original", "Original deleted"}},
-      {"all-files mode keeps the old files and never meets its own copies",
-       {{"x.txt", "X"}, {"y", "Y"}},
-       "a_",
-       "*.*",
-       true,
-       {{"a_x.txt", "X"}, {"x.txt", "X"}, {"a_y", "Y"}, {"y", "Y"}},
-       {"Renaming file: {F}x.txt", "{F}x.txt renamed", "Renaming file: {F}y", "{F}y renamed"}},
-      {"all-files mode with an empty prefix copies nothing onto itself",
-       {{"x.txt", "X"}},
-       "",
-       "*.*",
-       true,
-       {{"x.txt", "X"}},
-       {"Renaming file: {F}x.txt", "Target file exists, cannot rename"}},
-      {"all-files numbering",
-       {{"a", "A"}, {"b", "B"}},
-       "#_",
-       "*.*",
-       true,
-       {{"a", "A"}, {"b", "B"}, {"0_1a", "A"}, {"0_b", "B"}},
-       {"Renaming file: {F}a", "{F}a renamed", "Renaming file: {F}b", "{F}b renamed"}},
+      // clang-format off
+      {"typed rename", "x.tmp", "a_", ".tmp", true, "a_x.tmp<x.tmp", "R:x.tmp"},
+      {"no match logs nothing", "a.txt", "a_", ".tmp", true, "a.txt", ""},
+      {"upper-case type matches nothing", "x.tmp", "a_", ".TMP", true, "x.tmp", ""},
+      {"type without dot", "x.tmp xtmp x.txt", "a_", "tmp", true,
+       "a_x.tmp<x.tmp a_xtmp<xtmp x.txt", "R:x.tmp R:xtmp"},
+      {"empty type is the typed mode for every file", "b.txt", "a_", "", true, "a_b.txt<b.txt",
+       "R:b.txt"},
+      {"keyword with a blank is an ordinary type", "x.txt", "a_", "*.* ", true, "x.txt", ""},
+      {"empty prefix skips every file", "x.tmp", "", ".tmp", true, "x.tmp", "S:x.tmp"},
+      {"20 characters renamed, 21 skipped", "abcdefghijklmnop.tmp cdefghijklmnopqr1.tmp", "a_",
+       ".tmp", true, "a_abcdefghijklmnop.tmp<abcdefghijklmnop.tmp cdefghijklmnopqr1.tmp",
+       "R:abcdefghijklmnop.tmp S:cdefghijklmnopqr1.tmp"},
+      {"numbering", "p.tmp q.tmp", "##", ".tmp", true, "001p.tmp<p.tmp 00q.tmp<q.tmp",
+       "R:p.tmp R:q.tmp"},
+      {"an existing new name is never replaced", "a_x.tmp x.tmp", "a_", ".tmp", true,
+       "a_x.tmp x.tmp", "S:a_x.tmp E:x.tmp"},
+      {"folder typed without its slash", "x.tmp", "a_", ".tmp", false, "a_x.tmp<x.tmp", "R:x.tmp"},
+      {"hidden files are files", ".h.tmp", "a_", ".tmp", true, "a_.h.tmp<.h.tmp", "R:.h.tmp"},
+      {"all-files mode keeps the old files and never meets its own copies", "x.txt y", "a_",
+       "*.*", true, "a_x.txt<x.txt x.txt a_y<y y", "C:x.txt C:y"},
+      {"all-files mode with an empty prefix copies nothing onto itself", "x.txt", "", "*.*", true,
+       "x.txt", "E:x.txt"},
+      {"all-files numbering", "a b", "#_", "*.*", true, "a b 0_1a<a 0_b<b", "C:a C:b"},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -226,18 +164,21 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
     fs::create_directory(folder);
     fs::remove(log);
     RecordedBoxes().clear();
-    for (const auto& [name, content] : c.files) WriteFile(folder + "/" + name, content);
+    for (const std::string& name : Words(c.files)) WriteFile(folder + "/" + name, name);
     const std::string folderText = c.slash ? folder + "/" : folder;
 
     std::string prefix = c.prefix;
     RenameRun(folderText, prefix, c.type);
 
-    std::map<std::string, std::string> after;
+    std::map<std::string, std::string> expected, after;
+    for (const std::string& word : Words(c.after)) {
+      const auto from = word.find('<');
+      expected[word.substr(0, from)] = from == std::string::npos ? word : word.substr(from + 1);
+    }
     for (const std::string& name : FolderNames(folder)) after[name] = ReadFile(folder + "/" + name);
-    EXPECT_EQ(after, c.after);
-    std::vector<std::string> expected;
-    for (const std::string& m : c.messages) expected.push_back(Expand(m, folderText));
-    EXPECT_EQ(fs::exists(log) ? LogMessages(log) : std::vector<std::string>{}, expected);
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(fs::exists(log) ? LogMessages(log) : std::vector<std::string>{},
+              ExpectedLog(c.steps, folderText));
     ASSERT_EQ(RecordedBoxes().size(), 1u);
     EXPECT_EQ(RecordedBoxes()[0].text, "Done");
     EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::None);
