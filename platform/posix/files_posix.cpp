@@ -1,7 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,9 +87,13 @@ int LinkUnnamed(int fd, const std::string& to) {
 }
 
 CopyOutcome CopyLink(const std::string& from, const std::string& to, const struct stat& st) {
-  std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+  // One byte more than a link can hold, so a target cut short cannot pass unnoticed.
+  std::string target(std::max<std::size_t>(static_cast<std::size_t>(st.st_size), PATH_MAX) + 1,
+                     '\0');
   const ssize_t n = readlink(from.c_str(), target.data(), target.size());
   if (n < 0) Fail("Cannot read link " + Quoted(from), errno);
+  if (static_cast<std::size_t>(n) == target.size())
+    Fail("Cannot read link " + Quoted(from), ENAMETOOLONG);
   target.resize(static_cast<std::size_t>(n));
   if (symlink(target.c_str(), to.c_str()) != 0) {
     if (errno == EEXIST) return CopyOutcome::TargetExists;
