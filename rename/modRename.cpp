@@ -1,7 +1,6 @@
 #include "rename/modRename.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "platform/app.h"
 #include "platform/dialogs.h"
