@@ -86,7 +86,9 @@ int LinkUnnamed(int fd, const std::string& to) {
   return -1;
 }
 
-CopyOutcome CopyLink(const std::string& from, const std::string& to, const struct stat& st) {
+// `what` is the sentence a failure starts with, naming both paths.
+CopyOutcome CopyLink(const std::string& from, const std::string& to, const struct stat& st,
+                     const std::string& what) {
   // One byte more than a link can hold, so a target cut short cannot pass unnoticed.
   std::string target(std::max<std::size_t>(static_cast<std::size_t>(st.st_size), PATH_MAX) + 1,
                      '\0');
@@ -97,7 +99,7 @@ CopyOutcome CopyLink(const std::string& from, const std::string& to, const struc
   target.resize(static_cast<std::size_t>(n));
   if (symlink(target.c_str(), to.c_str()) != 0) {
     if (errno == EEXIST) return CopyOutcome::TargetExists;
-    Fail("Cannot copy " + Quoted(from) + " to " + Quoted(to), errno);
+    Fail(what, errno);
   }
   const std::array<timespec, 2> times{st.st_atim, st.st_mtim};
   utimensat(AT_FDCWD, to.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
@@ -107,13 +109,13 @@ CopyOutcome CopyLink(const std::string& from, const std::string& to, const struc
 // Where O_TMPFILE is not offered: a hidden temporary name, linked to the new name and removed.
 // Only this path can leave a stray file behind, and only if the process is killed mid-copy.
 CopyOutcome CopyViaTemporaryName(const std::string& folder, int source, const struct stat& st,
-                                 const std::string& from, const std::string& to) {
+                                 const std::string& to, const std::string& what) {
   std::string temp = JoinPath(folder, ".zantovel-copy-XXXXXX");
   Fd out(mkostemp(temp.data(), O_CLOEXEC));
-  if (out.fd < 0) Fail("Cannot copy " + Quoted(from) + " to " + Quoted(to), errno);
+  if (out.fd < 0) Fail(what, errno);
   const auto failAndRemove = [&](int error) {
     unlink(temp.c_str());
-    Fail("Cannot copy " + Quoted(from) + " to " + Quoted(to), error);
+    Fail(what, error);
   };
   const std::array<timespec, 2> times{st.st_atim, st.st_mtim};
   if (!CopyContent(source, out.fd, st.st_size) || fchmod(out.fd, st.st_mode & 07777) != 0 ||
@@ -124,7 +126,7 @@ CopyOutcome CopyViaTemporaryName(const std::string& folder, int source, const st
   unlink(temp.c_str());
   if (linked != 0) {
     if (linkError == EEXIST) return CopyOutcome::TargetExists;
-    Fail("Cannot copy " + Quoted(from) + " to " + Quoted(to), linkError);
+    Fail(what, linkError);
   }
   return CopyOutcome::Copied;
 }
@@ -187,7 +189,7 @@ CopyOutcome CopyFileNoReplace(const std::string& folder, const std::string& name
   if (source.fd < 0) {
     const int error = errno;
     if (error == ELOOP && lstat(from.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-      return CopyLink(from, to, st);
+      return CopyLink(from, to, st, what);
     Fail(what, error);
   }
   if (fstat(source.fd, &st) != 0) Fail(what, errno);
@@ -198,7 +200,7 @@ CopyOutcome CopyFileNoReplace(const std::string& folder, const std::string& name
   Fd out(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
   if (out.fd < 0) {
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
-      return CopyViaTemporaryName(folder, source.fd, st, from, to);
+      return CopyViaTemporaryName(folder, source.fd, st, to, what);
     Fail(what, errno);
   }
   if (!CopyContent(source.fd, out.fd, st.st_size)) Fail(what, errno);
