@@ -172,7 +172,7 @@ void frmMain::Form_Load() {
                      .arg(version.major)
                      .arg(version.minor)
                      .arg(version.revision));
-  txtPath->setText(Q(GetIniSetting(AppTitle(), kSettingsSection, "LastP", kDefaultFolder)));
+  txtPath->setText(Q(GetIniPathSetting(AppTitle(), kSettingsSection, "LastP", kDefaultFolder)));
   txtPrefix->setText(Q(GetIniSetting(AppTitle(), kSettingsSection, "LastF", kDefaultPrefix)));
   txtType->setText(Q(GetIniSetting(AppTitle(), kSettingsSection, "LastT", kDefaultType)));
 
@@ -181,9 +181,11 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload() {
-  SaveIniSetting(AppTitle(), kSettingsSection, "LastP", S(txtPath->text()));
-  SaveIniSetting(AppTitle(), kSettingsSection, "LastF", S(txtPrefix->text()));
-  SaveIniSetting(AppTitle(), kSettingsSection, "LastT", S(txtType->text()));
+  // One save for the three, so that of two windows closing at once the last one decides.
+  SaveIniSettings(AppTitle(), kSettingsSection,
+                  {{"LastP", S(txtPath->text())},
+                   {"LastF", S(txtPrefix->text())},
+                   {"LastT", S(txtType->text())}});
 }
 
 void frmMain::Form_MouseMove() {

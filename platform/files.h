@@ -1,53 +1,129 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The file-system operations a rename pass and the log need. Every function that can fail
-// throws PlatformError whose text names the operation, the path and the system's reason.
+// The file-system operations a rename pass, the log and the settings file need. Functions that
+// can fail throw PlatformError, whose text names the operation, the path and the system's
+// reason, unless their comment says they answer with a value instead.
 namespace zantovel {
+
+// Which file a name stands for: two names with the same identity are one file.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+// The identity of the file at path (a link is followed), or nothing when there is none.
+std::optional<FileId> IdentityOf(const std::string& path);
 
 // folder + "/" + name, with a single separator when folder already ends with one (the root).
 std::string JoinPath(std::string_view folder, std::string_view name);
 
-// The absolute path of the folder that folderText names, without a trailing "/" (the root
-// stays "/"). A relative text is taken from the working directory. Throws when folderText is
-// empty, does not exist or is not a folder.
-std::string GetFolderPath(const std::string& folderText);
+enum class NewName { Made, Taken };
 
-// The names of the regular files and symbolic links directly inside folder, hidden ones
-// included, in byte order. Subfolders, pipes, sockets and devices are not listed.
-std::vector<std::string> ListFolderFiles(const std::string& folder);
+// A folder opened once. Every operation on its files goes through this one handle, so a folder
+// moved or swapped for another while a pass runs cannot send an operation elsewhere.
+class Folder {
+ public:
+  // Opens the folder that folderText names; a relative text is taken from the working
+  // directory. Throws when folderText is empty, does not exist or is not a folder.
+  explicit Folder(const std::string& folderText);
+  ~Folder();
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
 
-enum class CopyOutcome { Copied, TargetExists };
+  // The folder's absolute path when it was opened, without a trailing "/" (the root stays
+  // "/"). Used in messages; operations never go by it.
+  const std::string& Path() const { return path_; }
 
-// Copies folder/name to folder/newName without ever replacing an existing newName: the test
-// for an existing name and the creation of the new one are a single operation. A regular
-// file keeps its permission bits and modification time, and its new name appears only once
-// its content is complete; a symbolic link is copied as a link. Returns TargetExists, having
-// changed nothing, when anything (even a dangling link) already has the new name.
-CopyOutcome CopyFileNoReplace(const std::string& folder, const std::string& name,
-                              const std::string& newName);
+  // The names of the regular files and symbolic links directly inside the folder, hidden ones
+  // included, in byte order. Subfolders, links to folders, pipes, sockets and devices are not
+  // listed, nor the temporary files of a copy; a temporary left by a copy that was killed is
+  // removed.
+  std::vector<std::string> ListFiles() const;
 
-// Removes folder/name, taken literally.
-void RemoveFile(const std::string& folder, const std::string& name);
+  // The identity of name (a link is not followed), or nothing when it is gone.
+  std::optional<FileId> IdentityOf(const std::string& name) const;
+
+  // Gives the file name the new name newName in one step, never replacing anything that
+  // already has it. The file itself is not touched: content, owner, mode, times, extended
+  // attributes, hard links and open writers stay as they are, and no space is needed.
+  // Returns Taken, having changed nothing, when anything (even a dangling link) has newName.
+  // On file systems without hard links the test for a taken name and the rename are two
+  // steps; see docs/RELIABILITY.md.
+  NewName MoveNoReplace(const std::string& name, const std::string& newName) const;
+
+  // Copies name to newName without ever replacing anything: Taken when newName exists. A
+  // regular file keeps its content (holes too), mode, times, extended attributes and ACL, and
+  // its owner and group where the process may set them (otherwise the copy loses any setuid
+  // and setgid bit); its content is on disk before newName appears, and nothing partial is
+  // ever visible under newName. A symbolic link is copied as a link.
+  NewName CopyNoReplace(const std::string& name, const std::string& newName) const;
+
+  // Flushes the folder's entries to disk, so that what was renamed stays renamed after a power
+  // cut. A file system that cannot flush a folder is not an error.
+  void Flush() const;
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// A file that lines are added to, kept open from one line to the next for as long as its path
+// still names the same file.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  ~AppendFile();
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+
+  // Whether the file is open and path still names it.
+  bool StillNames(const std::string& path) const;
+
+  // Opens path for appending, closing any file open before. With create, a missing file is
+  // created; an existing file is never truncated. Throws when it cannot be opened.
+  void Open(const std::string& path, bool create);
+
+  // Adds data at the end of the open file. data is in the file whole or not at all: after a
+  // short write the file is cut back to where it ended, and the failure thrown.
+  void Append(std::string_view data);
+
+  // The open file's identity, or nothing when no file is open.
+  std::optional<FileId> Identity() const;
+
+ private:
+  void Close();
+
+  int fd_ = -1;
+  std::string path_;
+  FileId id_;
+};
 
 // Whether path names an existing regular file (a link is followed), taken literally.
 bool IsRegularFile(const std::string& path);
 
-// Adds data at the end of the file at path in one write. With create, a missing file is
-// created; an existing file is never truncated.
-void AppendToFile(const std::string& path, std::string_view data, bool create);
-
-// The whole content of the regular file at path, or nothing when it cannot be read.
+// The whole content of the regular file at path, or nothing when it cannot be read. The
+// content is kept and read again only when the file's size, times or identity have changed,
+// so a file asked for before every log line costs one stat.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
-// Replaces the content of the file at path (creating it when missing) by writing a new file
-// beside it and renaming it over the old one: a crash or a full disk leaves either the old
-// file or the new one, never a mix. Keeps the old file's permission bits. Returns false, with
-// the old file untouched and no temporary file left, when any step fails.
-bool ReplaceFileContent(const std::string& path, std::string_view content);
+// Replaces the content of the file at path by transform(old content), the old content being
+// empty when the file is missing. Saves are serialised with other processes by a lock on the
+// folder, so transform always sees the content of the last save. A symbolic link is followed
+// and its target written. The new content is written beside the file and renamed over it, so
+// a crash leaves the old file or the new one; the file keeps its owner, group, mode and
+// extended attributes (ACL included). Where that cannot be done (no file can be made in the
+// folder, or the owner cannot be kept) the file is written in place. A file without any write
+// permission bit, or that the process may not write, is left as it is. A temporary left by a
+// killed save is removed. Returns false, having changed nothing, when the file cannot be written.
+bool ReplaceFileContent(const std::string& path,
+                        const std::function<std::string(std::string_view)>& transform);
 
 }  // namespace zantovel

@@ -161,14 +161,13 @@ std::optional<std::string> ReadProfileString(std::string_view section, std::stri
   return FindProfileValue(*content, section, key);
 }
 
-bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        const std::string& path) {
-  const std::optional<std::string> content =
-      IsRegularFile(path) ? ReadWholeFile(path) : std::optional<std::string>("");
-  // A file that exists but cannot be read is left alone rather than replaced by a file that
-  // would hold only this one key.
-  if (!content) return false;
-  return ReplaceFileContent(path, WithProfileValue(*content, section, key, value));
+bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
+                         const std::string& path) {
+  return ReplaceFileContent(path, [&](std::string_view content) {
+    std::string next(content);
+    for (const auto& [key, value] : values) next = WithProfileValue(next, section, key, value);
+    return next;
+  });
 }
 
 }  // namespace zantovel

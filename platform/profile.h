@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Profile strings: single values kept in an INI text file, in sections of "key=value" lines.
 //
@@ -17,14 +19,15 @@ namespace zantovel {
 std::optional<std::string> ReadProfileString(std::string_view section, std::string_view key,
                                              const std::string& path);
 
-// Stores value under key in section of the file at path, creating the file, the section
-// (at the end of the file) and the key (after the section's last key) as needed, and
-// replacing the line of an existing key. Every other line is kept byte for byte; lines written
-// here end with CR LF. The new file replaces the old one in a single rename, so a failure at
-// any point leaves the old file as it was. A value is one line: it is cut at its first line
-// break. Returns false when the file could not be written.
-bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        const std::string& path);
+// Stores each value under its key in section of the file at path, all in one save, creating
+// the file, the section (at the end of the file) and the keys (after the section's last key)
+// as needed, and replacing the line of an existing key. Every other line is kept byte for
+// byte; lines written here end with CR LF. A value is one line: it is cut at its first line
+// break. The file is replaced as ReplaceFileContent describes. Returns false when the file
+// could not be written.
+using ProfileValues = std::vector<std::pair<std::string, std::string>>;
+bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
+                         const std::string& path);
 
 // The pure halves of the two operations, on the file's content.
 std::optional<std::string> FindProfileValue(std::string_view content, std::string_view section,

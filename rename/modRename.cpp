@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "store/modLog.h"
+#include "store/modSettings.h"
 #include "util/text.h"
 
 namespace zantovel {
@@ -26,6 +27,7 @@ constexpr std::string_view kRenamed = " renamed";
 constexpr std::string_view kDeleting = "Deleting original";
 constexpr std::string_view kDeleted = "Original deleted";
 constexpr std::string_view kTargetExists = "Target file exists, cannot rename";
+constexpr std::string_view kProgramFile = "File in use by Zantovel, cannot rename";
 constexpr std::string_view kDone = "Done";
 constexpr std::string_view kBadPrefix =
     "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
@@ -43,28 +45,47 @@ bool AsksForNumbering(std::string_view prefix, bool allFilesMode) {
   return allFilesMode && prefix.find(kFullWidthPlaceholder) != std::string_view::npos;
 }
 
+// The files a pass must leave alone, whatever their names: the program, its settings and its
+// log. Compared by identity, so no other name for them (a hard link) gets past.
+std::vector<FileId> ProgramFiles() {
+  std::vector<FileId> files;
+  for (const std::string& path : {ExecutablePath(), IniFilePath(), LogPath()})
+    if (const std::optional<FileId> id = IdentityOf(path)) files.push_back(*id);
+  return files;
+}
+
 void RenameFiles(const std::string& folderPath, std::string& prefix, const std::string& fileType) {
-  const std::string folder = GetFolderPath(folderPath);
+  const Folder folder(folderPath);
   const bool allFilesMode = fileType == kAllFiles;
   // Listed once, before the first copy, so a pass never meets its own copies.
-  for (const std::string& name : ListFolderFiles(folder)) {
+  const std::vector<std::string> names = folder.ListFiles();
+  const std::vector<FileId> programFiles = ProgramFiles();
+  for (const std::string& name : names) {
     if (!allFilesMode && !TypeMatches(name, fileType)) continue;
     Log(kRenamingFile, folderPath, name);
     if (!allFilesMode && IsSkipped(name, prefix)) {
       Log(kTooLong);
       continue;
     }
+    const std::optional<FileId> id = folder.IdentityOf(name);
+    if (id && std::find(programFiles.begin(), programFiles.end(), *id) != programFiles.end()) {
+      Log(kProgramFile);
+      continue;
+    }
     const std::string newName = NewFileName(prefix, name, allFilesMode);
-    if (CopyFileNoReplace(folder, name, newName) == CopyOutcome::TargetExists) {
+    const NewName made =
+        allFilesMode ? folder.CopyNoReplace(name, newName) : folder.MoveNoReplace(name, newName);
+    if (made == NewName::Taken) {
       Log(kTargetExists);
       continue;
     }
     Log(folderPath, name, kRenamed);
     if (allFilesMode) continue;
+    // The rename has already removed the old name; the two lines keep the log's shape.
     Log(kDeleting);
-    RemoveFile(folder, name);
     Log(kDeleted);
   }
+  folder.Flush();
 }
 
 }  // namespace

@@ -7,13 +7,15 @@ namespace zantovel {
 
 // One pass over the files directly inside folderPath. With fileType "*.*" every file is copied
 // to prefix + name and kept; otherwise every file whose lower-cased name ends with fileType,
-// is at most 20 characters long and does not begin with prefix is copied to prefix + name and
-// the old file deleted. A "#" in the prefix asks for numbering (see NewFileName). Every step is
-// a line in the log; the pass ends with the "Done" box.
+// is at most 20 characters long and does not begin with prefix is renamed to prefix + name in
+// one step that leaves the file itself as it was. A "#" in the prefix asks for numbering (see
+// NewFileName). Every step is a line in the log; the pass ends with the "Done" box, once the
+// folder's new names are on disk.
 //
-// A file whose new name is already taken is never replaced: it is logged and left as it is.
-// When an operation fails, the pass stops there, says why in a box, and returns; what was done
-// before stays done. A prefix holding "/" or a NUL character is refused before anything is done.
+// A file whose new name is already taken is never replaced: it is logged and left as it is, and
+// so are the program's own executable, settings file and log. When an operation fails, the pass
+// stops there, says why in a box, and returns; what was done before stays done. A prefix
+// holding "/" or a NUL character is refused before anything is done.
 //
 // prefix is the pass's working copy and holds the numbered prefix afterwards.
 void RenameRun(const std::string& folderPath, std::string& prefix, const std::string& fileType);

@@ -37,9 +37,15 @@ std::string LogLine(const std::tm& time, std::string_view message) {
   return line;
 }
 
+std::string LogPath() {
+  return GetIniPathSetting(AppTitle(), kSettingsSection, "AppLog", DefaultLogPath());
+}
+
 void WriteLog(const std::string& message) {
-  const std::string path = GetIniSetting(AppTitle(), kSettingsSection, "AppLog", DefaultLogPath());
-  AppendToFile(path, LogLine(LocalTimeNow(), message), !FileExists(path));
+  static AppendFile log;
+  const std::string path = LogPath();
+  if (!log.StillNames(path)) log.Open(path, !FileExists(path));
+  log.Append(LogLine(LocalTimeNow(), message));
 }
 
 }  // namespace zantovel

@@ -7,11 +7,15 @@
 // The activity log: one time-stamped line per step of a rename pass.
 namespace zantovel {
 
-// Adds "dd-mm-yyyy hh:mm:ss message" and CR LF, in local time, to the log named by the AppLog
-// setting (default: the program folder + "/applog.log"). The log is looked up, opened, written
-// and closed for every line; a missing log is created, an existing one is only ever extended.
-// Throws PlatformError when the log cannot be opened or written; earlier lines stay.
+// Adds "dd-mm-yyyy hh:mm:ss message" and CR LF, in local time, to the log that LogPath names.
+// The log is looked up for every line, so an edit of the setting takes effect at the next one;
+// it stays open while its path names the same file. A missing log is created, an existing one
+// is only ever extended, and a line is in it whole or not at all. Throws PlatformError when the
+// log cannot be opened or written; earlier lines stay.
 void WriteLog(const std::string& message);
+
+// Where the log is now: the AppLog setting, read whole, or DefaultLogPath.
+std::string LogPath();
 
 // One whole line of the log: time stamp, " ", message, CR LF. A CR or LF inside the message is
 // written as the two characters "\r" or "\n", so that one line is always one event.

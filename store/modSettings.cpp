@@ -9,6 +9,8 @@ namespace {
 
 // A read hands back what fits a 155-character buffer with its terminating NUL.
 constexpr std::size_t kValueBufferChars = 155;
+// The longest path the settings hold.
+constexpr std::size_t kLongestPathChars = 32767;
 
 }  // namespace
 
@@ -25,9 +27,21 @@ std::string GetIniSetting(const std::string& /*appName*/, const std::string& sec
   return std::string(LeftChars(value, kValueBufferChars - 1));
 }
 
-void SaveIniSetting(const std::string& /*appName*/, const std::string& section,
-                    const std::string& key, const std::string& value) {
-  WriteProfileString(section, key, value, IniFilePath());
+std::string GetIniPathSetting(const std::string& /*appName*/, const std::string& section,
+                              const std::string& key, const std::string& defaultValue) {
+  std::optional<std::string> stored = ReadProfileString(section, key, IniFilePath());
+  if (!stored || CharCount(*stored) > kLongestPathChars) return defaultValue;
+  return *stored;
+}
+
+void SaveIniSetting(const std::string& appName, const std::string& section, const std::string& key,
+                    const std::string& value) {
+  SaveIniSettings(appName, section, {{key, value}});
+}
+
+void SaveIniSettings(const std::string& /*appName*/, const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& values) {
+  WriteProfileStrings(section, values, IniFilePath());
 }
 
 }  // namespace zantovel

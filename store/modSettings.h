@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
-// Settings kept between runs in an INI file beside the executable. Nothing is cached: every
-// call finds the file afresh and reads or writes it once.
+// Settings kept between runs in an INI file beside the executable. Every call finds the file
+// afresh; the file is read again only when it has changed since the last read.
 namespace zantovel {
 
 // The section every caller uses.
@@ -19,9 +21,20 @@ std::string IniFilePath();
 std::string GetIniSetting(const std::string& appName, const std::string& section,
                           const std::string& key, const std::string& defaultValue);
 
+// As GetIniSetting, for a value that names a file or folder: it comes back whole, since a path
+// cut short names another path. A value longer than 32,767 characters, which no path of this
+// system can be, counts as unreadable and gives defaultValue, whole.
+std::string GetIniPathSetting(const std::string& appName, const std::string& section,
+                              const std::string& key, const std::string& defaultValue);
+
 // Stores value under key in section, creating the file, section and key as needed. A write
 // that fails is not reported: the value is simply not kept. appName takes no part.
 void SaveIniSetting(const std::string& appName, const std::string& section, const std::string& key,
                     const std::string& value);
+
+// Stores several keys in one save: another program's save comes wholly before or after it, so
+// the values of two saves never mix. Failures as for SaveIniSetting.
+void SaveIniSettings(const std::string& appName, const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace zantovel

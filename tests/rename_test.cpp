@@ -288,7 +288,7 @@ TEST_F(PassTest, FailuresStopThePassWithTheReason) {
   }
 }
 
-TEST_F(PassTest, RefusedDeleteKeepsBothNamesAndStopsAfterDeletingOriginal) {
+TEST_F(PassTest, RefusedRenameKeepsTheFileAndStopsThePass) {
   WriteFile(folder + "/x.tmp", "X");
   WriteFile(folder + "/y.tmp", "Y");
   if (!CanMakeImmutable(folder + "/x.tmp")) GTEST_SKIP() << "needs root and chattr +i";
@@ -297,31 +297,36 @@ TEST_F(PassTest, RefusedDeleteKeepsBothNamesAndStopsAfterDeletingOriginal) {
   std::string prefix = "a_";
   RenameRun(folder, prefix, ".tmp");
 
-  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_x.tmp", "x.tmp", "y.tmp"}));
-  EXPECT_EQ(ReadFile(folder + "/a_x.tmp"), "X");
-  EXPECT_EQ(LogMessages(log),
-            (std::vector<std::string>{"Renaming file: " + folder + "x.tmp",
-                                      folder + "x.tmp renamed", "Deleting original"}));
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"x.tmp", "y.tmp"}));
+  EXPECT_EQ(ReadFile(folder + "/x.tmp"), "X");
+  EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "x.tmp"});
   ASSERT_EQ(RecordedBoxes().size(), 1u);
-  EXPECT_EQ(RecordedBoxes()[0].text,
-            "Cannot delete \"" + folder + "/x.tmp\": Operation not permitted");
+  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot rename \"" + folder + "/x.tmp\" to \"" + folder +
+                                         "/a_x.tmp\": Operation not permitted");
   EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::Critical);
 }
 
-TEST_F(PassTest, CopyOntoAFullFileSystemLeavesNoPartialFile) {
+// A rename needs no space; a copy does, and one that does not fit leaves nothing behind.
+TEST_F(PassTest, FullFileSystemRenamesButCopiesNothingPartial) {
   if (!MountSmallTmpfs(folder, "256k")) GTEST_SKIP() << "needs root to mount a small tmpfs";
-  WriteFile(folder + "/big.tmp", std::string(160 * 1024, 'b'));
-  const std::string before = ReadFile(folder + "/big.tmp");
+  const std::string big(160 * 1024, 'b');
+  WriteFile(folder + "/big.tmp", big);
 
   std::string prefix = "a_";
-  RenameRun(folder, prefix, ".tmp");
-
+  RenameRun(folder, prefix, "*.*");
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big.tmp"});
-  EXPECT_EQ(ReadFile(folder + "/big.tmp"), before);
+  EXPECT_EQ(ReadFile(folder + "/big.tmp"), big);
   EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "big.tmp"});
   ASSERT_EQ(RecordedBoxes().size(), 1u);
   EXPECT_EQ(RecordedBoxes()[0].text, "Cannot copy \"" + folder + "/big.tmp\" to \"" + folder +
                                          "/a_big.tmp\": No space left on device");
+
+  RecordedBoxes().clear();
+  RenameRun(folder, prefix, ".tmp");
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_big.tmp"});
+  EXPECT_EQ(ReadFile(folder + "/a_big.tmp"), big);
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Done");
 }
 
 TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {
