@@ -156,6 +156,8 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
       {"all-files mode with an empty prefix copies nothing onto itself", "x.txt", "", "*.*", true,
        "x.txt", "E:x.txt"},
       {"all-files numbering", "a b", "#_", "*.*", true, "a b 0_1a<a 0_b<b", "C:a C:b"},
+      {"a temporary left by a killed copy is removed, never copied", ".zantovel-copy-Ab12Cd x",
+       "a_", "*.*", true, "a_x<x x", "C:x"},
       // clang-format on
   };
   for (const Case& c : cases) {
@@ -229,6 +231,8 @@ TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
   // Pipes and folders are not files: a pipe opened for reading would never answer.
   ASSERT_EQ(mkfifo((folder + "/pipe.tmp").c_str(), 0644), 0);
   fs::create_directory(folder + "/sub.tmp");
+  // A link to a folder is a folder to the user.
+  fs::create_directory_symlink(folder + "/sub.tmp", folder + "/dirlink.tmp");
 
   std::string prefix = "b_";
   RenameRun(folder, prefix, ".tmp");
@@ -238,8 +242,8 @@ TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
   EXPECT_EQ(std::string(target.data()), outside);
   EXPECT_EQ(ReadFile(outside), "precious");
   EXPECT_FALSE(fs::exists(planted));
-  EXPECT_EQ(FolderNames(folder),
-            (std::vector<std::string>{"b_x.tmp", "b_y.tmp", "pipe.tmp", "sub.tmp", "y.tmp"}));
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"b_x.tmp", "b_y.tmp", "dirlink.tmp",
+                                                           "pipe.tmp", "sub.tmp", "y.tmp"}));
   EXPECT_EQ(LogMessages(log),
             (std::vector<std::string>{
                 "Renaming file: " + folder + "b_y.tmp", "Filename too long, cannot rename",

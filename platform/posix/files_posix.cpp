@@ -101,6 +101,7 @@ bool CopyRange(int from, int to, off_t offset, off_t length) {
 // Copies the content of `from` (size bytes) to the empty file `to`, data segment by data
 // segment, so that holes stay holes and a sparse file takes no more space than it did.
 bool CopyContent(int from, int to, off_t size) {
+  off_t copied = 0;  // the end of the last data segment copied
   for (off_t pos = 0; pos < size;) {
     off_t data = lseek(from, pos, SEEK_DATA);
     if (data < 0 && errno == ENXIO) break;  // only a hole is left
@@ -110,9 +111,11 @@ bool CopyContent(int from, int to, off_t size) {
     if (hole < 0) hole = size;
     hole = std::min(hole, size);
     if (!CopyRange(from, to, data, hole - data)) return false;
-    pos = hole;
+    pos = copied = hole;
   }
-  return ftruncate(to, size) == 0;
+  // A hole at the end is made by setting the size; FAT's driver refuses that even where the
+  // size is already right, so it is only asked for where needed.
+  return copied == size || ftruncate(to, size) == 0;
 }
 
 // Copies every extended attribute of `from` that can be read to `to`; those that `to` refuses
