@@ -1,9 +1,12 @@
-// Measures a rename pass against the floor: a loop in this program that does only what the
-// pass's design asks for, per file: list, copy into a new file, delete the old one, and for
-// each of the four log lines read the settings file and add the line to the log. For one large
-// file, `cp --reflink=auto` followed by `rm` is measured as well.
+// Measures a rename pass against its peers, in one run, each method in a child process of its
+// own (so its peak memory is its own), the methods taking turns at going first:
 //
-// Each measurement runs in a child process of its own, so its peak memory is its own.
+// - typed mode (prefix "a_", type ".tmp") over N files of 1 KiB: RenameRun; mmv '*.tmp'
+//   'a_#1.tmp'; perl rename 's/^/a_/'; and a bare loop of renameat2 calls, the floor of any
+//   rename tool;
+// - all-files mode ("*.*") over the same files: RenameRun against cp --reflink=auto
+//   --preserve=all of the folder;
+// - one large file renamed by RenameRun and by mmv.
 //
 //   rename_bench [--sizes 1000,10000,100000] [--runs 3] [--big-mib 1024] [--work DIR]
 #include <dirent.h>
@@ -54,9 +57,11 @@ Sample Measure(const std::function<void()>& work) {
     const auto started = Clock::now();
     work();
     Sample sample{std::chrono::duration<double>(Clock::now() - started).count(), 0};
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    sample.peakKiB = usage.ru_maxrss;
+    // The larger of this process and the tools it ran.
+    rusage self{}, children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    sample.peakKiB = std::max(self.ru_maxrss, children.ru_maxrss);
     if (write(channel[1], &sample, sizeof sample) != static_cast<ssize_t>(sizeof sample)) _exit(1);
     _exit(0);
   }
@@ -103,63 +108,22 @@ void MakeBigFile(const std::string& folder, long mib) {
   close(fd);
 }
 
-// Reads the file through, so every method starts with its content in the page cache.
-void Warm(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) Die("open " + path);
-  std::vector<char> buffer(1 << 20);
-  while (read(fd, buffer.data(), buffer.size()) > 0) {
-  }
-  close(fd);
-}
-
-// Puts every "a_" file back under its old name, so the next run finds the folder as it was.
-void Restore(const std::string& folder) {
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("a_", 0) == 0) fs::rename(entry.path(), folder + "/" + name.substr(2));
-  }
-}
-
-// The floor: what the design asks for and nothing else.
-void Floor(const std::string& folder, const std::string& settingsPath, const std::string& log) {
-  const auto logLine = [&](const std::string& message) {
-    char settings[4096];
-    const int in = open(settingsPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0 || read(in, settings, sizeof settings) < 0) Die("read settings");
-    close(in);
-    const std::string line = "07-12-2026 12:00:00 " + message + "\r\n";
-    const int out = open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (out < 0 || write(out, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
-      Die("append log");
-    close(out);
-  };
+// The floor of any rename tool: list the folder, then one renameat2 per file.
+void BareRenames(const std::string& folder) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) Die("opendir");
   while (const dirent* entry = readdir(dir))
     if (entry->d_type == DT_REG) names.emplace_back(entry->d_name);
+  const int fd = dirfd(dir);
+  for (const std::string& name : names)
+    if (renameat2(fd, name.c_str(), fd, ("a_" + name).c_str(), RENAME_NOREPLACE) != 0)
+      Die("renameat2 " + name);
   closedir(dir);
-  for (const std::string& name : names) {
-    const std::string from = folder + "/" + name;
-    const std::string to = folder + "/a_" + name;
-    logLine("Renaming file: " + folder + "/" + name);
-    const int src = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    const int dst = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    struct stat st {};
-    if (src < 0 || dst < 0 || fstat(src, &st) != 0) Die("copy " + from);
-    for (off_t done = 0; done < st.st_size;) {
-      const ssize_t n = copy_file_range(src, nullptr, dst, nullptr, st.st_size - done, 0);
-      if (n <= 0) Die("copy_file_range " + from);
-      done += n;
-    }
-    close(src);
-    close(dst);
-    logLine(folder + "/" + name + " renamed");
-    logLine("Deleting original");
-    if (unlink(from.c_str()) != 0) Die("unlink " + from);
-    logLine("Original deleted");
-  }
+}
+
+void Shell(const std::string& command) {
+  if (std::system(command.c_str()) != 0) Die(command);
 }
 
 double Median(std::vector<double> values) {
@@ -167,20 +131,34 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-struct Row {
-  std::string what;
-  std::string method;
-  int files;
-  double seconds;
-  double floorSeconds;
-  long peakKiB;
+struct Method {
+  Method(std::string n, std::function<void()> w) : name(std::move(n)), work(std::move(w)) {}
+  std::string name;
+  std::function<void()> work;
+  std::vector<double> seconds;
+  long peakKiB = 0;
 };
 
-void Print(const Row& row) {
-  std::printf("%-18s %-22s %8d %10.3f %12.0f %8.2f %10.1f\n", row.what.c_str(), row.method.c_str(),
-              row.files, row.seconds, row.files / row.seconds, row.seconds / row.floorSeconds,
-              row.peakKiB / 1024.0);
-  std::fflush(stdout);
+// Runs every method `runs` times on a folder made afresh by `prepare`, the methods taking turns
+// at going first, and prints one row per method with its ratio to the first method's median.
+void Compare(const std::string& what, int files, int runs, std::vector<Method>& methods,
+             const std::function<void()>& prepare) {
+  for (int run = 0; run < runs; ++run) {
+    for (std::size_t i = 0; i < methods.size(); ++i) {
+      Method& method = methods[(i + static_cast<std::size_t>(run)) % methods.size()];
+      prepare();
+      const Sample sample = Measure(method.work);
+      method.seconds.push_back(sample.seconds);
+      method.peakKiB = std::max(method.peakKiB, sample.peakKiB);
+    }
+  }
+  const double base = Median(methods.front().seconds);
+  for (const Method& method : methods) {
+    const double seconds = Median(method.seconds);
+    std::printf("%-18s %-34s %10.4f %10.1f %8.2f %10.1f\n", what.c_str(), method.name.c_str(),
+                seconds, seconds / files * 1e6, seconds / base, method.peakKiB / 1024.0);
+    std::fflush(stdout);
+  }
 }
 
 }  // namespace
@@ -217,77 +195,60 @@ int main(int argc, char** argv) {
   // The pass reads its log's place from the settings file beside this program, as it does in use.
   fs::remove(zantovel::IniFilePath());
   zantovel::SaveIniSetting(zantovel::AppTitle(), zantovel::kSettingsSection, "AppLog", log);
-  const std::string settings = zantovel::IniFilePath();
 
-  std::printf("%-18s %-22s %8s %10s %12s %8s %10s\n", "case", "method", "files", "seconds",
-              "files/s", "/floor", "peak MiB");
-  const std::function<void()> pass = [&] {
-    std::string prefix = "a_";
-    zantovel::RenameRun(folder, prefix, ".tmp");
+  const std::string copies = work + "/copies";
+  std::printf("%-18s %-34s %10s %10s %8s %10s\n", "case", "method", "seconds", "us/file", "ratio",
+              "peak MiB");
+  const auto pass = [&](const char* type) {
+    return [&folder, type] {
+      std::string prefix = "a_";
+      zantovel::RenameRun(folder, prefix, type);
+    };
   };
-  const std::function<void()> floor = [&] { Floor(folder, settings, log); };
-
+  const std::string inFolder = "cd '" + folder + "' && ";
   for (const int files : sizes) {
-    std::vector<double> passTimes, floorTimes;
-    long passPeak = 0, floorPeak = 0;
-    for (int run = 0; run < runs; ++run) {
-      // The two take turns at going first, so neither always meets a colder cache.
-      const auto measureAfresh = [&](const std::function<void()>& work) {
-        MakeSmallFiles(folder, files);
-        fs::remove(log);
-        return Measure(work);
-      };
-      const Sample first = measureAfresh(run % 2 ? floor : pass);
-      const Sample second = measureAfresh(run % 2 ? pass : floor);
-      const Sample& p = run % 2 ? second : first;
-      const Sample& f = run % 2 ? first : second;
-      passTimes.push_back(p.seconds);
-      floorTimes.push_back(f.seconds);
-      passPeak = std::max(passPeak, p.peakKiB);
-      floorPeak = std::max(floorPeak, f.peakKiB);
-    }
     const std::string what = std::to_string(files) + " x 1 KiB";
-    const double floorMedian = Median(floorTimes);
-    Print({what, "RenameRun", files, Median(passTimes), floorMedian, passPeak});
-    Print({what, "floor", files, floorMedian, floorMedian, floorPeak});
+    const auto fresh = [&] {
+      MakeSmallFiles(folder, files);
+      fs::remove(log);
+    };
+    std::vector<Method> typed = {
+        {"RenameRun .tmp", pass(".tmp")},
+        {"mmv '*.tmp' 'a_#1.tmp'", [&] { Shell(inFolder + "mmv '*.tmp' 'a_#1.tmp'"); }},
+        {"perl rename 's/^/a_/'",
+         [&] { Shell(inFolder + "printf '%s\\n' *.tmp | rename 's/^/a_/'"); }},
+        {"renameat2 loop", [&] { BareRenames(folder); }},
+    };
+    Compare(what, files, runs, typed, fresh);
+    std::vector<Method> allFiles = {
+        {"RenameRun *.*", pass("*.*")},
+        {"cp --reflink=auto --preserve=all",
+         [&] { Shell("cp -r --reflink=auto --preserve=all '" + folder + "' '" + copies + "'"); }},
+        // The pass flushes each copy before naming it; cp flushes nothing, so this shows what
+        // durability costs when it is bought once for the whole folder.
+        {"cp ... && sync -f",
+         [&] {
+           Shell("cp -r --reflink=auto --preserve=all '" + folder + "' '" + copies +
+                 "' && sync -f '" + copies + "'");
+         }},
+    };
+    Compare(what, files, runs, allFiles, [&] {
+      fresh();
+      fs::remove_all(copies);
+    });
   }
 
   if (bigMiB > 0) {
-    MakeBigFile(folder, bigMiB);
-    const std::string big = folder + "/big.tmp";
-    const std::string cp =
-        "cp --reflink=auto '" + big + "' '" + folder + "/a_big.tmp' && rm '" + big + "'";
-    std::vector<double> passTimes, floorTimes, cpTimes;
-    long passPeak = 0, floorPeak = 0, cpPeak = 0;
-    const std::function<void()> copyTool = [&] {
-      if (std::system(cp.c_str()) != 0) Die("cp");
-    };
-    for (int run = 0; run < runs; ++run) {
-      // The three take turns at going first.
-      std::vector<const std::function<void()>*> order = {&pass, &floor, &copyTool};
-      std::rotate(order.begin(), order.begin() + run % 3, order.end());
-      Sample p{}, f{}, c{};
-      for (const auto* work : order) {
-        fs::remove(log);
-        Warm(big);
-        const Sample sample = Measure(*work);
-        Restore(folder);
-        (work == &pass ? p : work == &floor ? f : c) = sample;
-      }
-      passTimes.push_back(p.seconds);
-      floorTimes.push_back(f.seconds);
-      cpTimes.push_back(c.seconds);
-      passPeak = std::max(passPeak, p.peakKiB);
-      floorPeak = std::max(floorPeak, f.peakKiB);
-      cpPeak = std::max(cpPeak, c.peakKiB);
-    }
     const std::string what = std::to_string(bigMiB) + " MiB file";
-    const double floorMedian = Median(floorTimes);
-    const double cpMedian = Median(cpTimes);
-    Print({what, "RenameRun", 1, Median(passTimes), floorMedian, passPeak});
-    Print({what, "floor", 1, floorMedian, floorMedian, floorPeak});
-    Print({what, "cp --reflink=auto+rm", 1, cpMedian, floorMedian, cpPeak});
-    std::printf("%-18s RenameRun / (cp + rm) = %.2f\n", what.c_str(), Median(passTimes) / cpMedian);
+    std::vector<Method> big = {
+        {"RenameRun .tmp", pass(".tmp")},
+        {"mmv '*.tmp' 'a_#1.tmp'", [&] { Shell(inFolder + "mmv '*.tmp' 'a_#1.tmp'"); }},
+    };
+    MakeBigFile(folder, bigMiB);
+    Compare(what, 1, runs, big, [&] {
+      fs::remove(log);
+      if (fs::exists(folder + "/a_big.tmp")) fs::rename(folder + "/a_big.tmp", folder + "/big.tmp");
+    });
   }
   fs::remove_all(work);
   fs::remove(zantovel::IniFilePath());

@@ -156,9 +156,19 @@ std::string WithProfileValue(std::string_view content, std::string_view section,
 
 std::optional<std::string> ReadProfileString(std::string_view section, std::string_view key,
                                              const std::string& path) {
-  const std::optional<std::string> content = ReadWholeFile(path);
+  std::optional<std::string> content = ReadWholeFile(path);
   if (!content) return std::nullopt;
-  return FindProfileValue(*content, section, key);
+  // The same key of the same content is asked for before every log line.
+  struct Lookup {
+    std::string content, section, key;
+    std::optional<std::string> value;
+  };
+  static Lookup last;
+  if (last.content != *content || last.section != section || last.key != key) {
+    std::optional<std::string> value = FindProfileValue(*content, section, key);
+    last = {std::move(*content), std::string(section), std::string(key), std::move(value)};
+  }
+  return last.value;
 }
 
 bool WriteProfileStrings(std::string_view section, const ProfileValues& values,

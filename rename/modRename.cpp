@@ -79,11 +79,14 @@ void RenameFiles(const std::string& folderPath, std::string& prefix, const std::
       Log(kTargetExists);
       continue;
     }
-    Log(folderPath, name, kRenamed);
-    if (allFilesMode) continue;
-    // The rename has already removed the old name; the two lines keep the log's shape.
-    Log(kDeleting);
-    Log(kDeleted);
+    const std::string renamed = folderPath + name + std::string(kRenamed);
+    if (allFilesMode) {
+      WriteLog(renamed);
+      continue;
+    }
+    // The rename removed the old name in the same step: the three lines tell of one moment,
+    // in the log's usual words, and go to the log in one write.
+    WriteLog({renamed, kDeleting, kDeleted});
   }
   folder.Flush();
 }

@@ -1,5 +1,6 @@
 #include "store/modLog.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/app.h"
@@ -10,13 +11,23 @@
 namespace zantovel {
 
 std::string DefaultLogPath() {
-  return AppPath() + "/applog.log";
+  static const std::string path = AppPath() + "/applog.log";
+  return path;
 }
 
 std::string LogTimestamp(const std::tm& time) {
-  std::array<char, 32> text{};
-  const std::size_t n = std::strftime(text.data(), text.size(), "%d-%m-%Y %H:%M:%S", &time);
-  return std::string(text.data(), n);
+  // Lines come many to a second; the text changes once a second.
+  static std::tm last{};
+  static std::string text;
+  if (text.empty() || time.tm_sec != last.tm_sec || time.tm_min != last.tm_min ||
+      time.tm_hour != last.tm_hour || time.tm_mday != last.tm_mday || time.tm_mon != last.tm_mon ||
+      time.tm_year != last.tm_year) {
+    std::array<char, 32> buffer{};
+    const std::size_t n = std::strftime(buffer.data(), buffer.size(), "%d-%m-%Y %H:%M:%S", &time);
+    text.assign(buffer.data(), n);
+    last = time;
+  }
+  return text;
 }
 
 std::string LogLine(const std::tm& time, std::string_view message) {
@@ -25,13 +36,13 @@ std::string LogLine(const std::tm& time, std::string_view message) {
   line += ' ';
   // A file name may hold line breaks; written as they are, they would split one event over
   // several lines, or forge lines that look like events.
-  for (const char c : message) {
-    if (c == '\r')
-      line += "\\r";
-    else if (c == '\n')
-      line += "\\n";
-    else
-      line += c;
+  const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+  for (auto pos = message.begin(); pos != message.end();) {
+    const auto brk = std::find_if(pos, message.end(), isBreak);
+    line.append(pos, brk);
+    if (brk == message.end()) break;
+    line += *brk == '\r' ? "\\r" : "\\n";
+    pos = brk + 1;
   }
   line += "\r\n";
   return line;
@@ -41,11 +52,18 @@ std::string LogPath() {
   return GetIniPathSetting(AppTitle(), kSettingsSection, "AppLog", DefaultLogPath());
 }
 
-void WriteLog(const std::string& message) {
+void WriteLog(std::initializer_list<std::string_view> messages) {
   static AppendFile log;
   const std::string path = LogPath();
   if (!log.StillNames(path)) log.Open(path, !FileExists(path));
-  log.Append(LogLine(LocalTimeNow(), message));
+  const std::tm now = LocalTimeNow();
+  std::string lines;
+  for (const std::string_view message : messages) lines += LogLine(now, message);
+  log.Append(lines);
+}
+
+void WriteLog(const std::string& message) {
+  WriteLog({std::string_view(message)});
 }
 
 }  // namespace zantovel

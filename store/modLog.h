@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ctime>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,10 @@ namespace zantovel {
 // is only ever extended, and a line is in it whole or not at all. Throws PlatformError when the
 // log cannot be opened or written; earlier lines stay.
 void WriteLog(const std::string& message);
+
+// Adds one line per message, written together: for steps that happen at the same moment, such
+// as the lines that follow a rename. The log is looked up once for all of them.
+void WriteLog(std::initializer_list<std::string_view> messages);
 
 // Where the log is now: the AppLog setting, read whole, or DefaultLogPath.
 std::string LogPath();

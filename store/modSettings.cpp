@@ -15,9 +15,13 @@ constexpr std::size_t kLongestPathChars = 32767;
 }  // namespace
 
 std::string IniFilePath() {
-  std::string path = AppPath();
-  if (path.empty() || path.back() != '/') path += '/';
-  return path + AppExeName() + ".ini";
+  // Asked before every log line, and the answer cannot change while the program runs.
+  static const std::string path = [] {
+    std::string folder = AppPath();
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder + AppExeName() + ".ini";
+  }();
+  return path;
 }
 
 std::string GetIniSetting(const std::string& /*appName*/, const std::string& section,
@@ -30,7 +34,9 @@ std::string GetIniSetting(const std::string& /*appName*/, const std::string& sec
 std::string GetIniPathSetting(const std::string& /*appName*/, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
   std::optional<std::string> stored = ReadProfileString(section, key, IniFilePath());
-  if (!stored || CharCount(*stored) > kLongestPathChars) return defaultValue;
+  // A character takes at least one byte, so only a long value needs counting.
+  if (!stored || (stored->size() > kLongestPathChars && CharCount(*stored) > kLongestPathChars))
+    return defaultValue;
   return *stored;
 }
 
