@@ -81,6 +81,16 @@ TEST_F(PassTest, WriteLogCreatesThenOnlyExtends) {
   EXPECT_EQ(LogMessages(log).size(), 3u);
 }
 
+TEST_F(PassTest, ALongLogPathIsUsedWhole) {
+  const std::string deep = dir / std::string(160, 'd');
+  fs::create_directory(deep);
+  WriteFile(deep + "/data.csv", "a,b\n");
+  SaveIniSetting("Zantovel", kSettingsSection, "AppLog", deep + "/data.csv.log");
+  WriteLog("to the long path");
+  EXPECT_EQ(ReadFile(deep + "/data.csv"), "a,b\n");
+  EXPECT_EQ(LogMessages(deep + "/data.csv.log"), std::vector<std::string>{"to the long path"});
+}
+
 TEST_F(PassTest, DefaultLogLiesInTheProgramFolder) {
   fs::remove(IniFilePath());
   EXPECT_EQ(DefaultLogPath(), AppPath() + "/applog.log");

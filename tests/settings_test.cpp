@@ -120,6 +120,27 @@ TEST_F(SettingsTest, ValuesAndDefaultsComeBackCutTo154Characters) {
             "[Settings]\r\nLastP=" + std::string(200, 'v') + "\r\nLastF=a_ \r\nLastT=\r\n");
 }
 
+// A path cut short names another path: the folder's parent, or data.csv for data.csv.log.
+TEST_F(SettingsTest, PathsComeBackWholeAndOtherValuesCut) {
+  const std::string deep = "/" + std::string(150, 'd') + "/data.csv";
+  const std::string longest(32767, 'p');
+  struct Case {
+    std::string stored;
+    std::string path;   // as GetIniPathSetting gives it
+    std::string value;  // as GetIniSetting gives it
+  } cases[] = {
+      {deep + ".log", deep + ".log", (deep + ".log").substr(0, 154)},
+      {std::string(160, 'f') + "/", std::string(160, 'f') + "/", std::string(154, 'f')},
+      {longest, longest, longest.substr(0, 154)},
+      {longest + "p", "/default", longest.substr(0, 154)},
+  };
+  for (const Case& c : cases) {
+    SaveIniSetting("Zantovel", "Settings", "AppLog", c.stored);
+    EXPECT_EQ(GetIniPathSetting("Zantovel", "Settings", "AppLog", "/default"), c.path);
+    EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "AppLog", "/default"), c.value);
+  }
+}
+
 TEST_F(SettingsTest, AHandEditedFileKeepsItsOtherLines) {
   const std::string handWritten = "; written by hand\r\n[Settings]\r\nAppLog = /var/log/z.log\r\n";
   WriteFile(IniFilePath(), handWritten);
