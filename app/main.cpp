@@ -1,10 +1,10 @@
 #include <QApplication>
 
-#include "app/frmMain.h"
+#include "app/main_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  frmMain window;
+  MainWindow window;
   window.show();
   return QApplication::exec();
 }

@@ -1,12 +1,12 @@
 // Measures a rename pass against its peers, in one run, each method in a child process of its
 // own (so its peak memory is its own), the methods taking turns at going first:
 //
-// - typed mode (prefix "a_", type ".tmp") over N files of 1 KiB: RenameRun; mmv '*.tmp'
+// - typed mode (prefix "a_", type ".tmp") over N files of 1 KiB: RunRenamePass; mmv '*.tmp'
 //   'a_#1.tmp'; perl rename 's/^/a_/'; and a bare loop of renameat2 calls, the floor of any
 //   rename tool;
-// - all-files mode ("*.*") over the same files: RenameRun against cp --reflink=auto
+// - all-files mode ("*.*") over the same files: RunRenamePass against cp --reflink=auto
 //   --preserve=all of the folder;
-// - one large file renamed by RenameRun and by mmv.
+// - one large file renamed by RunRenamePass and by mmv.
 //
 //   rename_bench [--sizes 1000,10000,100000] [--runs 3] [--big-mib 1024] [--work DIR]
 #include <dirent.h>
@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "platform/app.h"
-#include "rename/modRename.h"
-#include "store/modSettings.h"
+#include "rename/rename_pass.h"
+#include "store/settings.h"
 
 namespace {
 
@@ -193,8 +193,8 @@ int main(int argc, char** argv) {
   const std::string log = work + "/bench.log";
   fs::create_directories(work);
   // The pass reads its log's place from the settings file beside this program, as it does in use.
-  fs::remove(zantovel::IniFilePath());
-  zantovel::SaveIniSetting(zantovel::AppTitle(), zantovel::kSettingsSection, "AppLog", log);
+  fs::remove(zantovel::SettingsFilePath());
+  zantovel::SaveSetting(zantovel::kSettingsSection, "AppLog", log);
 
   const std::string copies = work + "/copies";
   std::printf("%-18s %-34s %10s %10s %8s %10s\n", "case", "method", "seconds", "us/file", "ratio",
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
   const auto pass = [&](const char* type) {
     return [&folder, type] {
       std::string prefix = "a_";
-      zantovel::RenameRun(folder, prefix, type);
+      zantovel::RunRenamePass(folder, prefix, type);
     };
   };
   const std::string inFolder = "cd '" + folder + "' && ";
@@ -213,7 +213,7 @@ int main(int argc, char** argv) {
       fs::remove(log);
     };
     std::vector<Method> typed = {
-        {"RenameRun .tmp", pass(".tmp")},
+        {"Zantovel .tmp", pass(".tmp")},
         {"mmv '*.tmp' 'a_#1.tmp'", [&] { Shell(inFolder + "mmv '*.tmp' 'a_#1.tmp'"); }},
         {"perl rename 's/^/a_/'",
          [&] { Shell(inFolder + "printf '%s\\n' *.tmp | rename 's/^/a_/'"); }},
@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
     };
     Compare(what, files, runs, typed, fresh);
     std::vector<Method> allFiles = {
-        {"RenameRun *.*", pass("*.*")},
+        {"Zantovel *.*", pass("*.*")},
         {"cp --reflink=auto --preserve=all",
          [&] { Shell("cp -r --reflink=auto --preserve=all '" + folder + "' '" + copies + "'"); }},
         // The pass flushes each copy before naming it; cp flushes nothing, so this shows what
@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
   if (bigMiB > 0) {
     const std::string what = std::to_string(bigMiB) + " MiB file";
     std::vector<Method> big = {
-        {"RenameRun .tmp", pass(".tmp")},
+        {"Zantovel .tmp", pass(".tmp")},
         {"mmv '*.tmp' 'a_#1.tmp'", [&] { Shell(inFolder + "mmv '*.tmp' 'a_#1.tmp'"); }},
     };
     MakeBigFile(folder, bigMiB);
@@ -251,6 +251,6 @@ int main(int argc, char** argv) {
     });
   }
   fs::remove_all(work);
-  fs::remove(zantovel::IniFilePath());
+  fs::remove(zantovel::SettingsFilePath());
   return 0;
 }

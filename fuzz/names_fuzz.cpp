@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "rename/modRename.h"
+#include "rename/rename_pass.h"
 
 namespace {
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
-// The toolkit's modal dialogs. The program links the Qt implementation; the library's tests
-// link a recorder in its place, so every box can be checked without a display.
+// The toolkit's modal dialogs. MsgBox and ChooseFolder are defined by exactly one dialogs
+// library per program: the Qt one in the program and the window's tests, a recorder in the
+// library's tests and the probe, a silent one in the fuzzers and the benchmark.
 namespace zantovel {
 
 enum class MsgIcon { None, Critical, Exclamation, Information };
@@ -19,5 +21,10 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption);
 // owner with the title, nothing preselected. Returns the chosen folder's file-system path, or
 // the empty text when the user cancels or chooses an item that has no file-system path.
 std::string ChooseFolder(WindowHandle owner, const std::string& title);
+
+// ChooseFolder shaped for the Folder field: the chosen folder's path ending with "/" (the root
+// comes back as "/"). Returns nothing when the user cancels or picks an item without a
+// file-system path.
+std::optional<std::string> BrowseForFolder(WindowHandle owner, const std::string& title);
 
 }  // namespace zantovel

@@ -16,9 +16,9 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$build/app/zantovel" "$work/zantovel"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 640x400x24 -nolisten tcp &
-export DISPLAY=$display
+Xvfb -displayfd 3 -screen 0 640x400x24 -nolisten tcp 3>"$work/display" &
+for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$work/display")
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 sleep 0.5

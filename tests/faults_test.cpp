@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/profile.h"
-#include "rename/modRename.h"
-#include "store/modSettings.h"
+#include "rename/rename_pass.h"
+#include "store/settings.h"
 #include "tests/pass_fixture.h"
 
 namespace zantovel::test {
@@ -198,7 +198,7 @@ TEST_F(PassTest, AwkwardNamesAreRenamedAsTheyAre) {
   for (std::size_t i = 0; i < names.size(); ++i)
     WriteFile(folder + "/" + names[i], "content " + std::to_string(i));
   std::string prefix = "a_";
-  RenameRun(folder + "/", prefix, ".tmp");
+  RunRenamePass(folder + "/", prefix, ".tmp");
   std::set<std::string> expected;
   for (std::size_t i = 0; i < names.size(); ++i) {
     expected.insert("a_" + names[i]);
@@ -219,7 +219,7 @@ TEST_F(PassTest, NewNameTooLongForTheFileSystemStopsWithTheReason) {
   WriteFile(folder + "/" + longest, "L");
   WriteFile(folder + "/" + tooLong, "T");
   std::string prefix = "a_";
-  RenameRun(folder, prefix, "*.*");
+  RunRenamePass(folder, prefix, "*.*");
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_" + longest, longest, tooLong}));
   ASSERT_EQ(RecordedBoxes().size(), 1u);
   EXPECT_EQ(RecordedBoxes()[0].text, "Cannot copy \"" + folder + "/" + tooLong + "\" to \"" +
@@ -239,7 +239,7 @@ TEST_F(PassTest, SocketsAreNotFilesAndRelativeFoldersWork) {
   const fs::path before = fs::current_path();
   fs::current_path(dir.path());
   std::string prefix = "a_";
-  RenameRun("files", prefix, ".tmp");
+  RunRenamePass("files", prefix, ".tmp");
   fs::current_path(before);
   close(sock);
 
@@ -281,19 +281,19 @@ TEST(SettingsFileFaultTest, OddSettingsFilesReadAndWriteSoundly) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteFile(IniFilePath(), c.content);
+    WriteFile(SettingsFilePath(), c.content);
     const auto started = Clock::now();
-    EXPECT_EQ(GetIniSetting("Zantovel", kSettingsSection, "LastP", "D"), c.lastP);
-    SaveIniSetting("Zantovel", kSettingsSection, "LastF", "new");
-    EXPECT_EQ(GetIniSetting("Zantovel", kSettingsSection, "LastF", "D"), "new");
-    EXPECT_EQ(GetIniSetting("Zantovel", kSettingsSection, "LastP", "D"), c.lastP);
+    EXPECT_EQ(ReadSetting(kSettingsSection, "LastP", "D"), c.lastP);
+    SaveSetting(kSettingsSection, "LastF", "new");
+    EXPECT_EQ(ReadSetting(kSettingsSection, "LastF", "D"), "new");
+    EXPECT_EQ(ReadSetting(kSettingsSection, "LastP", "D"), c.lastP);
     std::printf(
         "[ settings ] %-24s read, write, read in %lld ms\n", c.what,
         static_cast<long long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()));
     // Every earlier line is still there, in its order; only the new key's line was added.
     const std::vector<std::string> before = Lines(c.content),
-                                   after = Lines(ReadFile(IniFilePath()));
+                                   after = Lines(ReadFile(SettingsFilePath()));
     ASSERT_EQ(after.size(), before.size() + 1);
     std::size_t added = 0;
     for (std::size_t i = 0, j = 0; j < after.size(); ++j) {
@@ -306,7 +306,7 @@ TEST(SettingsFileFaultTest, OddSettingsFilesReadAndWriteSoundly) {
     }
     EXPECT_EQ(added, 1u);
   }
-  fs::remove(IniFilePath());
+  fs::remove(SettingsFilePath());
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "store/modSettings.h"
-#include "tests/fake_dialogs.h"
+#include "store/settings.h"
+#include "tests/recording_dialogs.h"
 #include "tests/test_support.h"
 
 namespace zantovel::test {
@@ -16,12 +16,12 @@ namespace zantovel::test {
 class PassTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::remove(IniFilePath());
-    SaveIniSetting("Zantovel", kSettingsSection, "AppLog", log);
+    std::filesystem::remove(SettingsFilePath());
+    SaveSetting(kSettingsSection, "AppLog", log);
     std::filesystem::create_directory(folder);
     RecordedBoxes().clear();
   }
-  void TearDown() override { std::filesystem::remove(IniFilePath()); }
+  void TearDown() override { std::filesystem::remove(SettingsFilePath()); }
 
   TempDir dir;
   const std::string folder = dir / "files";

@@ -1,44 +1,33 @@
 // A small command-line front to the library, for tests that need the program in a process of
 // its own: beside a settings file of its own, in a folder that cannot be written, or killed.
 //
-//   probe save KEY VALUE          SaveIniSetting in section Settings
-//   probe saveall P F T           SaveIniSettings of LastP, LastF and LastT, as a closing window
-//   probe get KEY DEFAULT         prints GetIniSetting
-//   probe run FOLDER PREFIX TYPE  one RenameRun; every box is printed as "box ICON|CAPTION|TEXT"
+//   probe save KEY VALUE          SaveSetting in section Settings
+//   probe saveall P F T           SaveSettings of LastP, LastF and LastT, as a closing window
+//   probe get KEY DEFAULT         prints ReadSetting
+//   probe run FOLDER PREFIX TYPE  one RunRenamePass; every box is printed as "box
+//   ICON|CAPTION|TEXT"
 #include <cstdio>
 #include <string>
 
 #include "platform/app.h"
-#include "platform/dialogs.h"
-#include "rename/modRename.h"
-#include "store/modSettings.h"
-
-namespace zantovel {
-
-void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
-  std::printf("box %d|%s|%s\n", static_cast<int>(icon), caption.c_str(), text.c_str());
-  std::fflush(stdout);
-}
-
-std::string ChooseFolder(WindowHandle, const std::string&) {
-  return {};
-}
-
-}  // namespace zantovel
+#include "rename/rename_pass.h"
+#include "store/settings.h"
+#include "tests/recording_dialogs.h"
 
 int main(int argc, char** argv) {
   using namespace zantovel;
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "save" && argc == 4) {
-    SaveIniSetting(AppTitle(), kSettingsSection, argv[2], argv[3]);
+    SaveSetting(kSettingsSection, argv[2], argv[3]);
   } else if (command == "saveall" && argc == 5) {
-    SaveIniSettings(AppTitle(), kSettingsSection,
-                    {{"LastP", argv[2]}, {"LastF", argv[3]}, {"LastT", argv[4]}});
+    SaveSettings(kSettingsSection, {{"LastP", argv[2]}, {"LastF", argv[3]}, {"LastT", argv[4]}});
   } else if (command == "get" && argc == 4) {
-    std::printf("%s\n", GetIniSetting(AppTitle(), kSettingsSection, argv[2], argv[3]).c_str());
+    std::printf("%s\n", ReadSetting(kSettingsSection, argv[2], argv[3]).c_str());
   } else if (command == "run" && argc == 5) {
-    std::string prefix = argv[3];
-    RenameRun(argv[2], prefix, argv[4]);
+    RunRenamePass(argv[2], argv[3], argv[4]);
+    for (const test::RecordedBox& box : test::RecordedBoxes())
+      std::printf("box %d|%s|%s\n", static_cast<int>(box.icon), box.caption.c_str(),
+                  box.text.c_str());
   } else {
     std::fprintf(
         stderr,

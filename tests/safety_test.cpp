@@ -14,8 +14,8 @@
 
 #include "platform/error.h"
 #include "platform/profile.h"
-#include "rename/modRename.h"
-#include "store/modLog.h"
+#include "rename/rename_pass.h"
+#include "store/activity_log.h"
 #include "tests/pass_fixture.h"
 
 namespace zantovel::test {
@@ -79,7 +79,7 @@ TEST_F(PassTest, RenameKeepsOpenWritersHardLinksAndHoles) {
   const ino_t xInode = Stat(x).st_ino;
 
   std::string prefix = "a_";
-  RenameRun(folder, prefix, ".tmp");
+  RunRenamePass(folder, prefix, ".tmp");
   ASSERT_EQ(OnlyBox(), "Done");
 
   // The writer goes on writing into the renamed file, not into a deleted one.
@@ -93,7 +93,7 @@ TEST_F(PassTest, RenameKeepsOpenWritersHardLinksAndHoles) {
   // A copy keeps the holes too: a 1 GiB file of eight bytes takes a few blocks, not 1 GiB.
   prefix = "c_";
   RecordedBoxes().clear();
-  RenameRun(folder, prefix, "*.*");
+  RunRenamePass(folder, prefix, "*.*");
   ASSERT_EQ(OnlyBox(), "Done");
   for (const char* name : {"a_s.tmp", "c_a_s.tmp"}) {
     const std::string path = folder + "/" + name;
@@ -148,9 +148,9 @@ TEST_F(PassTest, RenameKeepsOwnerModeAndEveryAttributeAndACopyAllButFlags) {
   ASSERT_EQ(Xattr(tool, "user.origin"), "kept");
 
   std::string prefix = "a_";
-  RenameRun(folder, prefix, ".tmp");
+  RunRenamePass(folder, prefix, ".tmp");
   prefix = "c_";
-  RenameRun(folder, prefix, "*.*");
+  RunRenamePass(folder, prefix, "*.*");
   for (std::size_t i = 0; i < std::size(attributes); ++i) {
     EXPECT_EQ(attributes[i].of(folder + "/a_tool.tmp"), before[i]) << attributes[i].what;
     if (attributes[i].copied) {
@@ -241,11 +241,11 @@ TEST_P(FuseTest, RenamesAndCopiesWithoutReplacingAnything) {
     WriteFile(files + "/" + name, name);
 
   std::string prefix = "a_";
-  RenameRun(files, prefix, ".tmp");
+  RunRenamePass(files, prefix, ".tmp");
   EXPECT_EQ(OnlyBox(), "Done");
   prefix = "c_";
   RecordedBoxes().clear();
-  RenameRun(files, prefix, "*.*");
+  RunRenamePass(files, prefix, "*.*");
   EXPECT_EQ(OnlyBox(), "Done");
 
   const std::vector<std::pair<std::string, std::string>> expected = {
@@ -290,9 +290,9 @@ TEST_F(PassTest, PowerCutRightAfterDoneKeepsEveryNewName) {
   sync();
 
   std::string prefix = "a_";
-  RenameRun(files, prefix, ".tmp");
+  RunRenamePass(files, prefix, ".tmp");
   prefix = "c_";
-  RenameRun(files, prefix, "*.*");
+  RunRenamePass(files, prefix, "*.*");
   ASSERT_EQ(RecordedBoxes().size(), 2u);
   EXPECT_EQ(RecordedBoxes()[0].text + RecordedBoxes()[1].text, "DoneDone");
   ASSERT_EQ(Shell("cp --sparse=always '" + image + "' '" + image + ".cut'"), 0);
@@ -419,7 +419,7 @@ TEST_F(PassTest, ALogLineIsInTheLogWholeOrNotAtAll) {
   const std::string full = small + "/full.log";
   const std::string earlier = std::string(4000, 'e') + "\r\n";
   WriteFile(full, earlier);
-  SaveIniSetting("Zantovel", kSettingsSection, "AppLog", full);
+  SaveSetting(kSettingsSection, "AppLog", full);
 
   EXPECT_THROW(WriteLog(std::string(200, 'm')), PlatformError);
   EXPECT_EQ(ReadFile(full), earlier);

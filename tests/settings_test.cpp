@@ -5,7 +5,7 @@
 
 #include "platform/app.h"
 #include "platform/profile.h"
-#include "store/modSettings.h"
+#include "store/settings.h"
 #include "tests/test_support.h"
 
 namespace zantovel::test {
@@ -26,6 +26,7 @@ TEST(ProfileTest, ReadingFindsValuesByTheReadingRules) {
       {"[Settings]\r\nLastP='q'\r\n", "LastP", "q"},
       {"[Settings]\r\nLastP=\"half\r\n", "LastP", "\"half"},
       {"[Settings]\r\nLastP=\r\n", "LastP", ""},
+      {"[Settings]\r\n \t \r\nLastP= \t \r\n", "LastP", ""},  // lines and values of blanks only
       {"[Settings]\r\n;LastP=commented\r\n", "LastP", std::nullopt},
       {"[Settings]\nLastF=lf\nLastP=p\n", "LastP", "p"},
       {"[Settings]\rLastF=cr\rLastP=p", "LastP", "p"},
@@ -90,33 +91,32 @@ TEST(AppIdentityTest, ProgramFolderAndNameFollowTheExecutablePath) {
   }
   EXPECT_EQ(AppTitle(), "Zantovel");
   const AppVersion version = AppVersionNumbers();
-  EXPECT_EQ(version.major, 1);
-  EXPECT_EQ(version.minor, 0);
-  EXPECT_EQ(version.revision, 0);
-  EXPECT_EQ(IniFilePath(), ProgramFolderOf(ExecutablePath()) + "/core_tests.ini");
+  EXPECT_EQ(std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+                std::to_string(version.revision),
+            ZANTOVEL_TEST_VERSION);
+  EXPECT_EQ(SettingsFilePath(), ProgramFolderOf(ExecutablePath()) + "/core_tests.ini");
 }
 
 class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override { fs::remove(IniFilePath()); }
-  void TearDown() override { fs::remove(IniFilePath()); }
+  void SetUp() override { fs::remove(SettingsFilePath()); }
+  void TearDown() override { fs::remove(SettingsFilePath()); }
 };
 
 TEST_F(SettingsTest, ValuesAndDefaultsComeBackCutTo154Characters) {
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "LastP", "/tmp/"), "/tmp/");
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "LastP", std::string(200, 'd')),
-            std::string(154, 'd'));
-  SaveIniSetting("Zantovel", "Settings", "LastP", std::string(200, 'v'));
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "LastP", "x"), std::string(154, 'v'));
+  EXPECT_EQ(ReadSetting("Settings", "LastP", "/tmp/"), "/tmp/");
+  EXPECT_EQ(ReadSetting("Settings", "LastP", std::string(200, 'd')), std::string(154, 'd'));
+  SaveSetting("Settings", "LastP", std::string(200, 'v'));
+  EXPECT_EQ(ReadSetting("Settings", "LastP", "x"), std::string(154, 'v'));
   std::string wide;
   for (int i = 0; i < 200; ++i) wide += "\xC3\xA9";
-  SaveIniSetting("Zantovel", "Settings", "LastF", wide);
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "LastF", "x"), wide.substr(0, 308));
-  SaveIniSetting("Zantovel", "Settings", "LastT", "");
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "LastT", ".tmp"), "");
-  SaveIniSetting("Zantovel", "Settings", "LastF", "a_ ");
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "LastF", "x"), "a_");
-  EXPECT_EQ(ReadFile(IniFilePath()),
+  SaveSetting("Settings", "LastF", wide);
+  EXPECT_EQ(ReadSetting("Settings", "LastF", "x"), wide.substr(0, 308));
+  SaveSetting("Settings", "LastT", "");
+  EXPECT_EQ(ReadSetting("Settings", "LastT", ".tmp"), "");
+  SaveSetting("Settings", "LastF", "a_ ");
+  EXPECT_EQ(ReadSetting("Settings", "LastF", "x"), "a_");
+  EXPECT_EQ(ReadFile(SettingsFilePath()),
             "[Settings]\r\nLastP=" + std::string(200, 'v') + "\r\nLastF=a_ \r\nLastT=\r\n");
 }
 
@@ -126,8 +126,8 @@ TEST_F(SettingsTest, PathsComeBackWholeAndOtherValuesCut) {
   const std::string longest(32767, 'p');
   struct Case {
     std::string stored;
-    std::string path;   // as GetIniPathSetting gives it
-    std::string value;  // as GetIniSetting gives it
+    std::string path;   // as ReadPathSetting gives it
+    std::string value;  // as ReadSetting gives it
   } cases[] = {
       {deep + ".log", deep + ".log", (deep + ".log").substr(0, 154)},
       {std::string(160, 'f') + "/", std::string(160, 'f') + "/", std::string(154, 'f')},
@@ -135,23 +135,23 @@ TEST_F(SettingsTest, PathsComeBackWholeAndOtherValuesCut) {
       {longest + "p", "/default", longest.substr(0, 154)},
   };
   for (const Case& c : cases) {
-    SaveIniSetting("Zantovel", "Settings", "AppLog", c.stored);
-    EXPECT_EQ(GetIniPathSetting("Zantovel", "Settings", "AppLog", "/default"), c.path);
-    EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "AppLog", "/default"), c.value);
+    SaveSetting("Settings", "AppLog", c.stored);
+    EXPECT_EQ(ReadPathSetting("Settings", "AppLog", "/default"), c.path);
+    EXPECT_EQ(ReadSetting("Settings", "AppLog", "/default"), c.value);
   }
 }
 
 TEST_F(SettingsTest, AHandEditedFileKeepsItsOtherLines) {
   const std::string handWritten = "; written by hand\r\n[Settings]\r\nAppLog = /var/log/z.log\r\n";
-  WriteFile(IniFilePath(), handWritten);
-  SaveIniSetting("Zantovel", "Settings", "LastP", "/data/");
-  EXPECT_EQ(ReadFile(IniFilePath()), handWritten + "LastP=/data/\r\n");
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "AppLog", ""), "/var/log/z.log");
+  WriteFile(SettingsFilePath(), handWritten);
+  SaveSetting("Settings", "LastP", "/data/");
+  EXPECT_EQ(ReadFile(SettingsFilePath()), handWritten + "LastP=/data/\r\n");
+  EXPECT_EQ(ReadSetting("Settings", "AppLog", ""), "/var/log/z.log");
   // Nothing is cached: an edit made behind the store's back is seen by the next read.
-  WriteFile(IniFilePath(), "[Settings]\nLastP=/edited/\n");
-  EXPECT_EQ(GetIniSetting("Zantovel", "Settings", "LastP", ""), "/edited/");
+  WriteFile(SettingsFilePath(), "[Settings]\nLastP=/edited/\n");
+  EXPECT_EQ(ReadSetting("Settings", "LastP", ""), "/edited/");
   // No temporary file is left beside the settings file.
-  for (const std::string& name : FolderNames(ProgramFolderOf(IniFilePath())))
+  for (const std::string& name : FolderNames(ProgramFolderOf(SettingsFilePath())))
     EXPECT_EQ(name.find(".core_tests.ini."), std::string::npos) << name;
 }
 

@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # End to end in a real X server: the installed program beside its settings file renames a
 # folder of files when "Run" is clicked, says "Done", and saves its fields when closed.
-# Usage: tests/window_e2e.sh PATH-TO-ZANTOVEL
+# Usage: tests/window_e2e.sh PATH-TO-ZANTOVEL VERSION
+# Exits 77 (skipped, for ctest) when the X server or its tools are missing.
 set -euo pipefail
 program=$1
+version=$2
+
+for tool in Xvfb xdotool wmctrl openbox; do
+  command -v "$tool" >/dev/null || {
+    echo "SKIP: $tool is missing"
+    exit 77
+  }
+done
 
 work=$(mktemp -d)
 cleanup() {
@@ -25,16 +34,18 @@ printf 'other' >"$work/files/other.txt"
 printf '; settings for the test\r\n[Settings]\r\nLastP=%s/files/\r\nLastF=e2e_\r\nLastT=.tmp\r\nAppLog=%s/run.log\r\n' \
   "$work" "$work" >"$work/zantovel.ini"
 
-display=:$((200 + RANDOM % 200))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-export DISPLAY=$display
+# The server picks a free display itself and writes its number once it is ready.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+[[ -s "$work/display" ]] || fail "Xvfb did not start"
+export DISPLAY=:$(head -1 "$work/display")
 for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 sleep 0.5
 
 QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel v1\.0\.0$' | head -1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Zantovel v${version//./\\.}\$" | head -1)
 [[ -n "$window" ]] || fail "the window did not open"
 sleep 0.5
 
@@ -49,7 +60,7 @@ box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel$' | head 
 xdotool windowactivate --sync "$box" key Return
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || break; sleep 0.1; done
 
-wmctrl -c 'Zantovel v1.0.0'
+wmctrl -c "Zantovel v$version"
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the window did not close"
 

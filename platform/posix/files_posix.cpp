@@ -17,9 +17,22 @@
 
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/posix/system_calls.h"
 
 namespace zantovel {
+
+namespace posix {
+
+SystemCalls& Sys() {
+  static SystemCalls calls;
+  return calls;
+}
+
+}  // namespace posix
+
 namespace {
+
+using posix::Sys;
 
 std::string Quoted(std::string_view path) {
   return "\"" + std::string(path) + "\"";
@@ -49,7 +62,7 @@ FileId IdOf(const struct stat& st) {
 std::size_t WriteAll(int fd, std::string_view data) {
   std::size_t put = 0;
   while (put < data.size()) {
-    const ssize_t n = write(fd, data.data() + put, data.size() - put);
+    const ssize_t n = Sys().write(fd, data.data() + put, data.size() - put);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = ENOSPC;
@@ -73,7 +86,8 @@ bool CopyRange(int from, int to, off_t offset, off_t length) {
   loff_t in = offset;
   loff_t out = offset;
   while (length > 0) {
-    const ssize_t n = copy_file_range(from, &in, to, &out, static_cast<std::size_t>(length), 0);
+    const ssize_t n =
+        Sys().copy_file_range(from, &in, to, &out, static_cast<std::size_t>(length), 0);
     if (n > 0) {
       length -= n;
       continue;
@@ -84,10 +98,11 @@ bool CopyRange(int from, int to, off_t offset, off_t length) {
     break;
   }
   if (length <= 0) return true;
-  if (lseek(from, in, SEEK_SET) < 0 || lseek(to, out, SEEK_SET) < 0) return false;
-  std::array<char, 1 << 16> buffer;  // left uninitialised: read() fills it
+  if (Sys().lseek(from, in, SEEK_SET) < 0 || Sys().lseek(to, out, SEEK_SET) < 0) return false;
+  std::array<char, 1 << 16> buffer;  // left uninitialised: Sys().read() fills it
   while (length > 0) {
-    const ssize_t got = read(from, buffer.data(), std::min<std::size_t>(buffer.size(), length));
+    const ssize_t got =
+        Sys().read(from, buffer.data(), std::min<std::size_t>(buffer.size(), length));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return got == 0;
     if (WriteAll(to, {buffer.data(), static_cast<std::size_t>(got)}) <
@@ -103,10 +118,10 @@ bool CopyRange(int from, int to, off_t offset, off_t length) {
 bool CopyContent(int from, int to, off_t size) {
   off_t copied = 0;  // the end of the last data segment copied
   for (off_t pos = 0; pos < size;) {
-    off_t data = lseek(from, pos, SEEK_DATA);
+    off_t data = Sys().lseek(from, pos, SEEK_DATA);
     if (data < 0 && errno == ENXIO) break;  // only a hole is left
     // A file system that cannot tell holes gives all of the rest as data.
-    off_t hole = data < 0 ? size : lseek(from, data, SEEK_HOLE);
+    off_t hole = data < 0 ? size : Sys().lseek(from, data, SEEK_HOLE);
     if (data < 0) data = pos;
     if (hole < 0) hole = size;
     hole = std::min(hole, size);
@@ -115,7 +130,7 @@ bool CopyContent(int from, int to, off_t size) {
   }
   // A hole at the end is made by setting the size; FAT's driver refuses that even where the
   // size is already right, so it is only asked for where needed.
-  return copied == size || ftruncate(to, size) == 0;
+  return copied == size || Sys().ftruncate(to, size) == 0;
 }
 
 // Copies every extended attribute of `from` that can be read to `to`; those that `to` refuses
@@ -181,16 +196,16 @@ bool IsTemporaryName(std::string_view name, std::string_view stem) {
 // The writer of a temporary holds a lock on it for as long as it lives; one that nobody holds
 // was left by a process that was killed.
 void RemoveIfStale(int dirfd, const char* name) {
-  Fd file(openat(dirfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  Fd file(Sys().openat(dirfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
   if (file.fd >= 0 && flock(file.fd, LOCK_EX | LOCK_NB) == 0) unlinkat(dirfd, name, 0);
 }
 
 void RemoveStaleTemporaries(int dirfd, std::string_view stem) {
   const auto closeDir = [](DIR* d) { closedir(d); };
   std::unique_ptr<DIR, decltype(closeDir)> dir(
-      fdopendir(openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)), closeDir);
+      fdopendir(Sys().openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0)), closeDir);
   if (!dir) return;
-  while (const dirent* entry = readdir(dir.get()))
+  while (const dirent* entry = Sys().readdir(dir.get()))
     if (IsTemporaryName(entry->d_name, stem)) RemoveIfStale(dirfd, entry->d_name);
 }
 
@@ -198,8 +213,8 @@ void RemoveStaleTemporaries(int dirfd, std::string_view stem) {
 int CreateTemporary(int dirfd, const std::string& stem, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = stem + RandomSuffix();
-    const int fd =
-        openat(dirfd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = Sys().openat(dirfd, name.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
       flock(fd, LOCK_EX | LOCK_NB);
       return fd;
@@ -213,7 +228,7 @@ int CreateTemporary(int dirfd, const std::string& stem, std::string& name) {
 // taken, so the test for a free name and the creation are a single step.
 int LinkUnnamed(int fd, int dirfd, const std::string& name) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  return linkat(AT_FDCWD, self.c_str(), dirfd, name.c_str(), AT_SYMLINK_FOLLOW);
+  return Sys().linkat(AT_FDCWD, self.c_str(), dirfd, name.c_str(), AT_SYMLINK_FOLLOW);
 }
 
 constexpr std::string_view kCopyStem = ".zantovel-copy-";
@@ -223,13 +238,13 @@ constexpr std::string_view kCopyStem = ".zantovel-copy-";
 int MoveNoReplaceAt(int dirfd, const std::string& name, const std::string& newName,
                     NewName& outcome) {
   outcome = NewName::Made;
-  if (renameat2(dirfd, name.c_str(), dirfd, newName.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (Sys().renameat2(dirfd, name.c_str(), dirfd, newName.c_str(), RENAME_NOREPLACE) == 0) return 0;
   outcome = NewName::Taken;
   if (errno == EEXIST) return 0;
   if (!NotOffered(errno) || errno == EPERM) return errno;
 
   // Without RENAME_NOREPLACE (FUSE): a hard link cannot replace anything either.
-  if (linkat(dirfd, name.c_str(), dirfd, newName.c_str(), 0) == 0) {
+  if (Sys().linkat(dirfd, name.c_str(), dirfd, newName.c_str(), 0) == 0) {
     if (unlinkat(dirfd, name.c_str(), 0) != 0) {
       const int error = errno;
       unlinkat(dirfd, newName.c_str(), 0);
@@ -286,13 +301,13 @@ std::vector<std::string> Folder::ListFiles() const {
   const std::string what = "Cannot list folder " + Quoted(path_);
   const auto closeDir = [](DIR* d) { closedir(d); };
   // A descriptor of its own, since reading a folder moves the descriptor's position.
-  const int listing = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int listing = Sys().openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (listing < 0) Fail(what, errno);
   std::unique_ptr<DIR, decltype(closeDir)> dir(fdopendir(listing), closeDir);
   std::vector<std::string> names;
   for (;;) {
     errno = 0;
-    const dirent* entry = readdir(dir.get());
+    const dirent* entry = Sys().readdir(dir.get());
     if (entry == nullptr) {
       if (errno != 0) Fail(what, errno);
       break;
@@ -336,13 +351,13 @@ NewName Folder::CopyNoReplace(const std::string& name, const std::string& newNam
   struct stat st {};
   // O_NONBLOCK: should the name have become a pipe since the listing, the open must not wait.
   // O_NOFOLLOW: a link is copied as a link, its target never opened.
-  Fd source(openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  Fd source(Sys().openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
   if (source.fd < 0) {
     if (errno != ELOOP) Fail(what, errno);
     if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) Fail(what, errno);
     // One byte more than the link holds, so a target that grew meanwhile cannot pass cut.
     std::string target(static_cast<std::size_t>(st.st_size) + 1, '\0');
-    const ssize_t n = readlinkat(fd_, name.c_str(), target.data(), target.size());
+    const ssize_t n = Sys().readlinkat(fd_, name.c_str(), target.data(), target.size());
     if (n < 0) Fail(what, errno);
     if (static_cast<std::size_t>(n) == target.size()) Fail(what, ENAMETOOLONG);
     target.resize(static_cast<std::size_t>(n));
@@ -362,7 +377,7 @@ NewName Folder::CopyNoReplace(const std::string& name, const std::string& newNam
   // failure or a kill leaves nothing behind. File systems without unnamed files get a hidden,
   // locked temporary name that no listing shows and the next pass removes if a kill left it.
   std::string temporary;
-  Fd out(openat(fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  Fd out(Sys().openat(fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
   if (out.fd < 0) {
     if (!NotOffered(errno)) Fail(what, errno);
     out.fd = CreateTemporary(fd_, std::string(kCopyStem), temporary);
@@ -377,7 +392,7 @@ NewName Folder::CopyNoReplace(const std::string& name, const std::string& newNam
   const std::array<timespec, 2> times{st.st_atim, st.st_mtim};
   futimens(out.fd, times.data());
   // The content is on disk before its name can be seen.
-  if (fdatasync(out.fd) != 0) fail(errno);
+  if (Sys().fdatasync(out.fd) != 0) fail(errno);
 
   if (temporary.empty()) {
     if (LinkUnnamed(out.fd, fd_, newName) == 0) return NewName::Made;
@@ -391,7 +406,7 @@ NewName Folder::CopyNoReplace(const std::string& name, const std::string& newNam
 }
 
 void Folder::Flush() const {
-  if (fsync(fd_) != 0 && errno != EINVAL && errno != ENOSYS && errno != EROFS)
+  if (Sys().fsync(fd_) != 0 && errno != EINVAL && errno != ENOSYS && errno != EROFS)
     Fail("Cannot flush folder " + Quoted(path_), errno);
 }
 
@@ -427,8 +442,8 @@ void AppendFile::Append(std::string_view data) {
   const int error = errno;
   // Take back what part of the line got in, so the file never holds half a line.
   if (put > 0) {
-    const off_t end = lseek(fd_, 0, SEEK_CUR);
-    if (end >= 0) ftruncate(fd_, end - static_cast<off_t>(put));
+    const off_t end = Sys().lseek(fd_, 0, SEEK_CUR);
+    if (end >= 0) Sys().ftruncate(fd_, end - static_cast<off_t>(put));
   }
   Fail("Cannot write log " + Quoted(path_), error);
 }
@@ -466,9 +481,9 @@ bool Unchanged(const struct stat& a, const struct stat& b) {
 
 std::optional<std::string> ReadAll(int fd) {
   std::string content;
-  std::array<char, 1 << 16> buffer;  // left uninitialised: read() fills it
+  std::array<char, 1 << 16> buffer;  // left uninitialised: Sys().read() fills it
   for (;;) {
-    const ssize_t n = read(fd, buffer.data(), buffer.size());
+    const ssize_t n = Sys().read(fd, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;  // a folder, among others
     if (n == 0) return content;
@@ -500,7 +515,7 @@ bool WriteBeside(int dirfd, const std::string& name, int oldFile, const struct s
                  std::string_view content) {
   const std::string stem = "." + name + ".";
   std::string temporary;
-  Fd out(openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  Fd out(Sys().openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
   if (out.fd < 0 && NotOffered(errno)) out.fd = CreateTemporary(dirfd, stem, temporary);
   if (out.fd < 0) return false;
   flock(out.fd, LOCK_EX | LOCK_NB);
@@ -516,7 +531,7 @@ bool WriteBeside(int dirfd, const std::string& name, int oldFile, const struct s
     umask(mask);
     fchmod(out.fd, 0666 & ~mask);
   }
-  if (WriteAll(out.fd, content) < content.size() || fsync(out.fd) != 0) return abandon();
+  if (WriteAll(out.fd, content) < content.size() || Sys().fsync(out.fd) != 0) return abandon();
   for (int attempt = 0; temporary.empty() && attempt < 100; ++attempt) {
     const std::string candidate = stem + RandomSuffix();
     if (LinkUnnamed(out.fd, dirfd, candidate) == 0)
@@ -526,16 +541,17 @@ bool WriteBeside(int dirfd, const std::string& name, int oldFile, const struct s
   }
   if (temporary.empty()) return false;
   if (renameat(dirfd, temporary.c_str(), dirfd, name.c_str()) != 0) return abandon();
-  fsync(dirfd);
+  Sys().fsync(dirfd);
   return true;
 }
 
 // Writes content over the file itself, for where no file can be made beside it.
 bool WriteInPlace(int dirfd, const std::string& name, bool exists, std::string_view content) {
-  Fd file(openat(dirfd, name.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | (exists ? 0 : O_CREAT),
-                 0666));
+  Fd file(Sys().openat(dirfd, name.c_str(),
+                       O_WRONLY | O_CLOEXEC | O_NONBLOCK | (exists ? 0 : O_CREAT), 0666));
   return file.fd >= 0 && WriteAll(file.fd, content) == content.size() &&
-         ftruncate(file.fd, static_cast<off_t>(content.size())) == 0 && fsync(file.fd) == 0;
+         Sys().ftruncate(file.fd, static_cast<off_t>(content.size())) == 0 &&
+         Sys().fsync(file.fd) == 0;
 }
 
 }  // namespace
@@ -567,7 +583,7 @@ bool ReplaceFileContent(const std::string& path,
   }
   RemoveStaleTemporaries(dir.fd, "." + name + ".");
 
-  Fd old(openat(dir.fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  Fd old(Sys().openat(dir.fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0));
   struct stat st {};
   std::optional<std::string> content;
   if (old.fd >= 0) {

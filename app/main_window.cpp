@@ -1,4 +1,4 @@
-#include "app/frmMain.h"
+#include "app/main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,9 +12,8 @@
 
 #include "platform/app.h"
 #include "platform/dialogs.h"
-#include "rename/modRename.h"
-#include "store/modSettings.h"
-#include "util/modMain.h"
+#include "rename/rename_pass.h"
+#include "store/settings.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ void Fill(QFrame* shape, const QColor& colour) {
 
 }  // namespace
 
-frmMain::frmMain(QWidget* parent)
+MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   // The images live in the window's static library, whose resources are not registered on
@@ -70,16 +69,16 @@ frmMain::frmMain(QWidget* parent)
   Q_INIT_RESOURCE(zantovel);
   setObjectName("frmMain");
   CreateControls();
-  Form_Load();
+  OnLoad();
 }
 
-QRect frmMain::Twips(int left, int top, int width, int height) const {
+QRect MainWindow::Twips(int left, int top, int width, int height) const {
   const double scale = logicalDpiX() / 96.0 / kTwipsPerPixel;
   const auto px = [scale](int twips) { return static_cast<int>(twips * scale + 0.5); };
   return QRect(px(left), px(top), px(width), px(height));
 }
 
-void frmMain::CreateControls() {
+void MainWindow::CreateControls() {
   setFixedSize(Twips(0, 0, kClientWidth, kClientHeight).size());
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kBackground);
@@ -100,12 +99,14 @@ void frmMain::CreateControls() {
   buttonFont.setWeight(QFont::Normal);
 
   // Siblings made later are drawn above earlier ones, so the controls are made back to front.
+  // Each control's objectName is the name the window's design gives it (txtPath, Label2,
+  // Shape1, ...): tests and tools find the controls by those names, the code by its own.
   const auto caption = [this](int index, const char* text, QRect where) {
     auto* label = new QLabel(text, this);
     label->setObjectName(QString("Label1_%1").arg(index));
     label->setGeometry(where);
     label->setAttribute(Qt::WA_NoMousePropagation);
-    Label1[static_cast<std::size_t>(index)] = label;
+    captions[static_cast<std::size_t>(index)] = label;
   };
   const auto shape = [this](const char* name, QRect where) {
     auto* frame = new QFrame(this);
@@ -140,101 +141,100 @@ void frmMain::CreateControls() {
   };
 
   caption(0, "Folder:", Twips(120, 120, 735, 255));
-  Shape1 = shape("Shape1", Twips(4200, 120, 285, 285));
-  Label2 = labelButton("Label2", "...", Twips(4200, 120, 285, 255));
-  Shape2 = shape("Shape2", Twips(3720, 1200, 735, 255));
-  Label3 = labelButton("Label3", "Run", Twips(3720, 1200, 765, 255));
+  browseHighlight = shape("Shape1", Twips(4200, 120, 285, 285));
+  browseButton = labelButton("Label2", "...", Twips(4200, 120, 285, 255));
+  runHighlight = shape("Shape2", Twips(3720, 1200, 735, 255));
+  runButton = labelButton("Label3", "Run", Twips(3720, 1200, 765, 255));
   caption(1, "Prefix:", Twips(120, 480, 735, 255));
   caption(2, "File types:", Twips(120, 840, 735, 255));
 
-  imgInfo = new QLabel(this);
-  imgInfo->setObjectName("imgInfo");
-  imgInfo->setGeometry(Twips(4200, 480, 285, 285));
-  imgInfo->setPixmap(RenderSvg(":/zantovel/help.svg", 16));
-  imgInfo->setScaledContents(true);
-  imgInfo->setCursor(Qt::PointingHandCursor);
-  imgInfo->setToolTip("Help....");
-  imgInfo->setAttribute(Qt::WA_NoMousePropagation);
-  imgInfo->installEventFilter(this);
+  helpIcon = new QLabel(this);
+  helpIcon->setObjectName("imgInfo");
+  helpIcon->setGeometry(Twips(4200, 480, 285, 285));
+  helpIcon->setPixmap(RenderSvg(":/zantovel/help.svg", 16));
+  helpIcon->setScaledContents(true);
+  helpIcon->setCursor(Qt::PointingHandCursor);
+  helpIcon->setToolTip("Help....");
+  helpIcon->setAttribute(Qt::WA_NoMousePropagation);
+  helpIcon->installEventFilter(this);
 
-  txtPath = textBox("txtPath", Twips(960, 120, 3135, 285));
-  txtPrefix = textBox("txtPrefix", Twips(960, 480, 3135, 285));
-  txtType = textBox("txtType", Twips(960, 840, 735, 285));
-  setTabOrder(txtPath, txtPrefix);
-  setTabOrder(txtPrefix, txtType);
-  txtPath->setFocus();
+  folderEdit = textBox("txtPath", Twips(960, 120, 3135, 285));
+  prefixEdit = textBox("txtPrefix", Twips(960, 480, 3135, 285));
+  typeEdit = textBox("txtType", Twips(960, 840, 735, 285));
+  setTabOrder(folderEdit, prefixEdit);
+  setTabOrder(prefixEdit, typeEdit);
+  folderEdit->setFocus();
 }
 
-void frmMain::Form_Load() {
+void MainWindow::OnLoad() {
   const AppVersion version = AppVersionNumbers();
   setWindowTitle(QString("%1 v%2.%3.%4")
                      .arg(Q(AppTitle()))
                      .arg(version.major)
                      .arg(version.minor)
                      .arg(version.revision));
-  txtPath->setText(Q(GetIniPathSetting(AppTitle(), kSettingsSection, "LastP", kDefaultFolder)));
-  txtPrefix->setText(Q(GetIniSetting(AppTitle(), kSettingsSection, "LastF", kDefaultPrefix)));
-  txtType->setText(Q(GetIniSetting(AppTitle(), kSettingsSection, "LastT", kDefaultType)));
+  folderEdit->setText(Q(ReadPathSetting(kSettingsSection, "LastP", kDefaultFolder)));
+  prefixEdit->setText(Q(ReadSetting(kSettingsSection, "LastF", kDefaultPrefix)));
+  typeEdit->setText(Q(ReadSetting(kSettingsSection, "LastT", kDefaultType)));
 
   const QRect screenArea = screen()->availableGeometry();
   move(screenArea.center() - rect().center());
 }
 
-void frmMain::Form_Unload() {
+void MainWindow::OnClose() {
   // One save for the three, so that of two windows closing at once the last one decides.
-  SaveIniSettings(AppTitle(), kSettingsSection,
-                  {{"LastP", S(txtPath->text())},
-                   {"LastF", S(txtPrefix->text())},
-                   {"LastT", S(txtType->text())}});
+  SaveSettings(kSettingsSection, {{"LastP", S(folderEdit->text())},
+                                  {"LastF", S(prefixEdit->text())},
+                                  {"LastT", S(typeEdit->text())}});
 }
 
-void frmMain::Form_MouseMove() {
-  Fill(Shape1, kRestColour);
-  Fill(Shape2, kRestColour);
+void MainWindow::OnMouseMovedOverBackground() {
+  Fill(browseHighlight, kRestColour);
+  Fill(runHighlight, kRestColour);
 }
 
-void frmMain::Label2_MouseMove() {
-  Fill(Shape1, kHoverColour);
+void MainWindow::OnMouseMovedOverBrowseButton() {
+  Fill(browseHighlight, kHoverColour);
 }
 
-void frmMain::Label3_MouseMove() {
-  Fill(Shape2, kHoverColour);
+void MainWindow::OnMouseMovedOverRunButton() {
+  Fill(runHighlight, kHoverColour);
 }
 
-void frmMain::Label2_Click() {
+void MainWindow::OnBrowseClicked() {
   const std::optional<std::string> folder =
       BrowseForFolder(static_cast<WindowHandle>(this), kFolderDialogTitle);
-  if (folder) txtPath->setText(Q(*folder));
+  if (folder) folderEdit->setText(Q(*folder));
 }
 
-void frmMain::Label3_Click() {
-  const std::string folderPath = S(txtPath->text());
-  std::string prefix = S(txtPrefix->text());
-  const std::string fileType = S(txtType->text());
+void MainWindow::OnRunClicked() {
+  const std::string folderPath = S(folderEdit->text());
+  std::string prefix = S(prefixEdit->text());
+  const std::string fileType = S(typeEdit->text());
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  RenameRun(folderPath, prefix, fileType);
+  RunRenamePass(folderPath, prefix, fileType);
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
 }
 
-void frmMain::imgInfo_Click() {
+void MainWindow::OnHelpClicked() {
   MsgBox(kHelpText, MsgIcon::Information, AppTitle());
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
-  Form_Unload();
+void MainWindow::closeEvent(QCloseEvent* event) {
+  OnClose();
   event->accept();
 }
 
-void frmMain::mouseMoveEvent(QMouseEvent* event) {
-  Form_MouseMove();
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+  OnMouseMovedOverBackground();
   event->accept();
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseMove) {
-    if (watched == Label2) Label2_MouseMove();
-    if (watched == Label3) Label3_MouseMove();
-    return watched == Label2 || watched == Label3;
+    if (watched == browseButton) OnMouseMovedOverBrowseButton();
+    if (watched == runButton) OnMouseMovedOverRunButton();
+    return watched == browseButton || watched == runButton;
   }
   if (event->type() == QEvent::MouseButtonRelease) {
     auto* mouse = static_cast<QMouseEvent*>(event);
@@ -242,9 +242,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     // A click is a press and release of the left button on the same control.
     if (mouse->button() != Qt::LeftButton || !widget->rect().contains(mouse->position().toPoint()))
       return false;
-    if (watched == Label2) Label2_Click();
-    if (watched == Label3) Label3_Click();
-    if (watched == imgInfo) imgInfo_Click();
+    if (watched == browseButton) OnBrowseClicked();
+    if (watched == runButton) OnRunClicked();
+    if (watched == helpIcon) OnHelpClicked();
     return true;
   }
   return QWidget::eventFilter(watched, event);

@@ -16,9 +16,7 @@ namespace zantovel {
 // so are the program's own executable, settings file and log. When an operation fails, the pass
 // stops there, says why in a box, and returns; what was done before stays done. A prefix
 // holding "/" or a NUL character is refused before anything is done.
-//
-// prefix is the pass's working copy and holds the numbered prefix afterwards.
-void RenameRun(const std::string& folderPath, std::string& prefix, const std::string& fileType);
+void RunRenamePass(const std::string& folderPath, std::string prefix, const std::string& fileType);
 
 // The parts of a pass that decide about names, on their own.
 

@@ -1,4 +1,4 @@
-#include "rename/modRename.h"
+#include "rename/rename_pass.h"
 
 #include <algorithm>
 
@@ -6,8 +6,8 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/files.h"
-#include "store/modLog.h"
-#include "store/modSettings.h"
+#include "store/activity_log.h"
+#include "store/settings.h"
 #include "util/text.h"
 
 namespace zantovel {
@@ -49,7 +49,7 @@ bool AsksForNumbering(std::string_view prefix, bool allFilesMode) {
 // log. Compared by identity, so no other name for them (a hard link) gets past.
 std::vector<FileId> ProgramFiles() {
   std::vector<FileId> files;
-  for (const std::string& path : {ExecutablePath(), IniFilePath(), LogPath()})
+  for (const std::string& path : {ExecutablePath(), SettingsFilePath(), LogPath()})
     if (const std::optional<FileId> id = IdentityOf(path)) files.push_back(*id);
   return files;
 }
@@ -107,7 +107,7 @@ std::string NewFileName(std::string& prefix, std::string_view name, bool allFile
   return prefix + std::string(kNumber) + std::string(name);
 }
 
-void RenameRun(const std::string& folderPath, std::string& prefix, const std::string& fileType) {
+void RunRenamePass(const std::string& folderPath, std::string prefix, const std::string& fileType) {
   if (prefix.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
     MsgBox(std::string(kBadPrefix), MsgIcon::Exclamation, AppTitle());
     return;

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "platform/app.h"
-#include "store/modLog.h"
+#include "platform/dialogs.h"
+#include "store/activity_log.h"
 #include "tests/pass_fixture.h"
-#include "util/modMain.h"
 
 namespace zantovel::test {
 namespace {
@@ -32,6 +32,22 @@ TEST(LogTimestampTest, DayMonthYearAndTwentyFourHourClock) {
     time.tm_sec = c.second;
     EXPECT_EQ(LogTimestamp(time), c.text);
   }
+}
+
+// A line break inside a message (a file name may hold one) never starts a line of its own.
+TEST(LogLineTest, LineBreaksInAMessageAreWrittenAsEscapes) {
+  std::tm time{};
+  time.tm_year = 126;
+  time.tm_mday = 7;
+  struct Case {
+    std::string message;
+    std::string written;
+  } cases[] = {
+      {"plain", "plain"}, {"a\rb", "a\\rb"},   {"a\nb", "a\\nb"},
+      {"\r\n", "\\r\\n"}, {"end\n", "end\\n"}, {"", ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(LogLine(time, c.message), "07-01-2026 00:00:00 " + c.written + "\r\n") << c.written;
 }
 
 TEST(FileExistsTest, OnlyRegularFilesExist) {
@@ -75,7 +91,7 @@ TEST_F(PassTest, WriteLogCreatesThenOnlyExtends) {
 
   // The log moves at the next line after AppLog is edited.
   const std::string moved = dir / "moved.log";
-  SaveIniSetting("Zantovel", kSettingsSection, "AppLog", moved);
+  SaveSetting(kSettingsSection, "AppLog", moved);
   WriteLog("elsewhere");
   EXPECT_EQ(LogMessages(moved), std::vector<std::string>{"elsewhere"});
   EXPECT_EQ(LogMessages(log).size(), 3u);
@@ -85,20 +101,26 @@ TEST_F(PassTest, ALongLogPathIsUsedWhole) {
   const std::string deep = dir / std::string(160, 'd');
   fs::create_directory(deep);
   WriteFile(deep + "/data.csv", "a,b\n");
-  SaveIniSetting("Zantovel", kSettingsSection, "AppLog", deep + "/data.csv.log");
+  SaveSetting(kSettingsSection, "AppLog", deep + "/data.csv.log");
   WriteLog("to the long path");
   EXPECT_EQ(ReadFile(deep + "/data.csv"), "a,b\n");
   EXPECT_EQ(LogMessages(deep + "/data.csv.log"), std::vector<std::string>{"to the long path"});
 }
 
 TEST_F(PassTest, DefaultLogLiesInTheProgramFolder) {
-  fs::remove(IniFilePath());
+  fs::remove(SettingsFilePath());
   EXPECT_EQ(DefaultLogPath(), AppPath() + "/applog.log");
-  const std::string before = fs::exists(DefaultLogPath()) ? ReadFile(DefaultLogPath()) : "";
+  const bool existed = fs::exists(DefaultLogPath());
+  const std::string before = existed ? ReadFile(DefaultLogPath()) : "";
   WriteLog("to the default");
   const std::string after = ReadFile(DefaultLogPath());
   EXPECT_EQ(after.substr(0, before.size()), before);
   EXPECT_EQ(after.substr(after.size() - 17), " to the default\r\n");
+  // The log beside the test program is left as it was found.
+  if (existed)
+    WriteFile(DefaultLogPath(), before);
+  else
+    fs::remove(DefaultLogPath());
 }
 
 TEST(BrowseForFolderTest, ShapesThePickedPath) {

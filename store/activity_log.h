@@ -29,6 +29,14 @@ std::string LogLine(const std::tm& time, std::string_view message);
 // The time stamp of a log line: "dd-mm-yyyy hh:mm:ss", 19 characters.
 std::string LogTimestamp(const std::tm& time);
 
+// Whether a normal (regular) file exists at path: it decides whether the log is opened for
+// appending or created. False without a look at the disk when path IsBlank; false for folders,
+// devices and pipes. The path is taken literally.
+bool FileExists(const std::string& path);
+
+// Whether text is empty or holds nothing but spaces (U+0020). Tabs count as content.
+bool IsBlank(const std::string& text);
+
 // The default log path: the program folder followed by "/applog.log", joined as they are.
 std::string DefaultLogPath();
 

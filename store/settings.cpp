@@ -1,4 +1,4 @@
-#include "store/modSettings.h"
+#include "store/settings.h"
 
 #include "platform/app.h"
 #include "platform/profile.h"
@@ -14,7 +14,7 @@ constexpr std::size_t kLongestPathChars = 32767;
 
 }  // namespace
 
-std::string IniFilePath() {
+std::string SettingsFilePath() {
   // Asked before every log line, and the answer cannot change while the program runs.
   static const std::string path = [] {
     std::string folder = AppPath();
@@ -24,30 +24,29 @@ std::string IniFilePath() {
   return path;
 }
 
-std::string GetIniSetting(const std::string& /*appName*/, const std::string& section,
-                          const std::string& key, const std::string& defaultValue) {
-  const std::optional<std::string> stored = ReadProfileString(section, key, IniFilePath());
+std::string ReadSetting(const std::string& section, const std::string& key,
+                        const std::string& defaultValue) {
+  const std::optional<std::string> stored = ReadProfileString(section, key, SettingsFilePath());
   const std::string& value = stored ? *stored : defaultValue;
   return std::string(LeftChars(value, kValueBufferChars - 1));
 }
 
-std::string GetIniPathSetting(const std::string& /*appName*/, const std::string& section,
-                              const std::string& key, const std::string& defaultValue) {
-  std::optional<std::string> stored = ReadProfileString(section, key, IniFilePath());
+std::string ReadPathSetting(const std::string& section, const std::string& key,
+                            const std::string& defaultValue) {
+  std::optional<std::string> stored = ReadProfileString(section, key, SettingsFilePath());
   // A character takes at least one byte, so only a long value needs counting.
   if (!stored || (stored->size() > kLongestPathChars && CharCount(*stored) > kLongestPathChars))
     return defaultValue;
   return *stored;
 }
 
-void SaveIniSetting(const std::string& appName, const std::string& section, const std::string& key,
-                    const std::string& value) {
-  SaveIniSettings(appName, section, {{key, value}});
+void SaveSetting(const std::string& section, const std::string& key, const std::string& value) {
+  SaveSettings(section, {{key, value}});
 }
 
-void SaveIniSettings(const std::string& /*appName*/, const std::string& section,
-                     const std::vector<std::pair<std::string, std::string>>& values) {
-  WriteProfileStrings(section, values, IniFilePath());
+void SaveSettings(const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& values) {
+  WriteProfileStrings(section, values, SettingsFilePath());
 }
 
 }  // namespace zantovel

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "rename/modRename.h"
+#include "rename/rename_pass.h"
 #include "tests/pass_fixture.h"
 
 namespace zantovel::test {
@@ -170,7 +170,7 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
     const std::string folderText = c.slash ? folder + "/" : folder;
 
     std::string prefix = c.prefix;
-    RenameRun(folderText, prefix, c.type);
+    RunRenamePass(folderText, prefix, c.type);
 
     std::map<std::string, std::string> expected, after;
     for (const std::string& word : Words(c.after)) {
@@ -198,7 +198,7 @@ TEST_F(PassTest, TwentyFilesKeepContentPermissionsAndTimes) {
     stat((folder + "/" + name).c_str(), &before[name]);
   }
   std::string prefix = "a_";
-  RenameRun(folder + "/", prefix, ".tmp");
+  RunRenamePass(folder + "/", prefix, ".tmp");
 
   EXPECT_EQ(FolderNames(folder).size(), 20u);
   for (const auto& [name, st] : before) {
@@ -235,7 +235,7 @@ TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
   fs::create_directory_symlink(folder + "/sub.tmp", folder + "/dirlink.tmp");
 
   std::string prefix = "b_";
-  RenameRun(folder, prefix, ".tmp");
+  RunRenamePass(folder, prefix, ".tmp");
 
   std::array<char, 256> target{};
   ASSERT_GT(readlink((folder + "/b_x.tmp").c_str(), target.data(), target.size()), 0);
@@ -281,7 +281,7 @@ TEST_F(PassTest, FailuresStopThePassWithTheReason) {
     SCOPED_TRACE(c.folderText + " / " + c.prefix);
     RecordedBoxes().clear();
     std::string prefix = c.prefix;
-    RenameRun(c.folderText, prefix, ".tmp");
+    RunRenamePass(c.folderText, prefix, ".tmp");
     ASSERT_EQ(RecordedBoxes().size(), 1u);
     EXPECT_EQ(RecordedBoxes()[0].text, c.box);
     EXPECT_EQ(RecordedBoxes()[0].icon, c.icon);
@@ -299,7 +299,7 @@ TEST_F(PassTest, RefusedRenameKeepsTheFileAndStopsThePass) {
   ASSERT_EQ(Shell("chattr +i '" + folder + "/x.tmp'"), 0);
 
   std::string prefix = "a_";
-  RenameRun(folder, prefix, ".tmp");
+  RunRenamePass(folder, prefix, ".tmp");
 
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"x.tmp", "y.tmp"}));
   EXPECT_EQ(ReadFile(folder + "/x.tmp"), "X");
@@ -317,7 +317,7 @@ TEST_F(PassTest, FullFileSystemRenamesButCopiesNothingPartial) {
   WriteFile(folder + "/big.tmp", big);
 
   std::string prefix = "a_";
-  RenameRun(folder, prefix, "*.*");
+  RunRenamePass(folder, prefix, "*.*");
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big.tmp"});
   EXPECT_EQ(ReadFile(folder + "/big.tmp"), big);
   EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "big.tmp"});
@@ -326,7 +326,7 @@ TEST_F(PassTest, FullFileSystemRenamesButCopiesNothingPartial) {
                                          "/a_big.tmp\": No space left on device");
 
   RecordedBoxes().clear();
-  RenameRun(folder, prefix, ".tmp");
+  RunRenamePass(folder, prefix, ".tmp");
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_big.tmp"});
   EXPECT_EQ(ReadFile(folder + "/a_big.tmp"), big);
   ASSERT_EQ(RecordedBoxes().size(), 1u);
@@ -348,9 +348,9 @@ TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.logPath);
     RecordedBoxes().clear();
-    SaveIniSetting("Zantovel", kSettingsSection, "AppLog", c.logPath);
+    SaveSetting(kSettingsSection, "AppLog", c.logPath);
     std::string prefix = "a_";
-    RenameRun(folder, prefix, ".tmp");
+    RunRenamePass(folder, prefix, ".tmp");
     EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
     ASSERT_EQ(RecordedBoxes().size(), 1u);
     EXPECT_EQ(RecordedBoxes()[0].text, c.box);

@@ -1,4 +1,4 @@
-#include "tests/fake_dialogs.h"
+#include "tests/recording_dialogs.h"
 
 namespace zantovel {
 

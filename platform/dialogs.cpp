@@ -1,16 +1,6 @@
-#include "util/modMain.h"
-
-#include "platform/files.h"
+#include "platform/dialogs.h"
 
 namespace zantovel {
-
-bool FileExists(const std::string& path) {
-  return !IsBlank(path) && IsRegularFile(path);
-}
-
-bool IsBlank(const std::string& text) {
-  return text.find_first_not_of(' ') == std::string::npos;
-}
 
 std::optional<std::string> BrowseForFolder(WindowHandle owner, const std::string& title) {
   std::string path = ChooseFolder(owner, title);

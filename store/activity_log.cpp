@@ -1,14 +1,21 @@
-#include "store/modLog.h"
+#include "store/activity_log.h"
 
 #include <algorithm>
 #include <array>
 
 #include "platform/app.h"
 #include "platform/files.h"
-#include "store/modSettings.h"
-#include "util/modMain.h"
+#include "store/settings.h"
 
 namespace zantovel {
+
+bool FileExists(const std::string& path) {
+  return !IsBlank(path) && IsRegularFile(path);
+}
+
+bool IsBlank(const std::string& text) {
+  return text.find_first_not_of(' ') == std::string::npos;
+}
 
 std::string DefaultLogPath() {
   static const std::string path = AppPath() + "/applog.log";
@@ -49,7 +56,7 @@ std::string LogLine(const std::tm& time, std::string_view message) {
 }
 
 std::string LogPath() {
-  return GetIniPathSetting(AppTitle(), kSettingsSection, "AppLog", DefaultLogPath());
+  return ReadPathSetting(kSettingsSection, "AppLog", DefaultLogPath());
 }
 
 void WriteLog(std::initializer_list<std::string_view> messages) {

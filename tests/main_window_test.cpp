@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/frmMain.h"
-#include "store/modSettings.h"
+#include "app/main_window.h"
+#include "store/settings.h"
 #include "tests/test_support.h"
 
 using namespace zantovel;
@@ -58,14 +58,14 @@ class FrmMainTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { std::filesystem::remove(IniFilePath()); }
-  void cleanup() { std::filesystem::remove(IniFilePath()); }
+  void init() { std::filesystem::remove(SettingsFilePath()); }
+  void cleanup() { std::filesystem::remove(SettingsFilePath()); }
 
   void opensWithCaptionDefaultsAndFocus() {
-    frmMain window;
+    MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    QCOMPARE(window.windowTitle(), QString("Zantovel v1.0.0"));
+    QCOMPARE(window.windowTitle(), QString("Zantovel v" ZANTOVEL_TEST_VERSION));
     QCOMPARE(Field(window, "txtPath"), QString("/tmp/"));
     QCOMPARE(Field(window, "txtPrefix"), QString("a_"));
     QCOMPARE(Field(window, "txtType"), QString(".tmp"));
@@ -76,19 +76,19 @@ class FrmMainTest : public QObject {
   }
 
   void closingSavesAndTheNextStartRestores() {
-    WriteFile(IniFilePath(), "[Settings]\r\nAppLog=/var/log/zantovel.log\r\n");
+    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=/var/log/zantovel.log\r\n");
     {
-      frmMain window;
+      MainWindow window;
       window.show();
       SetField(window, "txtPath", "/data/photos/");
       SetField(window, "txtPrefix", "IMG##_");
       SetField(window, "txtType", "");
       window.close();
     }
-    QCOMPARE(QString::fromStdString(ReadFile(IniFilePath())),
+    QCOMPARE(QString::fromStdString(ReadFile(SettingsFilePath())),
              QString("[Settings]\r\nAppLog=/var/log/zantovel.log\r\nLastP=/data/photos/\r\n"
                      "LastF=IMG##_\r\nLastT=\r\n"));
-    frmMain restarted;
+    MainWindow restarted;
     QCOMPARE(Field(restarted, "txtPath"), QString("/data/photos/"));
     QCOMPARE(Field(restarted, "txtPrefix"), QString("IMG##_"));
     QCOMPARE(Field(restarted, "txtType"), QString(""));
@@ -122,7 +122,7 @@ class FrmMainTest : public QObject {
     QFETCH(QStringList, moves);
     QFETCH(QString, shape1);
     QFETCH(QString, shape2);
-    frmMain window;
+    MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (const QString& target : moves) QTest::mouseMove(&window, PointOf(window, target));
@@ -135,8 +135,8 @@ class FrmMainTest : public QObject {
     std::filesystem::create_directory(dir / "files");
     WriteFile(dir / "files/p.tmp", "P");
     WriteFile(dir / "files/q.tmp", "Q");
-    WriteFile(IniFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
-    frmMain window;
+    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window;
     window.show();
     SetField(window, "txtPath", QString::fromStdString(dir / "files/"));
     SetField(window, "txtPrefix", "##");
@@ -156,7 +156,7 @@ class FrmMainTest : public QObject {
   }
 
   void helpShowsTheHelpText() {
-    frmMain window;
+    MainWindow window;
     window.show();
     SeenDialog seen;
     CloseNextBox(&seen);
@@ -172,7 +172,7 @@ class FrmMainTest : public QObject {
 
   void pickerFillsTheFolderOrLeavesItOnCancel() {
     TempDir dir;
-    frmMain window;
+    MainWindow window;
     window.show();
     SetField(window, "txtPath", "/kept/");
 
@@ -196,20 +196,20 @@ class FrmMainTest : public QObject {
   }
 
  private:
-  static QString Field(frmMain& window, const char* name) {
+  static QString Field(MainWindow& window, const char* name) {
     return window.findChild<QLineEdit*>(name)->text();
   }
-  static void SetField(frmMain& window, const char* name, const QString& text) {
+  static void SetField(MainWindow& window, const char* name, const QString& text) {
     window.findChild<QLineEdit*>(name)->setText(text);
   }
-  static QString ColourName(frmMain& window, const char* shape) {
+  static QString ColourName(MainWindow& window, const char* shape) {
     const QColor colour = window.findChild<QFrame*>(shape)->palette().color(QPalette::Window);
     if (colour == QColor(255, 255, 255)) return "white";
     if (colour == QColor(0, 0, 255)) return "blue";
     return colour.name();
   }
   // A point inside the named control, or "bare" window, or the strip of Shape1 below "...".
-  static QPoint PointOf(frmMain& window, const QString& target) {
+  static QPoint PointOf(MainWindow& window, const QString& target) {
     if (target == "bare") return QPoint(window.width() / 2, window.height() - 4);
     if (target == "strip") {
       const QRect shape = window.findChild<QWidget*>("Shape1")->geometry();
@@ -221,4 +221,4 @@ class FrmMainTest : public QObject {
 };
 
 QTEST_MAIN(FrmMainTest)
-#include "frmMain_test.moc"
+#include "main_window_test.moc"

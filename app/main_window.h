@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+
+// The program's one window: the three inputs of a rename pass, the "..." and "Run"
+// label-buttons with the rectangles that light up behind them, and the help icon.
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+
+  // What the window does, one handler per event it answers.
+  void OnLoad();
+  void OnClose();
+  void OnMouseMovedOverBackground();
+  void OnMouseMovedOverBrowseButton();
+  void OnMouseMovedOverRunButton();
+  void OnBrowseClicked();
+  void OnRunClicked();
+  void OnHelpClicked();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+  QRect Twips(int left, int top, int width, int height) const;
+
+  QLineEdit* typeEdit;
+  QLineEdit* prefixEdit;
+  QLineEdit* folderEdit;
+  QLabel* helpIcon;
+  std::array<QLabel*, 3> captions;
+  QLabel* runButton;
+  QFrame* runHighlight;
+  QLabel* browseButton;
+  QFrame* browseHighlight;
+};
