@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -8,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QSvgRenderer>
 
 #include "platform/app.h"
@@ -44,13 +47,48 @@ std::string S(const QString& text) {
   return text.toStdString();
 }
 
-QPixmap RenderSvg(const QString& resource, int size) {
-  QPixmap pixmap(size, size);
+// The picture drawn at size (in the window's pixels) for a screen with pixelRatio device pixels
+// to each of them, so it stays sharp on a scaled screen.
+QPixmap RenderSvg(const QString& resource, QSize size, qreal pixelRatio) {
+  QPixmap pixmap(size * pixelRatio);
+  pixmap.setDevicePixelRatio(pixelRatio);
   pixmap.fill(Qt::transparent);
   QSvgRenderer renderer(resource);
   QPainter painter(&pixmap);
-  renderer.render(&painter);
+  renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
   return pixmap;
+}
+
+// The label-buttons and the help picture are labels to Qt; to a screen reader they are
+// buttons, whose press action clicks them.
+class LabelButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit LabelButtonAccessible(QWidget* widget)
+      : QAccessibleWidget(widget, QAccessible::Button) {}
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action != pressAction()) return;
+    const QPointF centre = QRectF(widget()->rect()).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent click(type, centre, widget()->mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+      QApplication::sendEvent(widget(), &click);
+    }
+  }
+};
+
+// A label that works as a button: a class of its own, so that accessibility asks for it by
+// name before Qt's own interface for labels answers.
+class LabelButton : public QLabel {
+  Q_OBJECT
+
+ public:
+  using QLabel::QLabel;
+};
+
+QAccessibleInterface* LabelButtonAccessibleFactory(const QString& className, QObject* object) {
+  if (className != QLatin1String(LabelButton::staticMetaObject.className())) return nullptr;
+  return new LabelButtonAccessible(static_cast<QWidget*>(object));
 }
 
 void Fill(QFrame* shape, const QColor& colour) {
@@ -84,7 +122,13 @@ void MainWindow::CreateControls() {
   palette.setColor(QPalette::Window, kBackground);
   setPalette(palette);
   setAutoFillBackground(true);
-  setWindowIcon(QIcon(RenderSvg(":/zantovel/app-icon.svg", 32)));
+  const qreal pixelRatio = devicePixelRatioF();
+  setWindowIcon(QIcon(RenderSvg(":/zantovel/app-icon.svg", QSize(32, 32), pixelRatio)));
+  static const bool factoryInstalled = [] {
+    QAccessible::installFactory(LabelButtonAccessibleFactory);
+    return true;
+  }();
+  (void)factoryInstalled;
   setMouseTracking(true);
 
   // The window's font and the buttons' are MS Sans Serif, 8 and 9.75 points; where that font
@@ -120,9 +164,12 @@ void MainWindow::CreateControls() {
     Fill(frame, kRestColour);
     return frame;
   };
-  const auto labelButton = [this, &buttonFont](const char* name, const char* text, QRect where) {
-    auto* label = new QLabel(text, this);
+  const auto labelButton = [this, &buttonFont](const char* name, const char* text, QRect where,
+                                               const char* spokenName, const char* toolTip) {
+    auto* label = new LabelButton(text, this);
     label->setObjectName(name);
+    label->setAccessibleName(spokenName);
+    label->setToolTip(toolTip);
     label->setGeometry(where);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setFont(buttonFont);
@@ -132,9 +179,10 @@ void MainWindow::CreateControls() {
     label->installEventFilter(this);
     return label;
   };
-  const auto textBox = [this](const char* name, QRect where) {
+  const auto textBox = [this](const char* name, QRect where, const char* spokenName) {
     auto* box = new QLineEdit(this);
     box->setObjectName(name);
+    box->setAccessibleName(spokenName);
     box->setGeometry(where);
     box->setAttribute(Qt::WA_NoMousePropagation);
     return box;
@@ -142,28 +190,43 @@ void MainWindow::CreateControls() {
 
   caption(0, "Folder:", Twips(120, 120, 735, 255));
   browseHighlight = shape("Shape1", Twips(4200, 120, 285, 285));
-  browseButton = labelButton("Label2", "...", Twips(4200, 120, 285, 255));
+  browseButton = labelButton("Label2", "...", Twips(4200, 120, 285, 255), "Choose folder",
+                             "Choose folder (Ctrl+O)");
   runHighlight = shape("Shape2", Twips(3720, 1200, 735, 255));
-  runButton = labelButton("Label3", "Run", Twips(3720, 1200, 765, 255));
+  runButton = labelButton("Label3", "Run", Twips(3720, 1200, 765, 255), "Run", "Run (Ctrl+Return)");
   caption(1, "Prefix:", Twips(120, 480, 735, 255));
   caption(2, "File types:", Twips(120, 840, 735, 255));
 
-  helpIcon = new QLabel(this);
+  helpIcon = new LabelButton(this);
   helpIcon->setObjectName("imgInfo");
   helpIcon->setGeometry(Twips(4200, 480, 285, 285));
-  helpIcon->setPixmap(RenderSvg(":/zantovel/help.svg", 16));
-  helpIcon->setScaledContents(true);
+  // The help picture fills its box, drawn at the box's size rather than stretched from 16
+  // pixels, so it is sharp at any scale.
+  helpIcon->setPixmap(RenderSvg(":/zantovel/help.svg", helpIcon->size(), pixelRatio));
+  helpIcon->setAccessibleName("Help");
   helpIcon->setCursor(Qt::PointingHandCursor);
   helpIcon->setToolTip("Help....");
   helpIcon->setAttribute(Qt::WA_NoMousePropagation);
   helpIcon->installEventFilter(this);
 
-  folderEdit = textBox("txtPath", Twips(960, 120, 3135, 285));
-  prefixEdit = textBox("txtPrefix", Twips(960, 480, 3135, 285));
-  typeEdit = textBox("txtType", Twips(960, 840, 735, 285));
+  folderEdit = textBox("txtPath", Twips(960, 120, 3135, 285), "Folder");
+  prefixEdit = textBox("txtPrefix", Twips(960, 480, 3135, 285), "Prefix");
+  typeEdit = textBox("txtType", Twips(960, 840, 735, 285), "File types");
   setTabOrder(folderEdit, prefixEdit);
   setTabOrder(prefixEdit, typeEdit);
   folderEdit->setFocus();
+
+  // Everything the mouse does, the keyboard does too. Plain Return stays with the text boxes
+  // and does nothing, so that a pass never starts by accident.
+  const auto shortcut = [this](QKeySequence keys, void (MainWindow::*handler)()) {
+    auto* action = new QShortcut(keys, this);
+    action->setContext(Qt::WindowShortcut);
+    connect(action, &QShortcut::activated, this, handler);
+  };
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), &MainWindow::OnRunClicked);
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), &MainWindow::OnRunClicked);
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::OnBrowseClicked);
+  shortcut(QKeySequence(Qt::Key_F1), &MainWindow::OnHelpClicked);
 }
 
 void MainWindow::OnLoad() {
@@ -209,7 +272,7 @@ void MainWindow::OnBrowseClicked() {
 
 void MainWindow::OnRunClicked() {
   const std::string folderPath = S(folderEdit->text());
-  std::string prefix = S(prefixEdit->text());
+  const std::string prefix = S(prefixEdit->text());
   const std::string fileType = S(typeEdit->text());
   QApplication::setOverrideCursor(Qt::WaitCursor);
   RunRenamePass(folderPath, prefix, fileType);
@@ -249,3 +312,5 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   }
   return QWidget::eventFilter(watched, event);
 }
+
+#include "main_window.moc"

@@ -1,4 +1,6 @@
+#include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <functional>
 
 #include "app/main_window.h"
+#include "platform/dialogs.h"
 #include "store/settings.h"
 #include "tests/test_support.h"
 
@@ -24,6 +27,9 @@ struct SeenDialog {
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   bool busyCursor = false;
+  int width = 0;
+  int titleWidth = 0;  // the caption's text in the dialog's font
+  QString directory;   // where a folder dialog started
 };
 
 // Waits for the next modal dialog, lets `act` look at it and close it.
@@ -48,13 +54,37 @@ void CloseNextBox(SeenDialog* seen) {
       seen->icon = box->icon();
     }
     seen->busyCursor = QApplication::overrideCursor() != nullptr;
+    seen->width = dialog->width();
+    seen->titleWidth = dialog->fontMetrics().horizontalAdvance(dialog->windowTitle());
+    if (auto* picker = qobject_cast<QFileDialog*>(dialog)) {
+      seen->directory = picker->directory().absolutePath();
+      dialog->reject();
+      return;
+    }
     dialog->accept();
   });
 }
 
+// Presses keys in widget and says whether any dialog opened within a short while (closing it).
+bool KeysOpenADialog(QWidget* widget, QKeySequence keys) {
+  bool opened = false;
+  auto* closer = new QTimer;
+  QObject::connect(closer, &QTimer::timeout, [&opened] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      opened = true;
+      dialog->reject();
+    }
+  });
+  closer->start(10);
+  QTest::keySequence(widget, keys);
+  QTest::qWait(200);
+  delete closer;
+  return opened;
+}
+
 }  // namespace
 
-class FrmMainTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -195,6 +225,122 @@ class FrmMainTest : public QObject {
     QCOMPARE(Field(window, "txtPath"), chosen + "/");
   }
 
+  // Every action has a key; plain Return in a text box starts nothing.
+  void keyboardDoesWhatTheMouseDoes() {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "files");
+    WriteFile(dir / "files/p.tmp", "P");
+    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    SetField(window, "txtPath", QString::fromStdString(dir / "files/"));
+
+    for (const char* box : {"txtPath", "txtPrefix", "txtType"}) {
+      QWidget* edit = window.findChild<QWidget*>(box);
+      edit->setFocus();
+      QVERIFY2(!KeysOpenADialog(edit, QKeySequence(Qt::Key_Return)), box);
+      QVERIFY2(!KeysOpenADialog(edit, QKeySequence(Qt::Key_Enter)), box);
+    }
+    QVERIFY(!std::filesystem::exists(dir / "log"));
+
+    SeenDialog done;
+    CloseNextBox(&done);
+    QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_Return));
+    QCOMPARE(done.text, QString("Done"));
+    QCOMPARE(FolderNames(dir / "files"), std::vector<std::string>{"a_p.tmp"});
+    QCOMPARE(LogMessages(dir / "log").size(), std::size_t{4});
+
+    // A closed box hands the keyboard back to the window, as a window manager does.
+    const auto activate = [&window] {
+      window.activateWindow();
+      return QTest::qWaitForWindowActive(&window);
+    };
+    SeenDialog picker;
+    CloseNextBox(&picker);
+    QVERIFY(activate());
+    QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(picker.title, QString("Select folder"));
+    QCOMPARE(picker.directory, QDir::homePath());
+
+    SeenDialog help;
+    CloseNextBox(&help);
+    QVERIFY(activate());
+    QTest::keySequence(&window, QKeySequence(Qt::Key_F1));
+    QCOMPARE(help.icon, QMessageBox::Information);
+
+    QCOMPARE(window.findChild<QWidget*>("Label2")->toolTip(), QString("Choose folder (Ctrl+O)"));
+    QCOMPARE(window.findChild<QWidget*>("Label3")->toolTip(), QString("Run (Ctrl+Return)"));
+    // The focus rules stay: Tab goes Folder, Prefix, File types, and nothing else takes focus.
+    QCOMPARE(window.findChild<QWidget*>("txtPath")->nextInFocusChain(),
+             window.findChild<QWidget*>("txtPrefix"));
+    for (const char* name : {"Label2", "Label3", "imgInfo", "Shape1", "Shape2"})
+      QCOMPARE(window.findChild<QWidget*>(name)->focusPolicy(), Qt::NoFocus);
+  }
+
+  void screenReadersHearWhatEachControlIs_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("...") << "Label2" << int(QAccessible::Button) << "Choose folder";
+    QTest::newRow("Run") << "Label3" << int(QAccessible::Button) << "Run";
+    QTest::newRow("help") << "imgInfo" << int(QAccessible::Button) << "Help";
+    QTest::newRow("folder") << "txtPath" << int(QAccessible::EditableText) << "Folder";
+    QTest::newRow("prefix") << "txtPrefix" << int(QAccessible::EditableText) << "Prefix";
+    QTest::newRow("type") << "txtType" << int(QAccessible::EditableText) << "File types";
+  }
+
+  void screenReadersHearWhatEachControlIs() {
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    MainWindow window;
+    window.show();
+    QAccessibleInterface* accessible =
+        QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(control));
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(int(accessible->role()), role);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    if (role == QAccessible::Button) {
+      QVERIFY(accessible->actionInterface() != nullptr);
+      QVERIFY(accessible->actionInterface()->actionNames().contains(
+          QAccessibleActionInterface::pressAction()));
+    }
+  }
+
+  // A screen reader's press on "Run" is a click.
+  void pressingRunThroughAccessibilityRunsAPass() {
+    TempDir dir;
+    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window;
+    window.show();
+    SetField(window, "txtPath", QString::fromStdString(dir.path() + "/"));
+    SeenDialog seen;
+    CloseNextBox(&seen);
+    QAccessible::queryAccessibleInterface(window.findChild<QWidget*>("Label3"))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(seen.text, QString("Done"));
+  }
+
+  void boxesShowTheirCaptionWhole() {
+    MainWindow window;
+    window.show();
+    SeenDialog seen;
+    CloseNextBox(&seen);
+    MsgBox("Done", MsgIcon::None, "Zantovel");
+    QVERIFY2(seen.width > seen.titleWidth + 60,
+             qPrintable(QString("%1 <= %2").arg(seen.width).arg(seen.titleWidth)));
+  }
+
+  void picturesAreSharpOnScaledScreens() {
+    MainWindow window;
+    const QPixmap picture = window.findChild<QLabel*>("imgInfo")->pixmap();
+    const QSize box = window.findChild<QLabel*>("imgInfo")->size();
+    QCOMPARE(picture.deviceIndependentSize().toSize(), box);
+    QCOMPARE(picture.size(), box * window.devicePixelRatioF());
+  }
+
  private:
   static QString Field(MainWindow& window, const char* name) {
     return window.findChild<QLineEdit*>(name)->text();
@@ -220,5 +366,5 @@ class FrmMainTest : public QObject {
   }
 };
 
-QTEST_MAIN(FrmMainTest)
+QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"

@@ -60,12 +60,21 @@ box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel$' | head 
 xdotool windowactivate --sync "$box" key Return
 for _ in $(seq 50); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || break; sleep 0.1; done
 
+# A second pass from the keyboard alone: Ctrl+Return runs, Return closes the box.
+printf 'z-content' >"$work/files/z.tmp"
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
+box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel$' | head -1)
+[[ -n "$box" ]] || fail "Ctrl+Return started no pass"
+xdotool windowactivate --sync "$box" key Return
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || break; sleep 0.1; done
+[[ -f "$work/files/e2e_z.tmp" ]] || fail "the keyboard pass did not rename z.tmp"
+
 wmctrl -c "Zantovel v$version"
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the window did not close"
 
 names=$(cd "$work/files" && ls -A | sort | tr '\n' ' ')
-[[ "$names" == "e2e_x.tmp e2e_y.TMP other.txt " ]] || fail "files after the pass: $names"
+[[ "$names" == "e2e_x.tmp e2e_y.TMP e2e_z.tmp other.txt " ]] || fail "files after the passes: $names"
 [[ "$(cat "$work/files/e2e_x.tmp")" == "x-content" ]] || fail "content of e2e_x.tmp changed"
 messages=$(sed -E 's/^[0-9]{2}-[0-9]{2}-[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} //' "$work/run.log" | tr -d '\r')
 expected="Renaming file: $work/files/x.tmp
@@ -74,6 +83,14 @@ Deleting original
 Original deleted
 Renaming file: $work/files/y.TMP
 $work/files/y.TMP renamed
+Deleting original
+Original deleted
+Renaming file: $work/files/e2e_x.tmp
+Filename too long, cannot rename
+Renaming file: $work/files/e2e_y.TMP
+Filename too long, cannot rename
+Renaming file: $work/files/z.tmp
+$work/files/z.tmp renamed
 Deleting original
 Original deleted"
 [[ "$messages" == "$expected" ]] || fail "log reads:

@@ -1,11 +1,19 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 #include "platform/dialogs.h"
 
 namespace zantovel {
+namespace {
+
+// Room for a title bar's own buttons and margins beside the caption, in pixels.
+constexpr int kTitleBarButtons = 120;
+
+}  // namespace
 
 void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   // A box ends any busy wait the caller showed: the pointer is the user's again.
@@ -31,6 +39,14 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   QMessageBox box(boxIcon, QString::fromStdString(caption), shown, QMessageBox::Ok,
                   QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
+  // A box as narrow as "Done" would cut off its own caption. QMessageBox sets its own size, so
+  // the width is asked for through a spacer in its layout: the caption, and room for the title
+  // bar's buttons.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
   box.exec();
 }
 
@@ -42,6 +58,8 @@ std::string ChooseFolder(WindowHandle owner, const std::string& title) {
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setObjectName("SelectFolderDialog");
+  // Nothing is preselected: the dialog starts at the top of the user's own files.
+  dialog.setDirectory(QDir::homePath());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
