@@ -44,9 +44,12 @@ class Folder {
 
   // The names of the regular files and symbolic links directly inside the folder, hidden ones
   // included, in byte order. Subfolders, links to folders, pipes, sockets and devices are not
-  // listed, nor the temporary files of a copy; a temporary left by a copy that was killed is
-  // removed.
+  // listed, nor the temporary files of a copy.
   std::vector<std::string> ListFiles() const;
+
+  // Removes the temporaries that the last ListFiles met and that no copy is still writing:
+  // what a copy that was killed left behind.
+  void RemoveLeftovers() const;
 
   // The identity of name (a link is not followed), or nothing when it is gone.
   std::optional<FileId> IdentityOf(const std::string& name) const;
@@ -73,6 +76,7 @@ class Folder {
  private:
   int fd_ = -1;
   std::string path_;
+  mutable std::vector<std::string> leftovers_;
 };
 
 // A file that lines are added to, kept open from one line to the next for as long as its path

@@ -2,6 +2,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/dialogs.h"
 
 namespace zantovel {
 
@@ -17,6 +20,31 @@ namespace zantovel {
 // stops there, says why in a box, and returns; what was done before stays done. A prefix
 // holding "/" or a NUL character is refused before anything is done.
 void RunRenamePass(const std::string& folderPath, std::string prefix, const std::string& fileType);
+
+// How a pass ended: "Done", or the sentence that says why it stopped, with the box's icon.
+struct PassResult {
+  bool done;
+  std::string message;
+  MsgIcon icon;
+};
+
+// RunRenamePass without the box: the same pass, whose end is returned instead of shown.
+PassResult RenamePass(const std::string& folderPath, std::string prefix,
+                      const std::string& fileType);
+
+// What a pass did, or would do, with one file it reached.
+enum class FileOutcome { Renamed, PassedOver, NameTaken, ProgramFile };
+struct FileStep {
+  std::string name;
+  std::string newName;  // for Renamed and NameTaken
+  FileOutcome outcome;
+};
+
+// What RenamePass would do, file by file in its order and with its numbering, added to steps.
+// Touches no file and writes no log line. Its end is the one RenamePass would have where it
+// fails before any file (a folder that cannot be opened, a prefix that is refused).
+PassResult PlanRenamePass(const std::string& folderPath, std::string prefix,
+                          const std::string& fileType, std::vector<FileStep>& steps);
 
 // The parts of a pass that decide about names, on their own.
 

@@ -305,6 +305,7 @@ std::vector<std::string> Folder::ListFiles() const {
   if (listing < 0) Fail(what, errno);
   std::unique_ptr<DIR, decltype(closeDir)> dir(fdopendir(listing), closeDir);
   std::vector<std::string> names;
+  leftovers_.clear();
   for (;;) {
     errno = 0;
     const dirent* entry = Sys().readdir(dir.get());
@@ -313,7 +314,7 @@ std::vector<std::string> Folder::ListFiles() const {
       break;
     }
     if (IsTemporaryName(entry->d_name, kCopyStem)) {
-      RemoveIfStale(fd_, entry->d_name);
+      leftovers_.emplace_back(entry->d_name);
       continue;
     }
     struct stat st {};
@@ -328,6 +329,11 @@ std::vector<std::string> Folder::ListFiles() const {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+void Folder::RemoveLeftovers() const {
+  for (const std::string& name : leftovers_) RemoveIfStale(fd_, name.c_str());
+  leftovers_.clear();
 }
 
 std::optional<FileId> Folder::IdentityOf(const std::string& name) const {

@@ -1,0 +1,218 @@
+// The program's command line, run as a process: what it prints, its exit status, and what is
+// on disk afterwards. The program is copied into a folder of its own, beside a settings file
+// that names the log.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/test_support.h"
+
+namespace zantovel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct Ran {
+  int status;
+  std::string out, err;
+};
+
+class CommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy_file(ZANTOVEL_PROGRAM, program);
+    WriteFile(bin / "zantovel.ini", "[Settings]\r\nAppLog=" + log + "\r\n");
+    fs::create_directory(folder);
+  }
+
+  // Runs the program with the arguments (each quoted for the shell), with no display at all:
+  // a program that looked for one would fail.
+  Ran Run(const std::vector<std::string>& args) const {
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb " + program;
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " >" + Quote(bin / "out") + " 2>" + Quote(bin / "err");
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(bin / "out"),
+            ReadFile(bin / "err")};
+  }
+
+  TempDir bin;
+  TempDir dir;
+  const std::string program = bin / "zantovel";
+  const std::string folder = dir / "files";
+  const std::string log = dir / "run.log";
+};
+
+TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
+  WriteFile(folder + "/x.tmp", "X");
+  const std::string usage =
+      "usage: zantovel [--folder DIR --prefix PREFIX --type TYPE [--dry-run]] [--help] "
+      "[--version]\n";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // exactly, or the start of it when it ends with "..."
+    std::string err;
+  } cases[] = {
+      {{"--version"}, 0, std::string("Zantovel ") + ZANTOVEL_TEST_VERSION + "\n", ""},
+      {{"--help"}, 0, usage + "\n...", ""},
+      {{"--bogus"}, 2, "", "zantovel: unknown option --bogus\n" + usage},
+      {{"--folder"}, 2, "", "zantovel: --folder needs a value\n" + usage},
+      {{"--folder", folder, "--prefix", "a_"}, 2, "", "zantovel: missing --type\n" + usage},
+      {{"--dry-run=yes"}, 2, "", "zantovel: --dry-run takes no value\n" + usage},
+      {{"--folder", dir / "missing", "--prefix", "a_", "--type", ".tmp"},
+       1,
+       "",
+       "Cannot open folder \"" + (dir / "missing") + "\": No such file or directory\n"},
+      {{"--folder", folder, "--prefix", "../", "--type", ".tmp"},
+       1,
+       "",
+       "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
+       "folder.\n"},
+      {{"-n", "--folder", folder, "--prefix", "a_", "--type", ".tmp"}, 0, "x.tmp -> a_x.tmp\n", ""},
+      {{"--folder=" + folder, "--prefix=a_", "--type=.tmp"}, 0, "Done\n", ""},
+      {{"--folder", folder, "--prefix", "a_", "--type", ".tmp"}, 0, "Done\n", ""},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const std::string& arg : c.args) shown += arg + " ";
+    SCOPED_TRACE(shown);
+    const Ran ran = Run(c.args);
+    EXPECT_EQ(ran.status, c.status);
+    if (c.out.size() >= 3 && c.out.compare(c.out.size() - 3, 3, "...") == 0)
+      EXPECT_EQ(ran.out.substr(0, c.out.size() - 3), c.out.substr(0, c.out.size() - 3));
+    else
+      EXPECT_EQ(ran.out, c.out);
+    EXPECT_EQ(ran.err, c.err);
+  }
+  // The two real passes: one rename, then one file passed over; the settings untouched.
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_x.tmp"});
+  EXPECT_EQ(LogMessages(log).size(), 6u);
+  EXPECT_EQ(ReadFile(bin / "zantovel.ini"), "[Settings]\r\nAppLog=" + log + "\r\n");
+}
+
+TEST_F(CommandLineTest, NamesAreBytesAndPrintedEscaped) {
+  WriteFile(folder + "/a\nDone\x1B[2J.tmp", "X");
+  const Ran ran = Run({"--dry-run", "--folder", folder, "--prefix", "p\\", "--type", ".tmp"});
+  EXPECT_EQ(ran.status, 0);
+  EXPECT_EQ(ran.out, "a\\nDone\\x1B[2J.tmp -> p\\\\a\\nDone\\x1B[2J.tmp\n");
+}
+
+struct Snapshot {
+  std::map<std::string, std::string> contents;
+  std::map<std::string, long long> times;
+  bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot Take(const std::string& folder) {
+  Snapshot snapshot;
+  for (const std::string& name : FolderNames(folder)) {
+    struct stat st {};
+    lstat((folder + "/" + name).c_str(), &st);
+    snapshot.contents[name] = S_ISREG(st.st_mode) ? ReadFile(folder + "/" + name) : "";
+    snapshot.times[name] = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+  }
+  return snapshot;
+}
+
+// For random folders, the dry run's lines are what the real pass then does, file by file.
+TEST_F(CommandLineTest, ADryRunTouchesNothingAndForetellsThePass) {
+  std::mt19937 random(11);
+  const auto pick = [&](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+  const std::vector<std::string> stems = {"a",
+                                          "b",
+                                          "x",
+                                          "IMG",
+                                          "a_a",
+                                          "00",
+                                          "001b",
+                                          "A_b",
+                                          "long-name-of-a-file",
+                                          "\xC3\x89t\xC3\xA9",
+                                          "0_1a"};
+  const std::vector<std::string> endings = {".tmp", ".TMP", ".txt", "", ".tmp.bak", "tmp"};
+  const std::vector<std::string> prefixes = {"a_", "#_", "##", "A_", "0", "", "x#y#"};
+  const std::vector<std::string> types = {".tmp", "tmp", "*.*", "", ".TMP", ".txt"};
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    fs::remove(log);
+    const int files = std::uniform_int_distribution<int>(1, 8)(random);
+    for (int i = 0; i < files; ++i) {
+      const std::string name = pick(stems) + pick(endings);
+      if (!name.empty()) WriteFile(folder + "/" + name, "content of " + name);
+    }
+    if (round % 4 == 0) fs::create_directory(folder + "/a_x.tmp");  // a taken name that is a folder
+    const std::string prefix = pick(prefixes), type = pick(types);
+    const std::vector<std::string> args = {"--folder", folder, "--prefix", prefix, "--type", type};
+    SCOPED_TRACE("prefix [" + prefix + "] type [" + type + "]");
+
+    const Snapshot before = Take(folder);
+    std::vector<std::string> dryArgs = args;
+    dryArgs.insert(dryArgs.begin(), "-n");
+    const Ran dry = Run(dryArgs);
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(Take(folder), before);
+    EXPECT_FALSE(fs::exists(log));
+
+    const Ran real = Run(args);
+    ASSERT_EQ(real.status, 0) << real.err;
+    const Snapshot after = Take(folder);
+    const std::vector<std::string> logged = LogMessages(log);
+
+    // Each dry-run line against the folder and the log.
+    std::set<std::string> made, removed;
+    std::size_t renamedLines = 0, reachedLines = 0;
+    std::istringstream lines(dry.out);
+    for (std::string line; std::getline(lines, line);) {
+      const auto arrow = line.find(" -> ");
+      const std::string old = line.substr(0, arrow != std::string::npos ? arrow : line.find(": "));
+      EXPECT_TRUE(reachedLines < logged.size() &&
+                  logged[reachedLines] == "Renaming file: " + folder + old)
+          << line;
+      if (arrow != std::string::npos) {
+        const std::string renamed = line.substr(arrow + 4);
+        EXPECT_EQ(after.contents.count(renamed), 1u) << line;
+        if (after.contents.count(renamed)) {
+          EXPECT_EQ(after.contents.at(renamed), before.contents.at(old)) << line;
+        }
+        made.insert(renamed);
+        if (type != "*.*") removed.insert(old);
+        ++renamedLines;
+        reachedLines += type == "*.*" ? 2 : 4;
+      } else {
+        EXPECT_EQ(after.contents.at(old), before.contents.at(old)) << line;
+        reachedLines += 2;
+      }
+    }
+    EXPECT_EQ(reachedLines, logged.size());
+    // Nothing else changed.
+    for (const auto& [name, content] : before.contents)
+      if (!removed.count(name)) {
+        EXPECT_EQ(after.contents.count(name), 1u) << name;
+      }
+    for (const auto& [name, content] : after.contents)
+      EXPECT_TRUE(before.contents.count(name) || made.count(name)) << name;
+    for (const std::string& name : removed)
+      EXPECT_FALSE(after.contents.count(name) && !made.count(name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace zantovel::test
