@@ -27,6 +27,26 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 
 enum class NewName { Made, Taken };
 
+// A copy whose content and attributes are written but that has no name yet (Folder::StartCopy).
+// Dropped without being finished, it leaves nothing behind.
+class PendingCopy {
+ public:
+  PendingCopy(PendingCopy&& other) noexcept;
+  PendingCopy& operator=(PendingCopy&&) = delete;
+  ~PendingCopy();
+
+ private:
+  friend class Folder;
+  PendingCopy(int dirfd, int fd, std::string temporary, std::string newName, std::string what);
+
+  int dirfd_;
+  int fd_;
+  std::string temporary_;  // the copy's hidden name, where the file system has no unnamed files
+  std::string newName_;
+  std::string what_;  // the sentence a failure starts with
+  bool flushed_ = false;
+};
+
 // A folder opened once. Every operation on its files goes through this one handle, so a folder
 // moved or swapped for another while a pass runs cannot send an operation elsewhere.
 class Folder {
@@ -69,6 +89,17 @@ class Folder {
   // ever visible under newName. A symbolic link is copied as a link.
   NewName CopyNoReplace(const std::string& name, const std::string& newName) const;
 
+  // CopyNoReplace in parts, so that many copies can be flushed to disk at the cost of about
+  // one. StartCopy writes the content and attributes of a regular file into a copy without a
+  // name; a symbolic link, which has nothing to flush, is copied at once, nothing is returned
+  // and made says whether its new name was free. FlushCopies puts the content of many copies
+  // on disk together where the file system allows it. FinishCopy flushes a copy that is not
+  // yet on disk, then names it, never replacing anything. Each throws as CopyNoReplace does.
+  std::optional<PendingCopy> StartCopy(const std::string& name, const std::string& newName,
+                                       NewName& made) const;
+  void FlushCopies(std::vector<PendingCopy>& copies) const;
+  NewName FinishCopy(PendingCopy& copy) const;
+
   // Flushes the folder's entries to disk, so that what was renamed stays renamed after a power
   // cut. A file system that cannot flush a folder is not an error.
   void Flush() const;
@@ -76,6 +107,7 @@ class Folder {
  private:
   int fd_ = -1;
   std::string path_;
+  bool syncsWhole_ = false;  // whether syncing the file system puts every file's data on disk
   mutable std::vector<std::string> leftovers_;
 };
 

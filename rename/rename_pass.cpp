@@ -72,14 +72,82 @@ class PassSteps {
   const std::vector<FileId> programFiles_;
 };
 
+// Carries the steps out. Copies are made in batches: each copy's content is written, then the
+// whole batch is flushed to disk together and the copies named in order, which costs about one
+// flush a batch instead of one a copy. Until its batch is finished, a copy has no name, and the
+// log lines from its "Renaming file" on wait with it, so the log never tells of a copy that is
+// not there; they are written in order, and where a copy's name was taken meanwhile, they say
+// so.
 class RealSteps : public PassSteps {
  public:
   using PassSteps::PassSteps;
-  void Log(std::initializer_list<std::string_view> lines) override { WriteLog(lines); }
-  NewName Give(const std::string& name, const std::string& newName, bool copy) override {
-    return copy ? folder_.CopyNoReplace(name, newName) : folder_.MoveNoReplace(name, newName);
+
+  void Log(std::initializer_list<std::string_view> lines) override {
+    if (copies_.empty()) return WriteLog(lines);
+    for (const std::string_view line : lines) waiting_.push_back({std::string(line), awaited_});
   }
-  void Reached(const std::string&, FileOutcome, const std::string&) override {}
+
+  NewName Give(const std::string& name, const std::string& newName, bool copy) override {
+    if (!copy) return folder_.MoveNoReplace(name, newName);
+    // A name an earlier copy of the batch will take, or one taken now, is not copied at all.
+    if (names_.count(newName) > 0 || folder_.IdentityOf(newName)) return NewName::Taken;
+    NewName made = NewName::Made;
+    std::optional<PendingCopy> started = [&]() -> std::optional<PendingCopy> {
+      try {
+        return folder_.StartCopy(name, newName, made);
+      } catch (const PlatformError&) {
+        Finish();  // what was done before the failure stays done, and is logged
+        throw;
+      }
+    }();
+    if (!started) return made;
+    copies_.push_back(std::move(*started));
+    names_.insert(newName);
+    awaited_ = copies_.size() - 1;
+    return NewName::Made;
+  }
+
+  void Reached(const std::string&, FileOutcome, const std::string&) override {
+    awaited_ = kNone;
+    if (copies_.size() >= kBatch) Finish();
+  }
+
+  // Flushes and names the batch's copies and writes the lines waiting with them, in order.
+  void Finish() {
+    if (copies_.empty()) return;
+    folder_.FlushCopies(copies_);
+    std::vector<std::optional<NewName>> made(copies_.size());
+    std::vector<std::string> lines;
+    const auto writeLines = [&] {
+      for (const std::string& line : lines) WriteLog(line);
+      lines.clear();
+    };
+    for (const Waiting& line : waiting_) {
+      if (line.copy != kNone && !made[line.copy]) {
+        writeLines();  // a failure to finish this copy comes after everything before it
+        made[line.copy] = folder_.FinishCopy(copies_[line.copy]);
+        if (*made[line.copy] == NewName::Taken) lines.emplace_back(kTargetExists);
+      }
+      if (line.copy == kNone || *made[line.copy] == NewName::Made) lines.push_back(line.text);
+    }
+    writeLines();
+    copies_.clear();
+    waiting_.clear();
+    names_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kBatch = 128;
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  struct Waiting {
+    std::string text;
+    std::size_t copy;  // the copy whose outcome the line tells of, or kNone
+  };
+  std::vector<PendingCopy> copies_;
+  std::vector<Waiting> waiting_;
+  std::set<std::string> names_;  // the new names of the batch
+  std::size_t awaited_ = kNone;
 };
 
 // Follows the names the pass would make and remove, over the names the folder has now.
@@ -179,6 +247,7 @@ PassResult RenamePass(const std::string& folderPath, std::string prefix,
     const std::vector<std::string> names = folder.ListFiles();
     RealSteps steps(folder);
     PassOver(steps, names, folderPath, prefix, fileType);
+    steps.Finish();
     folder.RemoveLeftovers();
     folder.Flush();
   });

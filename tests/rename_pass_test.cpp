@@ -156,6 +156,8 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
       {"all-files mode with an empty prefix copies nothing onto itself", "x.txt", "", "*.*", true,
        "x.txt", "E:x.txt"},
       {"all-files numbering", "a b", "#_", "*.*", true, "a b 0_1a<a 0_b<b", "C:a C:b"},
+      {"numbering gives a later file the name an earlier copy took", "0 10", "#", "*.*", true,
+       "0 10 010<0", "C:0 E:10"},
       {"a temporary left by a killed copy is removed, never copied", ".zantovel-copy-Ab12Cd x",
        "a_", "*.*", true, "a_x<x x", "C:x"},
       // clang-format on

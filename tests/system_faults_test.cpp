@@ -14,7 +14,8 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/posix/system_calls.h"
-#include "tests/test_support.h"
+#include "rename/rename_pass.h"
+#include "tests/pass_fixture.h"
 
 namespace zantovel::test {
 namespace {
@@ -347,6 +348,86 @@ TEST_F(SystemFaultTest, EveryFallbackWorksAndEveryFailureLeavesTheFolderAsItWas)
     if (is(Operation::Save)) {
       EXPECT_EQ(ReadFile(folder + "/s.ini"), failed ? "old" : "new");
     }
+  }
+}
+
+// Copies are flushed and named in batches. A failure in the middle of a batch leaves every
+// copy before it named and logged, and nothing of the copies after it.
+std::string Name(int i) {
+  const std::string digits = std::to_string(i);
+  return "f" + std::string(3 - std::min<std::size_t>(3, digits.size()), '0') + digits;
+}
+
+class BatchTest : public PassTest {
+ protected:
+  void TearDown() override {
+    Sys() = SystemCalls();
+    PassTest::TearDown();
+  }
+};
+
+TEST_F(BatchTest, AFailureInABatchKeepsWhatCameBeforeIt) {
+  struct Case {
+    const char* what;
+    int files;
+    void (*install)(SystemCalls&);
+    int copied;           // how many copies are there afterwards
+    int logged;           // how many files' "Renaming file" lines the log holds
+    const char* failure;  // the end of the box's text, or nothing for "Done"
+  } cases[] = {
+      {"three batches", 300, [](SystemCalls&) {}, 300, 300, nullptr},
+      {"the third file cannot be read", 5,
+       [](SystemCalls& s) {
+         s.openat = [](int dir, const char* path, int flags, mode_t mode) {
+           if (std::strcmp(path, "f002") == 0) return static_cast<int>(FailWith(EIO));
+           return ::openat(dir, path, flags, mode);
+         };
+       },
+       2, 3, "f002\": Input/output error"},
+      {"the batch's sync fails, each copy is flushed on its own", 5,
+       [](SystemCalls& s) { s.syncfs = [](int) { return static_cast<int>(FailWith(EIO)); }; }, 5, 5,
+       nullptr},
+      {"the batch's sync fails, and so does the second copy's flush", 5,
+       [](SystemCalls& s) {
+         s.syncfs = [](int) { return static_cast<int>(FailWith(EIO)); };
+         s.fdatasync = [](int fd) {
+           if (++calls == 2) return static_cast<int>(FailWith(EIO));
+           return ::fdatasync(fd);
+         };
+       },
+       1, 2, "a_f001\": Input/output error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    fs::remove(log);
+    RecordedBoxes().clear();
+    for (int i = 0; i < c.files; ++i) WriteFile(folder + "/" + Name(i), Name(i));
+    calls = 0;
+    c.install(Sys());
+    RunRenamePass(folder, "a_", "*.*");
+    Sys() = SystemCalls();
+
+    ASSERT_EQ(RecordedBoxes().size(), 1u);
+    const std::string box = RecordedBoxes()[0].text;
+    if (c.failure == nullptr) {
+      EXPECT_EQ(box, "Done");
+    } else {
+      EXPECT_EQ(box.substr(box.size() - std::strlen(c.failure)), c.failure) << box;
+    }
+    const std::vector<std::string> names = FolderNames(folder);
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(c.files + c.copied));
+    std::vector<std::string> expectedLog;
+    for (int i = 0; i < c.logged; ++i) {
+      const std::string name = Name(i);
+      expectedLog.push_back("Renaming file: " + folder + name);
+      if (i < c.copied) {
+        expectedLog.push_back(folder + name + " renamed");
+        EXPECT_EQ(ReadFile(folder + "/a_" + name), name);
+      }
+    }
+    EXPECT_EQ(LogMessages(log), expectedLog);
   }
 }
 

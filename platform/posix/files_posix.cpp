@@ -1,7 +1,9 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <utility>
 
 #include "platform/error.h"
 #include "platform/files.h"
@@ -291,6 +294,12 @@ Folder::Folder(const std::string& folderText) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd_);
   const ssize_t n = readlink(self.c_str(), path.data(), path.size() - 1);
   path_ = n > 0 ? std::string(path.data(), static_cast<std::size_t>(n)) : folderText;
+  // File systems whose sync writes and commits every dirty file, unwritten extents included.
+  // FUSE drivers need not: their sync may do nothing at all.
+  struct statfs fsInfo {};
+  syncsWhole_ = fstatfs(fd_, &fsInfo) == 0 &&
+                (fsInfo.f_type == EXT4_SUPER_MAGIC || fsInfo.f_type == XFS_SUPER_MAGIC ||
+                 fsInfo.f_type == BTRFS_SUPER_MAGIC);
 }
 
 Folder::~Folder() {
@@ -351,8 +360,39 @@ NewName Folder::MoveNoReplace(const std::string& name, const std::string& newNam
   return outcome;
 }
 
+PendingCopy::PendingCopy(int dirfd, int fd, std::string temporary, std::string newName,
+                         std::string what)
+    : dirfd_(dirfd),
+      fd_(fd),
+      temporary_(std::move(temporary)),
+      newName_(std::move(newName)),
+      what_(std::move(what)) {}
+
+PendingCopy::PendingCopy(PendingCopy&& other) noexcept
+    : dirfd_(other.dirfd_),
+      fd_(std::exchange(other.fd_, -1)),
+      temporary_(std::move(other.temporary_)),
+      newName_(std::move(other.newName_)),
+      what_(std::move(other.what_)) {
+  other.temporary_.clear();
+}
+
+PendingCopy::~PendingCopy() {
+  if (fd_ >= 0) close(fd_);
+  // An unnamed copy vanishes with its descriptor; a named temporary is removed.
+  if (!temporary_.empty()) unlinkat(dirfd_, temporary_.c_str(), 0);
+}
+
 NewName Folder::CopyNoReplace(const std::string& name, const std::string& newName) const {
-  const std::string what =
+  NewName made = NewName::Made;
+  std::optional<PendingCopy> copy = StartCopy(name, newName, made);
+  if (!copy) return made;
+  return FinishCopy(*copy);
+}
+
+std::optional<PendingCopy> Folder::StartCopy(const std::string& name, const std::string& newName,
+                                             NewName& made) const {
+  std::string what =
       "Cannot copy " + Quoted(JoinPath(path_, name)) + " to " + Quoted(JoinPath(path_, newName));
   struct stat st {};
   // O_NONBLOCK: should the name have become a pipe since the listing, the open must not wait.
@@ -367,14 +407,16 @@ NewName Folder::CopyNoReplace(const std::string& name, const std::string& newNam
     if (n < 0) Fail(what, errno);
     if (static_cast<std::size_t>(n) == target.size()) Fail(what, ENAMETOOLONG);
     target.resize(static_cast<std::size_t>(n));
+    made = NewName::Made;
     if (symlinkat(target.c_str(), fd_, newName.c_str()) != 0) {
-      if (errno == EEXIST) return NewName::Taken;
-      Fail(what, errno);
+      if (errno != EEXIST) Fail(what, errno);
+      made = NewName::Taken;
+      return std::nullopt;
     }
     fchownat(fd_, newName.c_str(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
     const std::array<timespec, 2> times{st.st_atim, st.st_mtim};
     utimensat(fd_, newName.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
-    return NewName::Made;
+    return std::nullopt;
   }
   if (fstat(source.fd, &st) != 0) Fail(what, errno);
   if (!S_ISREG(st.st_mode)) Fail(what, EINVAL);
@@ -383,31 +425,43 @@ NewName Folder::CopyNoReplace(const std::string& name, const std::string& newNam
   // failure or a kill leaves nothing behind. File systems without unnamed files get a hidden,
   // locked temporary name that no listing shows and the next pass removes if a kill left it.
   std::string temporary;
-  Fd out(Sys().openat(fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-  if (out.fd < 0) {
+  int out = Sys().openat(fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (out < 0) {
     if (!NotOffered(errno)) Fail(what, errno);
-    out.fd = CreateTemporary(fd_, std::string(kCopyStem), temporary);
-    if (out.fd < 0) Fail(what, errno);
+    out = CreateTemporary(fd_, std::string(kCopyStem), temporary);
+    if (out < 0) Fail(what, errno);
   }
-  const auto fail = [&](int error) {
-    if (!temporary.empty()) unlinkat(fd_, temporary.c_str(), 0);
-    Fail(what, error);
-  };
-  if (!CopyContent(source.fd, out.fd, st.st_size)) fail(errno);
-  CopyOwnerModeAndAttributes(source.fd, out.fd, st);
+  PendingCopy copy(fd_, out, std::move(temporary), newName, std::move(what));
+  if (!CopyContent(source.fd, out, st.st_size)) Fail(copy.what_, errno);
+  CopyOwnerModeAndAttributes(source.fd, out, st);
   const std::array<timespec, 2> times{st.st_atim, st.st_mtim};
-  futimens(out.fd, times.data());
-  // The content is on disk before its name can be seen.
-  if (Sys().fdatasync(out.fd) != 0) fail(errno);
+  futimens(out, times.data());
+  return copy;
+}
 
-  if (temporary.empty()) {
-    if (LinkUnnamed(out.fd, fd_, newName) == 0) return NewName::Made;
+void Folder::FlushCopies(std::vector<PendingCopy>& copies) const {
+  // Every copy's content on its way to disk first, so that they are written together.
+  for (const PendingCopy& copy : copies) sync_file_range(copy.fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+  // One sync of the file system, where it writes every file's data and metadata, costs one
+  // journal commit and one flush of the disk's cache for the lot; a flush of each copy costs
+  // one of each a copy. Elsewhere, or when the sync reports a failure (which does not say
+  // whose), FinishCopy flushes each copy on its own.
+  if (!syncsWhole_ || Sys().syncfs(fd_) != 0) return;
+  for (PendingCopy& copy : copies) copy.flushed_ = true;
+}
+
+NewName Folder::FinishCopy(PendingCopy& copy) const {
+  // The content is on disk before its name can be seen.
+  if (!copy.flushed_ && Sys().fdatasync(copy.fd_) != 0) Fail(copy.what_, errno);
+  if (copy.temporary_.empty()) {
+    if (LinkUnnamed(copy.fd_, fd_, copy.newName_) == 0) return NewName::Made;
     if (errno == EEXIST) return NewName::Taken;
-    fail(errno);
+    Fail(copy.what_, errno);
   }
   NewName outcome = NewName::Taken;
-  if (const int error = MoveNoReplaceAt(fd_, temporary, newName, outcome); error != 0) fail(error);
-  if (outcome == NewName::Taken) unlinkat(fd_, temporary.c_str(), 0);
+  if (const int error = MoveNoReplaceAt(fd_, copy.temporary_, copy.newName_, outcome); error != 0)
+    Fail(copy.what_, error);
+  if (outcome == NewName::Made) copy.temporary_.clear();  // it has its name now
   return outcome;
 }
 

@@ -23,6 +23,7 @@ struct SystemCalls {
   int (*ftruncate)(int, off_t) = ::ftruncate;
   int (*fdatasync)(int) = ::fdatasync;
   int (*fsync)(int) = ::fsync;
+  int (*syncfs)(int) = ::syncfs;
   dirent* (*readdir)(DIR*) = ::readdir;
   ssize_t (*readlinkat)(int, const char*, char*, size_t) = ::readlinkat;
   int (*renameat2)(int, const char*, int, const char*, unsigned) = ::renameat2;
