@@ -111,16 +111,10 @@ std::vector<Line> ParseLines(std::string_view content) {
 
 std::optional<std::string> FindProfileValue(std::string_view content, std::string_view section,
                                             std::string_view key) {
-  bool inSection = false;
-  for (std::size_t pos = 0; pos < content.size();) {
-    const Line line = ParseLine(content, pos);
-    pos = line.next;
-    if (line.kind == LineKind::Section)
-      inSection = SameName(line.name, section);
-    else if (line.kind == LineKind::Key && inSection && SameName(line.name, key))
-      return std::string(Unquoted(line.value));
-  }
-  return std::nullopt;
+  const std::vector<Line> lines = ParseLines(content);
+  const KeyPlace place = FindKey(lines, section, key);
+  if (place.key == nullptr) return std::nullopt;
+  return std::string(Unquoted(place.key->value));
 }
 
 std::string WithProfileValue(std::string_view content, std::string_view section,

@@ -119,7 +119,7 @@ class RealSteps : public PassSteps {
     std::vector<std::optional<NewName>> made(copies_.size());
     std::vector<std::string> lines;
     const auto writeLines = [&] {
-      for (const std::string& line : lines) WriteLog(line);
+      WriteLog(lines);
       lines.clear();
     };
     for (const Waiting& line : waiting_) {

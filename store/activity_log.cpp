@@ -59,7 +59,10 @@ std::string LogPath() {
   return ReadPathSetting(kSettingsSection, "AppLog", DefaultLogPath());
 }
 
-void WriteLog(std::initializer_list<std::string_view> messages) {
+namespace {
+
+template <typename Messages>
+void WriteLines(const Messages& messages) {
   static AppendFile log;
   const std::string path = LogPath();
   if (!log.StillNames(path)) log.Open(path, !FileExists(path));
@@ -69,8 +72,18 @@ void WriteLog(std::initializer_list<std::string_view> messages) {
   log.Append(lines);
 }
 
+}  // namespace
+
+void WriteLog(std::initializer_list<std::string_view> messages) {
+  WriteLines(messages);
+}
+
+void WriteLog(const std::vector<std::string>& messages) {
+  if (!messages.empty()) WriteLines(messages);
+}
+
 void WriteLog(const std::string& message) {
-  WriteLog({std::string_view(message)});
+  WriteLines(std::initializer_list<std::string_view>{message});
 }
 
 }  // namespace zantovel

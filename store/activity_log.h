@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The activity log: one time-stamped line per step of a rename pass.
 namespace zantovel {
@@ -18,6 +19,7 @@ void WriteLog(const std::string& message);
 // Adds one line per message, written together: for steps that happen at the same moment, such
 // as the lines that follow a rename. The log is looked up once for all of them.
 void WriteLog(std::initializer_list<std::string_view> messages);
+void WriteLog(const std::vector<std::string>& messages);
 
 // Where the log is now: the AppLog setting, read whole, or DefaultLogPath.
 std::string LogPath();

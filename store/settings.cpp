@@ -1,6 +1,7 @@
 #include "store/settings.h"
 
 #include "platform/app.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "util/text.h"
 
@@ -16,11 +17,7 @@ constexpr std::size_t kLongestPathChars = 32767;
 
 std::string SettingsFilePath() {
   // Asked before every log line, and the answer cannot change while the program runs.
-  static const std::string path = [] {
-    std::string folder = AppPath();
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder + AppExeName() + ".ini";
-  }();
+  static const std::string path = JoinPath(AppPath(), AppExeName() + ".ini");
   return path;
 }
 

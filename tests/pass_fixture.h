@@ -23,6 +23,14 @@ class PassTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove(SettingsFilePath()); }
 
+  // An empty folder, no log and no boxes again, for the next case of a table.
+  void StartAfresh() {
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    std::filesystem::remove(log);
+    RecordedBoxes().clear();
+  }
+
   TempDir dir;
   const std::string folder = dir / "files";
   const std::string log = dir / "activity.log";

@@ -164,10 +164,7 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::remove_all(folder);
-    fs::create_directory(folder);
-    fs::remove(log);
-    RecordedBoxes().clear();
+    StartAfresh();
     for (const std::string& name : Words(c.files)) WriteFile(folder + "/" + name, name);
     const std::string folderText = c.slash ? folder + "/" : folder;
 

@@ -399,10 +399,7 @@ TEST_F(BatchTest, AFailureInABatchKeepsWhatCameBeforeIt) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::remove_all(folder);
-    fs::create_directory(folder);
-    fs::remove(log);
-    RecordedBoxes().clear();
+    StartAfresh();
     for (int i = 0; i < c.files; ++i) WriteFile(folder + "/" + Name(i), Name(i));
     calls = 0;
     c.install(Sys());
