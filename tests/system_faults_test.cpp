@@ -351,6 +351,37 @@ TEST_F(SystemFaultTest, EveryFallbackWorksAndEveryFailureLeavesTheFolderAsItWas)
   }
 }
 
+// Where the file system has no RENAME_NOREPLACE, the fallbacks still never replace a name that
+// is taken: the link fails on it, and where there are no links the look finds it.
+TEST_F(SystemFaultTest, FallbacksNeverReplaceATakenName) {
+  struct Case {
+    const char* what;
+    void (*install)(SystemCalls&);
+  } cases[] = {
+      {"no RENAME_NOREPLACE", NoRenameNoReplace},
+      {"no RENAME_NOREPLACE, no hard links",
+       [](SystemCalls& s) {
+         NoRenameNoReplace(s);
+         NoHardLinks(s);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = dir / "f";
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    WriteFile(folder + "/x.tmp", "mine");
+    WriteFile(folder + "/a_x.tmp", "someone else's");
+    const Folder open(folder);
+    c.install(Sys());
+    const NewName made = open.MoveNoReplace("x.tmp", "a_x.tmp");
+    Sys() = SystemCalls();
+    EXPECT_EQ(made, NewName::Taken);
+    EXPECT_EQ(ReadFile(folder + "/x.tmp"), "mine");
+    EXPECT_EQ(ReadFile(folder + "/a_x.tmp"), "someone else's");
+  }
+}
+
 // Copies are flushed and named in batches. A failure in the middle of a batch leaves every
 // copy before it named and logged, and nothing of the copies after it.
 std::string Name(int i) {
