@@ -13,10 +13,7 @@
 #include <QShortcut>
 #include <QSvgRenderer>
 
-#include "platform/app.h"
 #include "platform/dialogs.h"
-#include "rename/rename_pass.h"
-#include "store/settings.h"
 
 namespace {
 
@@ -30,15 +27,6 @@ constexpr int kClientHeight = 1590;
 const QColor kBackground(0xE0, 0xE0, 0xE0);
 const QColor kRestColour(0xFF, 0xFF, 0xFF);
 const QColor kHoverColour(0x00, 0x00, 0xFF);
-
-constexpr const char* kDefaultFolder = "/tmp/";
-constexpr const char* kDefaultPrefix = "a_";
-constexpr const char* kDefaultType = ".tmp";
-constexpr const char* kFolderDialogTitle = "Select folder";
-constexpr const char* kHelpText =
-    "The prefix is the character(s) or number(s) that you would like to add to the beginning of "
-    "the filename.\r\n\r\nTo use preceeding numbers, use the # character to specify the amount "
-    "of leading zero's to use";
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -230,57 +218,55 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::OnLoad() {
-  const AppVersion version = AppVersionNumbers();
-  setWindowTitle(QString("%1 v%2.%3.%4")
-                     .arg(Q(AppTitle()))
-                     .arg(version.major)
-                     .arg(version.minor)
-                     .arg(version.revision));
-  folderEdit->setText(Q(ReadPathSetting(kSettingsSection, "LastP", kDefaultFolder)));
-  prefixEdit->setText(Q(ReadSetting(kSettingsSection, "LastF", kDefaultPrefix)));
-  typeEdit->setText(Q(ReadSetting(kSettingsSection, "LastT", kDefaultType)));
+  setWindowTitle(Q(WindowModel::Caption()));
+  const WindowFields fields = WindowModel::Restore();
+  folderEdit->setText(Q(fields.folder));
+  prefixEdit->setText(Q(fields.prefix));
+  typeEdit->setText(Q(fields.type));
 
   const QRect screenArea = screen()->availableGeometry();
   move(screenArea.center() - rect().center());
 }
 
 void MainWindow::OnClose() {
-  // One save for the three, so that of two windows closing at once the last one decides.
-  SaveSettings(kSettingsSection, {{"LastP", S(folderEdit->text())},
-                                  {"LastF", S(prefixEdit->text())},
-                                  {"LastT", S(typeEdit->text())}});
+  WindowModel::Keep(Fields());
+}
+
+WindowFields MainWindow::Fields() const {
+  return {S(folderEdit->text()), S(prefixEdit->text()), S(typeEdit->text())};
+}
+
+void MainWindow::ShowHighlights(WindowModel::Highlights lit) {
+  Fill(browseHighlight, lit.browse ? kHoverColour : kRestColour);
+  Fill(runHighlight, lit.run ? kHoverColour : kRestColour);
 }
 
 void MainWindow::OnMouseMovedOverBackground() {
-  Fill(browseHighlight, kRestColour);
-  Fill(runHighlight, kRestColour);
+  ShowHighlights(model.PointerMoved(WindowModel::PointerOver::Background));
 }
 
 void MainWindow::OnMouseMovedOverBrowseButton() {
-  Fill(browseHighlight, kHoverColour);
+  ShowHighlights(model.PointerMoved(WindowModel::PointerOver::BrowseButton));
 }
 
 void MainWindow::OnMouseMovedOverRunButton() {
-  Fill(runHighlight, kHoverColour);
+  ShowHighlights(model.PointerMoved(WindowModel::PointerOver::RunButton));
 }
 
 void MainWindow::OnBrowseClicked() {
-  const std::optional<std::string> folder =
-      BrowseForFolder(static_cast<WindowHandle>(this), kFolderDialogTitle);
-  if (folder) folderEdit->setText(Q(*folder));
+  folderEdit->setText(
+      Q(WindowModel::PickFolder(static_cast<WindowHandle>(this), S(folderEdit->text()))));
 }
 
 void MainWindow::OnRunClicked() {
-  const std::string folderPath = S(folderEdit->text());
-  const std::string prefix = S(prefixEdit->text());
-  const std::string fileType = S(typeEdit->text());
+  const WindowFields fields = Fields();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  RunRenamePass(folderPath, prefix, fileType);
+  WindowModel::Run(fields);
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
 }
 
 void MainWindow::OnHelpClicked() {
-  MsgBox(kHelpText, MsgIcon::Information, AppTitle());
+  WindowModel::ShowHelp();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -3,12 +3,15 @@
 #include <QWidget>
 #include <array>
 
+#include "app/window_model.h"
+
 class QFrame;
 class QLabel;
 class QLineEdit;
 
 // The program's one window: the three inputs of a rename pass, the "..." and "Run"
-// label-buttons with the rectangles that light up behind them, and the help icon.
+// label-buttons with the rectangles that light up behind them, and the help icon. It draws
+// them and hands their events to its WindowModel, which does the rest.
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -33,7 +36,10 @@ class MainWindow : public QWidget {
  private:
   void CreateControls();
   QRect Twips(int left, int top, int width, int height) const;
+  zantovel::WindowFields Fields() const;
+  void ShowHighlights(zantovel::WindowModel::Highlights lit);
 
+  zantovel::WindowModel model;
   QLineEdit* typeEdit;
   QLineEdit* prefixEdit;
   QLineEdit* folderEdit;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+
+#include "platform/dialogs.h"
+
+namespace zantovel {
+
+// The window's three inputs, as its text boxes hold them.
+struct WindowFields {
+  std::string folder;
+  std::string prefix;
+  std::string type;
+};
+
+// What the window does, apart from drawing itself: a window of any toolkit draws the controls
+// and hands its events here. Knows no toolkit, so it is tested without a display.
+class WindowModel {
+ public:
+  // The caption: the title, " v" and the version, "Zantovel v1.0.0".
+  static std::string Caption();
+
+  // The fields as the last window closed left them, or their defaults.
+  static WindowFields Restore();
+
+  // Keeps the fields for the next start, in one save, so that of two windows closing at once
+  // the last one decides.
+  static void Keep(const WindowFields& fields);
+
+  // One rename pass with the fields, ended by its box. The fields are not changed.
+  static void Run(const WindowFields& fields);
+
+  // The help box.
+  static void ShowHelp();
+
+  // What the Folder field holds after the folder picker: the chosen folder, or current when
+  // the picker was cancelled.
+  static std::string PickFolder(WindowHandle owner, const std::string& current);
+
+  // What the pointer moved over, as the hover rules see it: a move over a rectangle where no
+  // label covers it is a move over the background.
+  enum class PointerOver { Background, BrowseButton, RunButton, SomethingElse };
+
+  // Whether the rectangle behind "..." and the one behind "Run" are lit.
+  struct Highlights {
+    bool browse = false;
+    bool run = false;
+    bool operator==(const Highlights&) const = default;
+  };
+
+  // The rectangles after the pointer moved over `where`. A label-button lights its own
+  // rectangle, the background puts both out, and anything else changes nothing.
+  Highlights PointerMoved(PointerOver where);
+
+ private:
+  Highlights highlights_;
+};
+
+}  // namespace zantovel

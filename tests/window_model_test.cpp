@@ -1,0 +1,89 @@
+// What the window does, without a window: restoring and keeping the fields, the hover rules,
+// a pass, the help and the folder picker. The Qt window's own tests check that it draws this
+// and hands its events here.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/window_model.h"
+#include "tests/pass_fixture.h"
+
+namespace zantovel::test {
+namespace {
+
+using Over = WindowModel::PointerOver;
+
+TEST(WindowModelTest, HoverLightsARectangleUntilThePointerIsOverTheBackground) {
+  struct Case {
+    const char* what;
+    std::vector<Over> moves;
+    WindowModel::Highlights lit;
+  } cases[] = {
+      {"at rest", {}, {false, false}},
+      {"over ...", {Over::BrowseButton}, {true, false}},
+      {"over Run", {Over::RunButton}, {false, true}},
+      {"one after the other", {Over::BrowseButton, Over::RunButton}, {true, true}},
+      {"back to the background",
+       {Over::BrowseButton, Over::RunButton, Over::Background},
+       {false, false}},
+      {"a fast flick to anything else", {Over::BrowseButton, Over::SomethingElse}, {true, false}},
+      {"the background, then Run",
+       {Over::BrowseButton, Over::Background, Over::RunButton},
+       {false, true}},
+  };
+  for (const Case& c : cases) {
+    WindowModel model;
+    WindowModel::Highlights lit;
+    for (const Over where : c.moves) lit = model.PointerMoved(where);
+    EXPECT_EQ(lit, c.lit) << c.what;
+  }
+}
+
+TEST_F(PassTest, TheWindowRestoresWhatItKeptAndRunsWithItsFields) {
+  std::filesystem::remove(SettingsFilePath());
+  EXPECT_EQ(WindowModel::Caption(), std::string("Zantovel v") + ZANTOVEL_TEST_VERSION);
+  const WindowFields defaults = WindowModel::Restore();
+  EXPECT_EQ(defaults.folder, "/tmp/");
+  EXPECT_EQ(defaults.prefix, "a_");
+  EXPECT_EQ(defaults.type, ".tmp");
+
+  // A folder comes back whole; prefix and type are cut at 154 characters.
+  const WindowFields kept = {folder + "/" + std::string(200, 'f') + "/", std::string(160, 'p'), ""};
+  WindowModel::Keep(kept);
+  const WindowFields restored = WindowModel::Restore();
+  EXPECT_EQ(restored.folder, kept.folder);
+  EXPECT_EQ(restored.prefix, std::string(154, 'p'));
+  EXPECT_EQ(restored.type, "");
+
+  SaveSetting(kSettingsSection, "AppLog", log);
+  WriteFile(folder + "/p.tmp", "P");
+  WindowModel::Run({folder + "/", "##", ".tmp"});
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"001p.tmp"});
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Done");
+
+  WindowModel::ShowHelp();
+  ASSERT_EQ(RecordedBoxes().size(), 2u);
+  EXPECT_EQ(RecordedBoxes()[1].icon, MsgIcon::Information);
+  EXPECT_EQ(RecordedBoxes()[1].caption, "Zantovel");
+  EXPECT_EQ(RecordedBoxes()[1].text.substr(0, 25), "The prefix is the charact");
+}
+
+TEST(WindowModelTest, ThePickerFillsTheFolderOrLeavesItOnCancel) {
+  struct Case {
+    std::string picked;  // the empty text stands for a cancel
+    std::string field;
+  } cases[] = {
+      {"/home/u/photos", "/home/u/photos/"},
+      {"/", "/"},
+      {"", "/kept/"},
+  };
+  for (const Case& c : cases) {
+    FolderDialogAnswers() = {c.picked};
+    EXPECT_EQ(WindowModel::PickFolder(nullptr, "/kept/"), c.field) << c.picked;
+  }
+}
+
+}  // namespace
+}  // namespace zantovel::test
