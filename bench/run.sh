@@ -4,6 +4,9 @@
 # system as the repository.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/packages.sh
+# The peers it measures against come from Debian's packages too.
+bash scripts/deps.sh "${BUILD_PACKAGES[@]}" mmv rename
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZANTOVEL_TESTS=OFF \
   -DZANTOVEL_BENCH=ON >/dev/null
 cmake --build build/release --target rename_bench >/dev/null
