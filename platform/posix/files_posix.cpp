@@ -102,7 +102,7 @@ bool CopyRange(int from, int to, off_t offset, off_t length) {
   }
   if (length <= 0) return true;
   if (Sys().lseek(from, in, SEEK_SET) < 0 || Sys().lseek(to, out, SEEK_SET) < 0) return false;
-  std::array<char, 1 << 16> buffer;  // left uninitialised: Sys().read() fills it
+  std::array<char, 1 << 16> buffer;  // left uninitialised: read() fills it
   while (length > 0) {
     const ssize_t got =
         Sys().read(from, buffer.data(), std::min<std::size_t>(buffer.size(), length));
@@ -541,7 +541,7 @@ bool Unchanged(const struct stat& a, const struct stat& b) {
 
 std::optional<std::string> ReadAll(int fd) {
   std::string content;
-  std::array<char, 1 << 16> buffer;  // left uninitialised: Sys().read() fills it
+  std::array<char, 1 << 16> buffer;  // left uninitialised: read() fills it
   for (;;) {
     const ssize_t n = Sys().read(fd, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
