@@ -131,9 +131,6 @@ class AppendFile {
   // short write the file is cut back to where it ended, and the failure thrown.
   void Append(std::string_view data);
 
-  // The open file's identity, or nothing when no file is open.
-  std::optional<FileId> Identity() const;
-
  private:
   void Close();
 

@@ -508,11 +508,6 @@ void AppendFile::Append(std::string_view data) {
   Fail("Cannot write log " + Quoted(path_), error);
 }
 
-std::optional<FileId> AppendFile::Identity() const {
-  if (fd_ < 0) return std::nullopt;
-  return id_;
-}
-
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
