@@ -74,10 +74,10 @@ class PassSteps {
 
 // Carries the steps out. Copies are made in batches: each copy's content is written, then the
 // whole batch is flushed to disk together and the copies named in order, which costs about one
-// flush a batch instead of one a copy. Until its batch is finished, a copy has no name, and the
-// log lines from its "Renaming file" on wait with it, so the log never tells of a copy that is
-// not there; they are written in order, and where a copy's name was taken meanwhile, they say
-// so.
+// flush a batch instead of one a copy. Until its batch is finished, a copy has no name, and
+// every log line from the batch's first copy on waits with the copies, so the log never tells
+// of a copy that is not there; the lines are written in order, and where a copy's name was
+// taken meanwhile, they say so.
 class RealSteps : public PassSteps {
  public:
   using PassSteps::PassSteps;
