@@ -1,13 +1,13 @@
 #include "app/window_model.h"
 
 #include "platform/app.h"
+#include "platform/path_rules.h"
 #include "rename/rename_pass.h"
 #include "store/settings.h"
 
 namespace zantovel {
 namespace {
 
-constexpr const char* kDefaultFolder = "/tmp/";
 constexpr const char* kDefaultPrefix = "a_";
 constexpr const char* kDefaultType = ".tmp";
 constexpr const char* kFolderDialogTitle = "Select folder";
@@ -25,7 +25,7 @@ std::string WindowModel::Caption() {
 }
 
 WindowFields WindowModel::Restore() {
-  return {ReadPathSetting(kSettingsSection, "LastP", kDefaultFolder),
+  return {ReadPathSetting(kSettingsSection, "LastP", std::string(kDefaultFolder)),
           ReadSetting(kSettingsSection, "LastF", kDefaultPrefix),
           ReadSetting(kSettingsSection, "LastT", kDefaultType)};
 }

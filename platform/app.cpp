@@ -1,5 +1,6 @@
 #include "platform/app.h"
 
+#include "platform/path_rules.h"
 #include "zantovel_version.h"
 
 namespace zantovel {
@@ -12,15 +13,29 @@ AppVersion AppVersionNumbers() {
   return {ZANTOVEL_VERSION_MAJOR, ZANTOVEL_VERSION_MINOR, ZANTOVEL_VERSION_PATCH};
 }
 
+namespace {
+
+// Where the last separator of path stands; Windows takes "/" for a separator too.
+std::size_t LastSeparator(std::string_view path) {
+#ifdef _WIN32
+  return path.find_last_of("\\/");
+#else
+  return path.rfind('/');
+#endif
+}
+
+}  // namespace
+
 std::string ProgramFolderOf(std::string_view exePath) {
-  const auto slash = exePath.rfind('/');
+  const auto slash = LastSeparator(exePath);
   if (slash == std::string_view::npos) return ".";
-  if (slash == 0) return "/";
-  return std::string(exePath.substr(0, slash));
+  // The root keeps its separator: "/" here, C:\ on Windows.
+  const bool root = slash == 0 || (kPathSeparator == '\\' && exePath[slash - 1] == ':');
+  return std::string(exePath.substr(0, root ? slash + 1 : slash));
 }
 
 std::string ExeNameOf(std::string_view exePath) {
-  const auto slash = exePath.rfind('/');
+  const auto slash = LastSeparator(exePath);
   std::string_view name = slash == std::string_view::npos ? exePath : exePath.substr(slash + 1);
   // A leading dot names a hidden file, not an extension.
   const auto dot = name.rfind('.');

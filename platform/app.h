@@ -18,7 +18,8 @@ std::string AppTitle();
 // The version numbers, from the build's project version.
 AppVersion AppVersionNumbers();
 
-// The folder that holds the running executable. Ends with "/" only when it is the root.
+// The folder that holds the running executable. Ends with a separator only when it is the root
+// ("/", or C:\ on Windows).
 std::string AppPath();
 
 // The running executable's file name without folder and without extension.

@@ -22,7 +22,8 @@ struct FileId {
 // The identity of the file at path (a link is followed), or nothing when there is none.
 std::optional<FileId> IdentityOf(const std::string& path);
 
-// folder + "/" + name, with a single separator when folder already ends with one (the root).
+// folder + separator + name, with a single separator when folder already ends with one (the
+// root).
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 enum class NewName { Made, Taken };
@@ -37,11 +38,17 @@ class PendingCopy {
 
  private:
   friend class Folder;
+#ifdef _WIN32
+  PendingCopy(std::string temporary, std::string newName, std::string what);
+
+  std::string temporary_;  // the full path of the copy's hidden name
+#else
   PendingCopy(int dirfd, int fd, std::string temporary, std::string newName, std::string what);
 
   int dirfd_;
   int fd_;
   std::string temporary_;  // the copy's hidden name, where the file system has no unnamed files
+#endif
   std::string newName_;
   std::string what_;  // the sentence a failure starts with
   bool flushed_ = false;
@@ -58,13 +65,13 @@ class Folder {
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
 
-  // The folder's absolute path when it was opened, without a trailing "/" (the root stays
-  // "/"). Used in messages; operations never go by it.
+  // The folder's absolute path when it was opened, without a trailing separator (the root
+  // keeps it). Used in messages; on Linux operations never go by it.
   const std::string& Path() const { return path_; }
 
   // The names of the regular files and symbolic links directly inside the folder, hidden ones
   // included, in byte order. Subfolders, links to folders, pipes, sockets and devices are not
-  // listed, nor the temporary files of a copy.
+  // listed, nor the temporary files of a copy. On Windows: every entry that is not a folder.
   std::vector<std::string> ListFiles() const;
 
   // Removes the temporaries that the last ListFiles met and that no copy is still writing:
@@ -105,7 +112,11 @@ class Folder {
   void Flush() const;
 
  private:
+#ifdef _WIN32
+  void* handle_ = nullptr;  // held without sharing deletion, so the folder cannot be moved
+#else
   int fd_ = -1;
+#endif
   std::string path_;
   bool syncsWhole_ = false;  // whether syncing the file system puts every file's data on disk
   mutable std::vector<std::string> leftovers_;
@@ -134,13 +145,20 @@ class AppendFile {
  private:
   void Close();
 
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
   int fd_ = -1;
+#endif
   std::string path_;
   FileId id_;
 };
 
 // Whether path names an existing regular file (a link is followed), taken literally.
 bool IsRegularFile(const std::string& path);
+
+#ifndef _WIN32
+// The settings file's own reader and writer, where the system has no profile functions.
 
 // The whole content of the regular file at path, or nothing when it cannot be read. The
 // content is kept and read again only when the file's size, times or identity have changed,
@@ -158,5 +176,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // killed save is removed. Returns false, having changed nothing, when the file cannot be written.
 bool ReplaceFileContent(const std::string& path,
                         const std::function<std::string(std::string_view)>& transform);
+#endif
 
 }  // namespace zantovel

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "platform/files.h"
-
 namespace zantovel {
 namespace {
 
@@ -146,32 +144,6 @@ std::string WithProfileValue(std::string_view content, std::string_view section,
   appendUpTo(content.size());
   out.append("[").append(section).append("]\r\n").append(keyLine);
   return out;
-}
-
-std::optional<std::string> ReadProfileString(std::string_view section, std::string_view key,
-                                             const std::string& path) {
-  std::optional<std::string> content = ReadWholeFile(path);
-  if (!content) return std::nullopt;
-  // The same key of the same content is asked for before every log line.
-  struct Lookup {
-    std::string content, section, key;
-    std::optional<std::string> value;
-  };
-  static Lookup last;
-  if (last.content != *content || last.section != section || last.key != key) {
-    std::optional<std::string> value = FindProfileValue(*content, section, key);
-    last = {std::move(*content), std::string(section), std::string(key), std::move(value)};
-  }
-  return last.value;
-}
-
-bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
-                         const std::string& path) {
-  return ReplaceFileContent(path, [&](std::string_view content) {
-    std::string next(content);
-    for (const auto& [key, value] : values) next = WithProfileValue(next, section, key, value);
-    return next;
-  });
 }
 
 }  // namespace zantovel

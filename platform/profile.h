@@ -14,10 +14,10 @@
 // end in CR LF, LF or CR. Where a section or key stands twice, the first key wins.
 namespace zantovel {
 
-// The value of key in section of the file at path, or nothing when the file cannot be read or
-// the section or key is missing. A key present with an empty value gives the empty text.
-std::optional<std::string> ReadProfileString(std::string_view section, std::string_view key,
-                                             const std::string& path);
+// The value of key in section of the file at path, or defaultValue when the file cannot be read
+// or the section or key is missing. A key present with an empty value gives the empty text.
+std::string ReadProfileString(std::string_view section, std::string_view key,
+                              const std::string& defaultValue, const std::string& path);
 
 // Stores each value under its key in section of the file at path, all in one save, creating
 // the file, the section (at the end of the file) and the keys (after the section's last key)

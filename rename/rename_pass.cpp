@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/path_rules.h"
 #include "store/activity_log.h"
 #include "store/settings.h"
 #include "util/text.h"
@@ -30,9 +31,11 @@ constexpr std::string_view kDeleted = "Original deleted";
 constexpr std::string_view kTargetExists = "Target file exists, cannot rename";
 constexpr std::string_view kProgramFile = "File in use by Zantovel, cannot rename";
 constexpr std::string_view kDone = "Done";
-constexpr std::string_view kBadPrefix =
-    "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
-    "folder.";
+
+std::string BadPrefixMessage() {
+  return "The prefix may not contain " + std::string(kForbiddenInNamesText) +
+         ": it must name a file in the chosen folder.";
+}
 
 bool AsksForNumbering(std::string_view prefix, bool allFilesMode) {
   if (prefix.find(kPlaceholder) != std::string_view::npos) return true;
@@ -213,8 +216,7 @@ void PassOver(PassSteps& steps, const std::vector<std::string>& names,
 // Runs `work` on the opened folder; any refusal or failure becomes the result that says why.
 template <typename Work>
 PassResult Attempt(const std::string& folderPath, const std::string& prefix, Work work) {
-  if (prefix.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
-    return {false, std::string(kBadPrefix), MsgIcon::Exclamation};
+  if (!FitsInName(prefix)) return {false, BadPrefixMessage(), MsgIcon::Exclamation};
   try {
     const Folder folder(folderPath);
     work(folder);

@@ -5,6 +5,7 @@
 
 #include "platform/app.h"
 #include "platform/files.h"
+#include "platform/path_rules.h"
 #include "store/settings.h"
 
 namespace zantovel {
@@ -18,7 +19,9 @@ bool IsBlank(const std::string& text) {
 }
 
 std::string DefaultLogPath() {
-  static const std::string path = AppPath() + "/applog.log";
+  // Joined as it is: in the root the path holds two separators, which every system takes
+  // as one.
+  static const std::string path = AppPath() + kPathSeparator + "applog.log";
   return path;
 }
 

@@ -23,18 +23,16 @@ std::string SettingsFilePath() {
 
 std::string ReadSetting(const std::string& section, const std::string& key,
                         const std::string& defaultValue) {
-  const std::optional<std::string> stored = ReadProfileString(section, key, SettingsFilePath());
-  const std::string& value = stored ? *stored : defaultValue;
+  const std::string value = ReadProfileString(section, key, defaultValue, SettingsFilePath());
   return std::string(LeftChars(value, kValueBufferChars - 1));
 }
 
 std::string ReadPathSetting(const std::string& section, const std::string& key,
                             const std::string& defaultValue) {
-  std::optional<std::string> stored = ReadProfileString(section, key, SettingsFilePath());
+  std::string value = ReadProfileString(section, key, defaultValue, SettingsFilePath());
   // A character takes at least one byte, so only a long value needs counting.
-  if (!stored || (stored->size() > kLongestPathChars && CharCount(*stored) > kLongestPathChars))
-    return defaultValue;
-  return *stored;
+  if (value.size() > kLongestPathChars && CharCount(value) > kLongestPathChars) return defaultValue;
+  return value;
 }
 
 void SaveSetting(const std::string& section, const std::string& key, const std::string& value) {

@@ -1,13 +1,38 @@
 #include "util/text.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
+#include "platform/text_case.h"
 
 namespace zantovel {
 namespace {
 
 bool IsContinuation(unsigned char c) {
   return (c & 0xC0) == 0x80;
+}
+
+// The code point of the well-formed sequence of length bytes at text.
+char32_t Decode(const char* text, std::size_t length) {
+  static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t cp = static_cast<unsigned char>(text[0]) & kLeadBits[length];
+  for (std::size_t i = 1; i < length; ++i) cp = (cp << 6) | (text[i] & 0x3F);
+  return cp;
+}
+
+void Encode(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
 }
 
 }  // namespace
@@ -73,14 +98,7 @@ std::string LowerCase(std::string_view text) {
     if (length == 1) {
       out += static_cast<char>(c);
     } else {
-      // The sequence is well-formed, so ICU's unchecked forms are safe here.
-      UChar32 cp = 0;
-      std::size_t at = pos;
-      U8_NEXT_UNSAFE(text.data(), at, cp);
-      char encoded[U8_MAX_LENGTH];
-      std::size_t size = 0;
-      U8_APPEND_UNSAFE(encoded, size, u_tolower(cp));
-      out.append(encoded, size);
+      Encode(LowerCaseOf(Decode(text.data() + pos, length)), out);
     }
     pos += length;
   }

@@ -1,0 +1,346 @@
+#include "app/win32/main_window_win32.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "platform/win32/wide_text.h"
+
+namespace {
+
+using zantovel::WindowModel;
+using zantovel::win32::Narrow;
+using zantovel::win32::Wide;
+using Over = WindowModel::PointerOver;
+
+constexpr wchar_t kClassName[] = L"ZantovelWindow";
+
+// The layout is drawn in twips: 1440 to an inch.
+constexpr int kTwipsPerInch = 1440;
+constexpr int kClientWidth = 4575;
+constexpr int kClientHeight = 1590;
+
+constexpr COLORREF kBackground = RGB(0xE0, 0xE0, 0xE0);
+constexpr COLORREF kRestColour = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kHoverColour = RGB(0x00, 0x00, 0xFF);
+
+// Where each control stands, in twips, as in the Qt window.
+constexpr RECT kBrowseHighlight = {4200, 120, 285, 285};
+constexpr RECT kRunHighlight = {3720, 1200, 735, 255};
+
+// Control identifiers; 1 and 2 are what the dialog keys Return and Escape send, and do nothing.
+enum : int {
+  kFolderId = 101,
+  kPrefixId,
+  kTypeId,
+  kBrowseId = 201,
+  kRunId,
+  kHelpId,
+  kCaptionId = 301,
+};
+
+// The icons in the program's resources.
+constexpr int kAppIcon = 1;
+constexpr int kHelpIcon = 2;
+
+}  // namespace
+
+int Win32MainWindow::Run(HINSTANCE instance, int show) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIcon));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = CreateSolidBrush(kBackground);
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExW(&windowClass);
+
+  Win32MainWindow self(instance);
+  // A fixed-size window: a title bar with the system menu and the close button only.
+  CreateWindowExW(0, kClassName, L"", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &self);
+  if (self.window_ == nullptr) return 1;
+  ShowWindow(self.window_, show);
+  SetFocus(self.folderEdit_);
+
+  // Everything the mouse does, the keyboard does too. Plain Return does nothing, so that a
+  // pass never starts by accident.
+  ACCEL keys[] = {
+      {FVIRTKEY | FCONTROL, VK_RETURN, kRunId},
+      {FVIRTKEY | FCONTROL, 'O', kBrowseId},
+      {FVIRTKEY, VK_F1, kHelpId},
+  };
+  const HACCEL shortcuts = CreateAcceleratorTableW(keys, ARRAYSIZE(keys));
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorW(self.window_, shortcuts, &message)) continue;
+    // Tab and Shift+Tab move between the text boxes.
+    if (self.window_ != nullptr && IsDialogMessageW(self.window_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  DestroyAcceleratorTable(shortcuts);
+  return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self =
+        static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainWindow::LabelButtonProc(HWND label, UINT message, WPARAM wParam,
+                                                  LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  if (message == WM_MOUSEMOVE) {
+    auto* window = reinterpret_cast<Win32MainWindow*>(self);
+    window->OnMouseMovedOver(label == window->browseButton_ ? Over::BrowseButton : Over::RunButton);
+  }
+  return DefSubclassProc(label, message, wParam, lParam);
+}
+
+LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      CreateControls();
+      OnLoad();
+      return 0;
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      Layout(HIWORD(wParam));
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+      return 0;
+    }
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      // Captions and label-buttons are transparent: the rectangles show through them.
+      const auto dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
+    case WM_SETCURSOR: {
+      const auto over = reinterpret_cast<HWND>(wParam);
+      if (over == browseButton_ || over == runButton_ || over == helpIcon_) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_MOUSEMOVE:
+      // The rectangles are drawn by the window itself: a move over one is a move over the
+      // background.
+      OnMouseMovedOver(Over::Background);
+      return 0;
+    case WM_COMMAND:
+      // A click on a label-button, or its key: the only commands these controls send.
+      switch (LOWORD(wParam)) {
+        case kBrowseId:
+          OnBrowseClicked();
+          return 0;
+        case kRunId:
+          OnRunClicked();
+          return 0;
+        case kHelpId:
+          OnHelpClicked();
+          return 0;
+      }
+      break;
+    case WM_CLOSE:
+      OnClose();
+      DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      window_ = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+RECT Win32MainWindow::Twips(int left, int top, int width, int height) const {
+  const auto px = [this](int twips) {
+    return MulDiv(twips, static_cast<int>(dpi_), kTwipsPerInch);
+  };
+  return {px(left), px(top), px(left) + px(width), px(top) + px(height)};
+}
+
+void Win32MainWindow::CreateControls() {
+  const auto child = [this](const wchar_t* kind, const wchar_t* text, DWORD style, int id,
+                            DWORD exStyle = 0) {
+    return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  };
+  // Every control takes its moves for itself (SS_NOTIFY): a move over a caption or the help
+  // picture changes no rectangle; only the window's own background puts them out.
+  captions_[0] = child(WC_STATICW, L"Folder:", SS_LEFTNOWORDWRAP | SS_NOTIFY, kCaptionId);
+  browseButton_ = child(WC_STATICW, L"...", SS_CENTER | SS_NOTIFY, kBrowseId);
+  runButton_ = child(WC_STATICW, L"Run", SS_CENTER | SS_NOTIFY, kRunId);
+  captions_[1] = child(WC_STATICW, L"Prefix:", SS_LEFTNOWORDWRAP | SS_NOTIFY, kCaptionId + 1);
+  captions_[2] = child(WC_STATICW, L"File types:", SS_LEFTNOWORDWRAP | SS_NOTIFY, kCaptionId + 2);
+  helpIcon_ = child(WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, kHelpId);
+  const DWORD editStyle = WS_TABSTOP | ES_AUTOHSCROLL;
+  folderEdit_ = child(WC_EDITW, L"", editStyle | WS_GROUP, kFolderId, WS_EX_CLIENTEDGE);
+  prefixEdit_ = child(WC_EDITW, L"", editStyle, kPrefixId, WS_EX_CLIENTEDGE);
+  typeEdit_ = child(WC_EDITW, L"", editStyle, kTypeId, WS_EX_CLIENTEDGE);
+  SetWindowSubclass(browseButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(runButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
+
+  const HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    window_, nullptr, instance_, nullptr);
+  const auto tip = [&](HWND control, const wchar_t* text) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  };
+  tip(browseButton_, L"Choose folder (Ctrl+O)");
+  tip(runButton_, L"Run (Ctrl+Return)");
+  tip(helpIcon_, L"Help....");
+
+  Layout(GetDpiForWindow(window_));
+}
+
+void Win32MainWindow::Layout(UINT dpi) {
+  dpi_ = dpi;
+  const auto place = [](HWND control, RECT where) {
+    MoveWindow(control, where.left, where.top, where.right - where.left, where.bottom - where.top,
+               FALSE);
+  };
+  place(captions_[0], Twips(120, 120, 735, 255));
+  place(browseButton_, Twips(4200, 120, 285, 255));
+  place(runButton_, Twips(3720, 1200, 765, 255));
+  place(captions_[1], Twips(120, 480, 735, 255));
+  place(captions_[2], Twips(120, 840, 735, 255));
+  place(helpIcon_, Twips(4200, 480, 285, 285));
+  place(folderEdit_, Twips(960, 120, 3135, 285));
+  place(prefixEdit_, Twips(960, 480, 3135, 285));
+  place(typeEdit_, Twips(960, 840, 735, 285));
+
+  // The window's font and the buttons' are MS Sans Serif, 8 and 9.75 points.
+  const auto font = [dpi](int hundredthsOfPoint) {
+    return CreateFontW(-MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200), 0, 0, 0, FW_NORMAL,
+                       FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       L"MS Sans Serif");
+  };
+  const HFONT oldWindowFont = windowFont_, oldButtonFont = buttonFont_;
+  windowFont_ = font(800);
+  buttonFont_ = font(975);
+  for (HWND control :
+       {captions_[0], captions_[1], captions_[2], folderEdit_, prefixEdit_, typeEdit_})
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+  for (HWND control : {browseButton_, runButton_})
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_), FALSE);
+  if (oldWindowFont != nullptr) DeleteObject(oldWindowFont);
+  if (oldButtonFont != nullptr) DeleteObject(oldButtonFont);
+
+  // The help picture is taken at its box's size, so it is sharp at any scale.
+  const RECT box = Twips(4200, 480, 285, 285);
+  const HICON oldPicture = helpPicture_;
+  helpPicture_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kHelpIcon), IMAGE_ICON,
+                                               box.right - box.left, box.bottom - box.top, 0));
+  SendMessageW(helpIcon_, STM_SETICON, reinterpret_cast<WPARAM>(helpPicture_), 0);
+  place(helpIcon_, box);
+  if (oldPicture != nullptr) DestroyIcon(oldPicture);
+
+  RECT frame = Twips(0, 0, kClientWidth, kClientHeight);
+  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                           0, dpi);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32MainWindow::OnLoad() {
+  SetWindowTextW(window_, Wide(WindowModel::Caption()).c_str());
+  const zantovel::WindowFields fields = WindowModel::Restore();
+  SetWindowTextW(folderEdit_, Wide(fields.folder).c_str());
+  SetWindowTextW(prefixEdit_, Wide(fields.prefix).c_str());
+  SetWindowTextW(typeEdit_, Wide(fields.type).c_str());
+
+  // In the middle of the screen's work area.
+  RECT area{}, frame{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(window_, &frame);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(window_, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+void Win32MainWindow::OnClose() {
+  WindowModel::Keep(Fields());
+}
+
+zantovel::WindowFields Win32MainWindow::Fields() const {
+  const auto text = [](HWND edit) {
+    std::wstring value(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    value.resize(static_cast<std::size_t>(
+        GetWindowTextW(edit, value.data(), static_cast<int>(value.size()))));
+    return Narrow(value);
+  };
+  return {text(folderEdit_), text(prefixEdit_), text(typeEdit_)};
+}
+
+void Win32MainWindow::OnPaint() {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(window_, &paint);
+  const auto rectangle = [&](const RECT& twips, bool lit) {
+    const RECT where = Twips(twips.left, twips.top, twips.right, twips.bottom);
+    const HBRUSH fill = CreateSolidBrush(lit ? kHoverColour : kRestColour);
+    const HGDIOBJ oldBrush = SelectObject(dc, fill);
+    const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    Rectangle(dc, where.left, where.top, where.right, where.bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(fill);
+  };
+  rectangle(kBrowseHighlight, lit_.browse);
+  rectangle(kRunHighlight, lit_.run);
+  EndPaint(window_, &paint);
+}
+
+void Win32MainWindow::OnMouseMovedOver(Over where) {
+  const WindowModel::Highlights lit = model_.PointerMoved(where);
+  if (lit == lit_) return;
+  lit_ = lit;
+  // The rectangles and the label-buttons drawn over them.
+  for (const RECT& twips : {kBrowseHighlight, kRunHighlight}) {
+    RECT where = Twips(twips.left, twips.top, twips.right + 30, twips.bottom);
+    RedrawWindow(window_, &where, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+}
+
+void Win32MainWindow::OnBrowseClicked() {
+  const std::string folder = WindowModel::PickFolder(window_, Fields().folder);
+  SetWindowTextW(folderEdit_, Wide(folder).c_str());
+}
+
+void Win32MainWindow::OnRunClicked() {
+  const zantovel::WindowFields fields = Fields();
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  WindowModel::Run(fields);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void Win32MainWindow::OnHelpClicked() {
+  WindowModel::ShowHelp();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include "app/window_model.h"
+
+// The program's one window, drawn with the system's own controls: the Windows counterpart of
+// the Qt MainWindow, with the same controls, places, hover rules and keys. What the window
+// does is WindowModel's; this class draws it and hands it the window's events.
+class Win32MainWindow {
+ public:
+  // Makes the window, shows it and runs its messages until it is closed. Returns the exit code.
+  static int Run(HINSTANCE instance, int show);
+
+ private:
+  explicit Win32MainWindow(HINSTANCE instance) : instance_(instance) {}
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK LabelButtonProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR self);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateControls();
+  // Sizes and places the window and every control for the screen's dots per inch.
+  void Layout(UINT dpi);
+  RECT Twips(int left, int top, int width, int height) const;
+
+  void OnLoad();
+  void OnClose();
+  void OnPaint();
+  void OnMouseMovedOver(zantovel::WindowModel::PointerOver where);
+  void OnBrowseClicked();
+  void OnRunClicked();
+  void OnHelpClicked();
+
+  zantovel::WindowFields Fields() const;
+
+  HINSTANCE instance_;
+  HWND window_ = nullptr;
+  HWND folderEdit_ = nullptr, prefixEdit_ = nullptr, typeEdit_ = nullptr;
+  HWND browseButton_ = nullptr, runButton_ = nullptr, helpIcon_ = nullptr;
+  HWND captions_[3] = {};
+  HFONT windowFont_ = nullptr, buttonFont_ = nullptr;
+  HICON helpPicture_ = nullptr;
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  zantovel::WindowModel model_;
+  zantovel::WindowModel::Highlights lit_;
+};

@@ -1,0 +1,47 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/app.h"
+#include "platform/win32/wide_text.h"
+
+namespace zantovel {
+
+std::tm LocalTimeNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  std::tm local{};
+  local.tm_year = now.wYear - 1900;
+  local.tm_mon = now.wMonth - 1;
+  local.tm_mday = now.wDay;
+  local.tm_hour = now.wHour;
+  local.tm_min = now.wMinute;
+  local.tm_sec = now.wSecond;
+  local.tm_wday = now.wDayOfWeek;
+  return local;
+}
+
+namespace {
+
+std::string ReadExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    // A path that does not fit is cut and fills the buffer.
+    if (n < path.size()) {
+      path.resize(n);
+      return win32::Narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+std::string ExecutablePath() {
+  static const std::string path = ReadExecutablePath();
+  return path;
+}
+
+}  // namespace zantovel

@@ -1,0 +1,82 @@
+// The message box and the folder dialog of the Windows program.
+#include <shobjidl.h>
+#include <windows.h>
+
+#include "platform/dialogs.h"
+#include "platform/win32/wide_text.h"
+
+namespace zantovel {
+
+using win32::Narrow;
+using win32::Wide;
+
+void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
+  // A box ends any busy wait the caller showed: the pointer is the user's again.
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  UINT type = MB_OK;
+  switch (icon) {
+    case MsgIcon::None:
+      break;
+    case MsgIcon::Critical:
+      type |= MB_ICONERROR;
+      break;
+    case MsgIcon::Exclamation:
+      type |= MB_ICONWARNING;
+      break;
+    case MsgIcon::Information:
+      type |= MB_ICONINFORMATION;
+      break;
+  }
+  MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), type);
+}
+
+namespace {
+
+// Releases a COM interface at the end of a scope.
+template <typename Interface>
+struct Com {
+  Interface* p = nullptr;
+  Com() = default;
+  Com(const Com&) = delete;
+  Com& operator=(const Com&) = delete;
+  ~Com() {
+    if (p != nullptr) p->Release();
+  }
+};
+
+}  // namespace
+
+std::string ChooseFolder(WindowHandle owner, const std::string& title) {
+  // Input and repaints already waiting are handled before the dialog opens.
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::string chosen;
+  {
+    Com<IFileOpenDialog> dialog;
+    Com<IShellItem> item;
+    PWSTR path = nullptr;
+    FILEOPENDIALOGOPTIONS options = 0;
+    const std::wstring wideTitle = Wide(title);
+    // Only folders with a file-system path can be chosen; nothing is preselected.
+    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(&dialog.p))) &&
+        SUCCEEDED(dialog.p->GetOptions(&options)) &&
+        SUCCEEDED(dialog.p->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM |
+                                       FOS_PATHMUSTEXIST)) &&
+        SUCCEEDED(dialog.p->SetTitle(wideTitle.c_str())) &&
+        SUCCEEDED(dialog.p->Show(static_cast<HWND>(owner))) &&
+        SUCCEEDED(dialog.p->GetResult(&item.p)) &&
+        SUCCEEDED(item.p->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+      chosen = Narrow(path);
+      CoTaskMemFree(path);
+    }
+  }
+  if (SUCCEEDED(started)) CoUninitialize();
+  return chosen;
+}
+
+}  // namespace zantovel
