@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_rules.h"
+
 namespace zantovel::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it
@@ -18,7 +20,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const { return path_ + kPathSeparator + name; }
 
  private:
   std::string path_;

@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "app/window_model.h"
+#include "platform/path_rules.h"
 #include "tests/pass_fixture.h"
 
 namespace zantovel::test {
 namespace {
 
 using Over = WindowModel::PointerOver;
+
+const std::string kSep(1, kPathSeparator);
 
 TEST(WindowModelTest, HoverLightsARectangleUntilThePointerIsOverTheBackground) {
   struct Case {
@@ -44,12 +47,13 @@ TEST_F(PassTest, TheWindowRestoresWhatItKeptAndRunsWithItsFields) {
   std::filesystem::remove(SettingsFilePath());
   EXPECT_EQ(WindowModel::Caption(), std::string("Zantovel v") + ZANTOVEL_TEST_VERSION);
   const WindowFields defaults = WindowModel::Restore();
-  EXPECT_EQ(defaults.folder, "/tmp/");
+  EXPECT_EQ(defaults.folder, kDefaultFolder);
   EXPECT_EQ(defaults.prefix, "a_");
   EXPECT_EQ(defaults.type, ".tmp");
 
   // A folder comes back whole; prefix and type are cut at 154 characters.
-  const WindowFields kept = {folder + "/" + std::string(200, 'f') + "/", std::string(160, 'p'), ""};
+  const WindowFields kept = {folder + kSep + std::string(200, 'f') + kSep, std::string(160, 'p'),
+                             ""};
   WindowModel::Keep(kept);
   const WindowFields restored = WindowModel::Restore();
   EXPECT_EQ(restored.folder, kept.folder);
@@ -57,8 +61,8 @@ TEST_F(PassTest, TheWindowRestoresWhatItKeptAndRunsWithItsFields) {
   EXPECT_EQ(restored.type, "");
 
   SaveSetting(kSettingsSection, "AppLog", log);
-  WriteFile(folder + "/p.tmp", "P");
-  WindowModel::Run({folder + "/", "##", ".tmp"});
+  WriteFile(folder + kSep + "p.tmp", "P");
+  WindowModel::Run({folder + kSep, "##", ".tmp"});
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"001p.tmp"});
   ASSERT_EQ(RecordedBoxes().size(), 1u);
   EXPECT_EQ(RecordedBoxes()[0].text, "Done");
@@ -75,8 +79,13 @@ TEST(WindowModelTest, ThePickerFillsTheFolderOrLeavesItOnCancel) {
     std::string picked;  // the empty text stands for a cancel
     std::string field;
   } cases[] = {
+#ifdef _WIN32
+      {"C:\\Users\\u\\photos", "C:\\Users\\u\\photos\\"},
+      {"C:\\", "C:\\"},
+#else
       {"/home/u/photos", "/home/u/photos/"},
       {"/", "/"},
+#endif
       {"", "/kept/"},
   };
   for (const Case& c : cases) {

@@ -263,8 +263,8 @@ void AppendFile::Close() {
 }
 
 bool AppendFile::StillNames(const std::string& path) const {
-  // Asking costs as much as opening again, so the file is opened for every write; shared for
-  // deletion, it never keeps another program from moving or removing the log.
+  // The file is closed after every write: on Windows a file deleted while open keeps its name
+  // until it is closed, so a log held open could be neither removed nor made again.
   (void)path;
   return false;
 }
@@ -288,8 +288,9 @@ void AppendFile::Append(std::string_view data) {
   DWORD written = 0;
   const BOOL ok =
       WriteFile(handle_, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-  if (ok && written == data.size()) return;
-  const DWORD error = ok ? ERROR_DISK_FULL : GetLastError();
+  const DWORD error = !ok ? GetLastError() : written < data.size() ? ERROR_DISK_FULL : 0;
+  Close();
+  if (error == 0) return;
   if (written > 0) {
     // Cut back to where the file ended, so no half line stays.
     const Handle cut(CreateFileW(Wide(path_).c_str(), GENERIC_WRITE, kShareAll, nullptr,

@@ -1,0 +1,94 @@
+// How a pass decides about one name: the match, the skip test and the numbering.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "rename/rename_pass.h"
+
+namespace zantovel::test {
+namespace {
+
+TEST(NameLogicTest, TypeMatchesLowerCasesTheNameOnly) {
+  struct Case {
+    const char* name;
+    const char* type;
+    bool matches;
+  } cases[] = {
+      {"x.tmp", ".tmp", true},
+      {"X.TMP", ".tmp", true},
+      {"x.tmp", ".TMP", false},  // the type is not lower-cased
+      {"xtmp", "tmp", true},
+      {"x.tmp", "tmp", true},
+      {"x.tmp", "", true},
+      {"x.tmp", " *.*", false},
+      {"tmp", ".tmp", false},                   // shorter than the type: the whole name is compared
+      {"\xC3\x89.TMP", "\xC3\xA9.tmp", true},   // É lower-cases to é
+      {"A\xC3\x89.TMP", "\xC3\xA9.tmp", true},  // five characters, not six bytes
+      {"\xCE\xA3.TXT", "\xCF\x83.txt", true},   // Greek capital sigma
+      {"\xFF\xFE.TMP", ".tmp", true},           // stray bytes do not stop a match
+      {"\xFF.TMP", "\xFF.tmp", true},           // and are kept as they are
+      {"x\xC3.tmp", "\xC3.tmp", true},          // a lone lead byte is one character
+      {"x\xC3\xA9tmp", "\xC3.tmp", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(TypeMatches(c.name, c.type), c.matches) << c.name << " / " << c.type;
+}
+
+TEST(NameLogicTest, IsSkippedCountsCharactersAndComparesThePrefixExactly) {
+  const std::string e = "\xC3\xA9";  // é: two bytes, one character
+  std::string twentyE, twentyOneE;
+  for (int i = 0; i < 20; ++i) twentyE += e;
+  twentyOneE = twentyE + e;
+  struct Case {
+    std::string name;
+    std::string prefix;
+    bool skipped;
+  } cases[] = {
+      {"abcdefghijklmnop.tmp", "a_", false},  // 20 characters
+      {"abcdefghijklmnopq.tmp", "a_", true},  // 21
+      {twentyE, "a_", false},
+      {twentyOneE, "a_", true},
+      {std::string(20, '\xFF'), "a_", false},
+      {std::string(21, '\xFF'), "a_", true},
+      {"a_x.tmp", "a_", true},
+      {"A_x.tmp", "a_", false},
+      {"x.tmp", "", true},  // every name begins with the empty prefix
+      {"x", "xx", false},
+      {"\xC3\x83x", "\xC3", false},  // a stray-byte prefix is not the start of a character
+  };
+  for (const Case& c : cases) EXPECT_EQ(zantovel::IsSkipped(c.name, c.prefix), c.skipped) << c.name;
+}
+
+TEST(NameLogicTest, NumberingGivesOneOnceAndKeepsTheReplacedPrefix) {
+  const std::string fullWidth = "\xEF\xBC\x83";
+  struct Case {
+    std::string prefix;
+    bool allFiles;
+    std::vector<std::string> names;
+    std::vector<std::string> newNames;
+    std::string prefixAfter;
+  } cases[] = {
+      {"##", false, {"p.tmp", "q.tmp"}, {"001p.tmp", "00q.tmp"}, "00"},
+      {"IMG##_", true, {"a", "b", "c"}, {"IMG00_1a", "IMG00_b", "IMG00_c"}, "IMG00_"},
+      {"a_", false, {"x"}, {"a_x"}, "a_"},
+      {"a#b#", false, {"x"}, {"a0b01x"}, "a0b0"},
+      // Only the all-files search takes the full-width sign for "#", and it is never replaced.
+      {fullWidth + "a", true, {"x", "y"}, {fullWidth + "a1x", fullWidth + "a1y"}, fullWidth + "a"},
+      {fullWidth + "a", false, {"x"}, {fullWidth + "ax"}, fullWidth + "a"},
+      {fullWidth + "#", true, {"x", "y"}, {fullWidth + "01x", fullWidth + "01y"}, fullWidth + "0"},
+  };
+  for (Case& c : cases) {
+    std::string prefix = c.prefix;
+    for (std::size_t i = 0; i < c.names.size(); ++i)
+      EXPECT_EQ(NewFileName(prefix, c.names[i], c.allFiles), c.newNames[i]) << c.prefix;
+    EXPECT_EQ(prefix, c.prefixAfter) << c.prefix;
+  }
+}
+
+// One pass over a folder, then the folder's names and contents and the log, checked whole.
+// One pass over a folder, then the folder's names and contents and the log, checked whole.
+// Every file holds its own name; "new<old" in `after` is a file that must hold old's content.
+
+}  // namespace
+}  // namespace zantovel::test

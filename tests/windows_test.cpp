@@ -1,0 +1,276 @@
+// The Windows program's own rules, run under Wine: passes over real folders through the
+// system's calls, settings through its profile functions, names in UTF-16, Windows paths.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/app.h"
+#include "platform/files.h"
+#include "platform/win32/wide_text.h"
+#include "rename/rename_pass.h"
+#include "store/activity_log.h"
+#include "tests/pass_fixture.h"
+
+namespace zantovel::test {
+namespace {
+
+using win32::Narrow;
+using win32::Wide;
+
+std::vector<std::string> Split(const std::string& text) {
+  std::vector<std::string> words;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = std::min(text.find(' ', pos), text.size());
+    if (end > pos) words.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return words;
+}
+
+TEST_F(PassTest, PassesOverAWindowsFolder) {
+  struct Case {
+    const char* what;
+    std::string files;  // made in the folder before the pass, each holding its own name; a
+                        // name ending in "\" is a folder
+    std::string prefix;
+    std::string type;
+    bool separator;                // the folder typed with a trailing "\"
+    std::string after;             // NAME or NAME<CONTENT-NAME when a file holds another's content
+    std::vector<std::string> log;  // with "%" for the folder as typed
+  } cases[] = {
+      {"typed mode renames",
+       "x.tmp y.txt",
+       "a_",
+       ".tmp",
+       true,
+       "a_x.tmp<x.tmp y.txt",
+       {"Renaming file: %x.tmp", "%x.tmp renamed", "Deleting original", "Original deleted"}},
+      {"capitals in the name match, in the type they do not",
+       "X.TMP Y.TMP",
+       "a_",
+       ".TMP",
+       true,
+       "X.TMP Y.TMP",
+       {}},
+      {"numbering gives 1 once",
+       "p.tmp q.tmp",
+       "##",
+       ".tmp",
+       true,
+       "001p.tmp<p.tmp 00q.tmp<q.tmp",
+       {"Renaming file: %p.tmp", "%p.tmp renamed", "Deleting original", "Original deleted",
+        "Renaming file: %q.tmp", "%q.tmp renamed", "Deleting original", "Original deleted"}},
+      {"a taken name is never replaced, whatever its letter case",
+       "x.tmp A_X.TMP\\",
+       "a_",
+       ".tmp",
+       true,
+       "A_X.TMP\\ x.tmp",
+       {"Renaming file: %x.tmp", "Target file exists, cannot rename"}},
+      {"too long and already prefixed",
+       "a_b.tmp abcdefghijklmnopq.tmp",
+       "a_",
+       ".tmp",
+       false,
+       "a_b.tmp abcdefghijklmnopq.tmp",
+       {"Renaming file: %a_b.tmp", "Filename too long, cannot rename",
+        "Renaming file: %abcdefghijklmnopq.tmp", "Filename too long, cannot rename"}},
+      {"all-files mode copies and keeps",
+       "x.txt",
+       "c_",
+       "*.*",
+       true,
+       "c_x.txt<x.txt x.txt",
+       {"Renaming file: %x.txt", "%x.txt renamed"}},
+      {"all-files mode never replaces either",
+       "x.txt c_x.txt",
+       "c_",
+       "*.*",
+       true,
+       "c_c_x.txt<c_x.txt c_x.txt x.txt",
+       {"Renaming file: %c_x.txt", "%c_x.txt renamed", "Renaming file: %x.txt",
+        "Target file exists, cannot rename"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StartAfresh();
+    for (const std::string& name : Split(c.files)) {
+      if (name.back() == '\\')
+        std::filesystem::create_directory(folder + "\\" + name);
+      else
+        WriteFile(folder + "\\" + name, name);
+    }
+    // A subfolder is never listed, whatever its name.
+    std::filesystem::create_directory(folder + "\\sub.tmp");
+    const std::string typed = c.separator ? folder + "\\" : folder;
+    RunRenamePass(typed, c.prefix, c.type);
+
+    ASSERT_EQ(RecordedBoxes().size(), 1u);
+    EXPECT_EQ(RecordedBoxes()[0].text, "Done");
+    std::vector<std::string> expected{"sub.tmp"};
+    for (const std::string& entry : Split(c.after)) {
+      const std::size_t from = entry.find('<');
+      std::string name = entry.substr(0, from);
+      if (name.back() == '\\') {
+        expected.push_back(name.substr(0, name.size() - 1));
+        continue;
+      }
+      expected.push_back(name);
+      EXPECT_EQ(ReadFile(folder + "\\" + name),
+                from == std::string::npos ? name : entry.substr(from + 1))
+          << name;
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderNames(folder), expected);
+    std::vector<std::string> log;
+    for (std::string line : c.log) {
+      if (const std::size_t at = line.find('%'); at != std::string::npos)
+        line.replace(at, 1, typed);
+      log.push_back(line);
+    }
+    EXPECT_EQ(LogMessages(this->log), log);
+  }
+}
+
+// Hidden and read-only files are files; what a killed copy left is removed, never listed.
+TEST_F(PassTest, HiddenFilesAreListedAndLeftoversRemoved) {
+  WriteFile(folder + "\\h.tmp", "H");
+  WriteFile(folder + "\\r.tmp", "R");
+  ASSERT_TRUE(SetFileAttributesW(Wide(folder + "\\h.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW(Wide(folder + "\\r.tmp").c_str(), FILE_ATTRIBUTE_READONLY));
+  WriteFile(folder + "\\.zantovel-copy-0123456789ab", "half a copy");
+  RunRenamePass(folder + "\\", "a_", ".tmp");
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_h.tmp", "a_r.tmp"}));
+  EXPECT_EQ(ReadFile(folder + "\\a_h.tmp"), "H");
+  SetFileAttributesW(Wide(folder + "\\a_r.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A name that is not valid UTF-16 (a lone surrogate) is still a file to rename.
+TEST_F(PassTest, NamesThatAreNotValidUtf16AreRenamed) {
+  const std::wstring name = L"\xD800x.tmp";
+  const HANDLE file = CreateFileW(Wide(folder + "\\").append(name).c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "the file system keeps no lone surrogates";
+  CloseHandle(file);
+  RunRenamePass(folder + "\\", "a_", ".tmp");
+  EXPECT_NE(GetFileAttributesW(Wide(folder + "\\a_").append(name).c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Wide(Narrow(name)), name);
+}
+
+// A failure stops the pass where it happens; what was done stays done, nothing else is touched.
+TEST_F(PassTest, AFileInUseStopsThePassWithTheSystemsReason) {
+  WriteFile(folder + "\\a.tmp", "A");
+  WriteFile(folder + "\\b.tmp", "B");
+  WriteFile(folder + "\\c.tmp", "C");
+  // Open without shared deletion, as an editor holds a file: it cannot be renamed.
+  const HANDLE held = CreateFileW(Wide(folder + "\\b.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  RunRenamePass(folder + "\\", "a_", ".tmp");
+  CloseHandle(held);
+
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::Critical);
+  EXPECT_EQ(RecordedBoxes()[0].text.rfind(
+                "Cannot rename \"" + folder + "\\b.tmp\" to \"" + folder + "\\a_b.tmp\": ", 0),
+            0u)
+      << RecordedBoxes()[0].text;
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_a.tmp", "b.tmp", "c.tmp"}));
+  EXPECT_EQ(ReadFile(folder + "\\b.tmp"), "B");
+  const std::vector<std::string> log = LogMessages(this->log);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "Renaming file: " + folder + "\\b.tmp");
+}
+
+TEST_F(PassTest, FoldersAndPrefixesThatCannotBeUsedAreRefused) {
+  WriteFile(folder + "\\x.tmp", "X");
+  const std::string refused =
+      "The prefix may not contain \\ / : * ? \" < > | or a control character: it must name a "
+      "file in the chosen folder.";
+  struct Case {
+    std::string folderText;
+    std::string prefix;
+    std::string boxStart;
+  } cases[] = {
+      {folder + "\\missing\\", "a_", "Cannot open folder \"" + folder + "\\missing\\\": "},
+      {"", "a_", "Cannot open folder \"\": "},
+      {folder + "\\x.tmp", "a_", "Cannot open folder \"" + folder + "\\x.tmp\": "},
+  };
+  for (const Case& c : cases) {
+    RecordedBoxes().clear();
+    RunRenamePass(c.folderText, c.prefix, ".tmp");
+    ASSERT_EQ(RecordedBoxes().size(), 1u) << c.folderText;
+    EXPECT_EQ(RecordedBoxes()[0].text.rfind(c.boxStart, 0), 0u) << RecordedBoxes()[0].text;
+    EXPECT_GT(RecordedBoxes()[0].text.size(), c.boxStart.size()) << "the system's reason";
+  }
+  for (const char* bad : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|", "\x01", "\t", "\x1F"}) {
+    RecordedBoxes().clear();
+    RunRenamePass(folder + "\\", std::string("a") + bad, ".tmp");
+    ASSERT_EQ(RecordedBoxes().size(), 1u);
+    EXPECT_EQ(RecordedBoxes()[0].text, refused) << int(bad[0]);
+    EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::Exclamation);
+  }
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
+  EXPECT_FALSE(std::filesystem::exists(log));
+}
+
+TEST(WindowsPathsTest, ProgramFolderAndNameFollowTheExecutablePath) {
+  struct Case {
+    const char* exe;
+    const char* folder;
+    const char* name;
+  } cases[] = {
+      {"C:\\Program Files\\Zantovel\\zantovel.exe", "C:\\Program Files\\Zantovel", "zantovel"},
+      {"C:\\zantovel.exe", "C:\\", "zantovel"},
+      {"Z:\\tmp\\a.b\\Other.EXE", "Z:\\tmp\\a.b", "Other"},
+      {"Z:/tmp/x/zantovel.exe", "Z:/tmp/x", "zantovel"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProgramFolderOf(c.exe), c.folder) << c.exe;
+    EXPECT_EQ(ExeNameOf(c.exe), c.name) << c.exe;
+  }
+  EXPECT_EQ(SettingsFilePath(), AppPath() + "\\" + AppExeName() + ".ini");
+  EXPECT_EQ(DefaultLogPath(), AppPath() + "\\applog.log");
+  EXPECT_EQ(JoinPath("C:\\", "x"), "C:\\x");
+  EXPECT_EQ(JoinPath("C:\\data", "x"), "C:\\data\\x");
+}
+
+class WindowsSettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::remove(SettingsFilePath()); }
+  void TearDown() override { std::filesystem::remove(SettingsFilePath()); }
+};
+
+TEST_F(WindowsSettingsTest, ValuesRoundTripInUtf16AndComeBackCut) {
+  const std::string folderName = "C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\\\xE6\x97\xA5\xE6\x9C\xAC\\";
+  SaveSettings(kSettingsSection, {{"LastP", folderName},
+                                  {"LastF", std::string(200, 'f')},
+                                  {"LastT", ""},
+                                  {"AppLog", "C:\\" + std::string(300, 'l') + "\\z.log"}});
+  // The file starts with the UTF-16 byte order mark, so any script survives.
+  EXPECT_EQ(ReadFile(SettingsFilePath()).substr(0, 2), "\xFF\xFE");
+  struct Case {
+    const char* key;
+    std::string read;      // ReadSetting
+    std::string readPath;  // ReadPathSetting
+  } cases[] = {
+      {"LastP", folderName, folderName},
+      {"LastF", std::string(154, 'f'), std::string(200, 'f')},
+      {"LastT", "", ""},
+      {"AppLog", ("C:\\" + std::string(300, 'l')).substr(0, 154),
+       "C:\\" + std::string(300, 'l') + "\\z.log"},
+      {"Missing", std::string(154, 'd'), std::string(160, 'd')},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadSetting(kSettingsSection, c.key, std::string(160, 'd')), c.read) << c.key;
+    EXPECT_EQ(ReadPathSetting(kSettingsSection, c.key, std::string(160, 'd')), c.readPath) << c.key;
+  }
+}
+
+}  // namespace
+}  // namespace zantovel::test
