@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: once in a plain build, once under AddressSanitizer
-# and UndefinedBehaviorSanitizer. Usage: scripts/test.sh
+# and UndefinedBehaviorSanitizer, and the Windows program cross-built and tested under Wine.
+# Usage: scripts/test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
+  "${WINE_PACKAGES[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -21,6 +23,18 @@ run_suite() {
 
 run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=OFF
 run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=ON
+
+# The Windows program, cross-built with mingw-w64, and its tests under Wine: one Wine prefix in
+# the build folder, made on the first start, and one wineserver kept alive for the whole run.
+export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+echo "== build/windows"
+cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DZANTOVEL_APP=ON -DZANTOVEL_TESTS=ON -DZANTOVEL_HOST_PROBE="$PWD/build/test/tests/probe" >/dev/null
+cmake --build build/windows
+mkdir -p "$WINEPREFIX"
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+ctest --test-dir build/windows --output-on-failure
 
 # The benchmark once at a small size, to show that it still works; bench/run.sh measures.
 build/test/bench/rename_bench --work build/test/bench-work --sizes 200 --runs 1 --big-mib 4

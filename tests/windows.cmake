@@ -26,12 +26,30 @@ add_executable(windows_tests
 target_link_libraries(windows_tests PRIVATE zantovel_test_support zantovel_window_model
                                             zantovel_recording_dialogs gtest_main)
 target_link_options(windows_tests PRIVATE -static)
-add_test(NAME windows_tests COMMAND windows_tests)
+add_test(NAME windows_tests
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/under_wine.sh $<TARGET_FILE:windows_tests>)
 
 # The library's command-line front, for reading settings files the way the program does.
 add_executable(probe probe.cpp)
 target_link_libraries(probe PRIVATE zantovel_core zantovel_recording_dialogs)
 target_link_options(probe PRIVATE -static)
 
+# The same hand-edited settings files read by both builds; needs the Linux build's probe.
+set(ZANTOVEL_HOST_PROBE "" CACHE FILEPATH "The Linux build's tests/probe, for comparing the builds")
+add_test(NAME settings_files_both_builds
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ini_both_builds.sh "${ZANTOVEL_HOST_PROBE}"
+                 $<TARGET_FILE:probe> ${CMAKE_CURRENT_SOURCE_DIR}/ini)
+
+if(ZANTOVEL_APP)
+  add_test(NAME window_e2e_wine
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_e2e_wine.sh $<TARGET_FILE:zantovel>
+                   ${PROJECT_VERSION})
+endif()
+
+# One Wine prefix inside the build folder, made on the first start. Without Mono and Gecko
+# Wine asks for no downloads.
 get_property(all_tests DIRECTORY PROPERTY TESTS)
-set_tests_properties(${all_tests} PROPERTIES TIMEOUT 600)
+set_tests_properties(${all_tests} PROPERTIES
+  TIMEOUT 600
+  SKIP_RETURN_CODE 77
+  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# End to end with the Windows program under Wine in a real X server: zantovel.exe beside its
+# settings file renames a folder of files when "Run" is clicked and again on Ctrl+Return, says
+# "Done", and saves its fields when closed.
+# Usage: tests/window_e2e_wine.sh PATH-TO-ZANTOVEL.EXE VERSION
+# Exits 77 (skipped, for ctest) when Wine, the X server or its tools are missing.
+set -euo pipefail
+program=$1
+version=$2
+
+for tool in wine Xvfb xdotool wmctrl openbox; do
+  command -v "$tool" >/dev/null || {
+    echo "SKIP: $tool is missing"
+    exit 77
+  }
+done
+
+work=$(mktemp -d)
+cleanup() {
+  kill $(jobs -p) 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+# Wine shows the machine's root as drive Z:.
+windows_path() {
+  local path=${1//\//\\}
+  printf 'Z:%s' "$path"
+}
+
+cp "$program" "$work/zantovel.exe"
+mkdir "$work/files"
+printf 'x-content' >"$work/files/x.tmp"
+printf 'y-content' >"$work/files/y.TMP"
+printf 'other' >"$work/files/other.txt"
+folder=$(windows_path "$work/files")\\
+log=$(windows_path "$work/run.log")
+printf '; settings for the test\r\n[Settings]\r\nLastP=%s\r\nLastF=e2e_\r\nLastT=.tmp\r\nAppLog=%s\r\n' \
+  "$folder" "$log" >"$work/zantovel.ini"
+
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+[[ -s "$work/display" ]] || fail "Xvfb did not start"
+export DISPLAY=:$(head -1 "$work/display")
+for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+sleep 0.5
+
+(cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
+app=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zantovel v${version//./\\.}\$" | head -1)
+[[ -n "$window" ]] || fail "the window did not open"
+sleep 1
+
+# "Run" stands at 3720,1200 twips, 765 by 255, in a client area of 4575 by 1590; Wine's X
+# window is the client area.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[[ "$WIDTH" -eq 305 && "$HEIGHT" -eq 106 ]] || fail "client area is ${WIDTH}x$HEIGHT, not 305x106"
+x=$((WIDTH * (3720 + 765 / 2) / 4575))
+y=$((HEIGHT * (1200 + 255 / 2) / 1590))
+xdotool mousemove --window "$window" "$x" "$y" click 1
+
+close_box() {
+  local box
+  box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zantovel$' | head -1)
+  [[ -n "$box" ]] || fail "$1"
+  xdotool windowactivate --sync "$box" key Return
+  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || return 0; sleep 0.1; done
+  fail "the box did not close"
+}
+close_box 'no "Done" box appeared'
+
+# A second pass from the keyboard alone: Ctrl+Return runs, Return closes the box.
+printf 'z-content' >"$work/files/z.tmp"
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
+close_box "Ctrl+Return started no pass"
+[[ -f "$work/files/e2e_z.tmp" ]] || fail "the keyboard pass did not rename z.tmp"
+
+wmctrl -c "Zantovel v$version"
+for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the window did not close"
+
+names=$(cd "$work/files" && ls -A | sort | tr '\n' ' ')
+[[ "$names" == "e2e_x.tmp e2e_y.TMP e2e_z.tmp other.txt " ]] || fail "files after the passes: $names"
+[[ "$(cat "$work/files/e2e_x.tmp")" == "x-content" ]] || fail "content of e2e_x.tmp changed"
+messages=$(sed -E 's/^[0-9]{2}-[0-9]{2}-[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} //' "$work/run.log" | tr -d '\r')
+expected="Renaming file: ${folder}x.tmp
+${folder}x.tmp renamed
+Deleting original
+Original deleted
+Renaming file: ${folder}y.TMP
+${folder}y.TMP renamed
+Deleting original
+Original deleted
+Renaming file: ${folder}e2e_x.tmp
+Filename too long, cannot rename
+Renaming file: ${folder}e2e_y.TMP
+Filename too long, cannot rename
+Renaming file: ${folder}z.tmp
+${folder}z.tmp renamed
+Deleting original
+Original deleted"
+[[ "$messages" == "$expected" ]] || fail "log reads:
+$messages"
+settings=$(tr -d '\r' <"$work/zantovel.ini")
+grep -qxF "AppLog=$log" <<<"$settings" || fail "the AppLog line was lost: $settings"
+grep -qxF "; settings for the test" <<<"$settings" || fail "the comment was lost"
+grep -qxF "LastF=e2e_" <<<"$settings" || fail "the prefix was not saved"
+grep -qxF "LastP=$folder" <<<"$settings" || fail "the folder was not saved"
+echo "Windows window end-to-end: 1 passed, 0 failed"
