@@ -29,7 +29,8 @@ run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DZANTOVEL_APP=ON -DZANTOVEL_SANIT
 export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 echo "== build/windows"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DZANTOVEL_APP=ON -DZANTOVEL_TESTS=ON -DZANTOVEL_HOST_PROBE="$PWD/build/test/tests/probe" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DZANTOVEL_APP=ON -DZANTOVEL_TESTS=ON \
+  -DZANTOVEL_HOST_PROBE="$PWD/build/test/tests/probe" >/dev/null
 cmake --build build/windows
 mkdir -p "$WINEPREFIX"
 wineserver -p

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end with the Windows program under Wine in a real X server: zantovel.exe beside its
 # settings file renames a folder of files when "Run" is clicked and again on Ctrl+Return, says
-# "Done", and saves its fields when closed.
+# "Done", takes a folder from the picker (Ctrl+O) and keeps it on a cancel, and saves its fields
+# when closed.
 # Usage: tests/window_e2e_wine.sh PATH-TO-ZANTOVEL.EXE VERSION
 # Exits 77 (skipped, for ctest) when Wine, the X server or its tools are missing.
 set -euo pipefail
@@ -80,6 +81,27 @@ xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
 close_box "Ctrl+Return started no pass"
 [[ -f "$work/files/e2e_z.tmp" ]] || fail "the keyboard pass did not rename z.tmp"
 
+# The picker: a chosen folder comes back with a "\", and a cancel after it leaves it there.
+mkdir "$work/chosen"
+pick() {
+  xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+o
+  local dialog=""
+  for _ in $(seq 300); do
+    dialog=$(xdotool search --onlyvisible --name '^Select folder$' 2>/dev/null | head -1) || true
+    [[ -n "$dialog" ]] && break
+    sleep 0.1
+  done
+  [[ -n "$dialog" ]] || fail "Ctrl+O opened no \"Select folder\" dialog"
+  sleep 0.5
+  xdotool windowactivate --sync "$dialog"
+  [[ -z "$1" ]] || xdotool type --delay 20 "$1"
+  xdotool key "$2"
+  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Select folder$' >/dev/null || return 0; sleep 0.1; done
+  fail "the picker did not close"
+}
+pick "$(windows_path "$work/chosen")" Return
+pick "" Escape
+
 wmctrl -c "Zantovel v$version"
 for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the window did not close"
@@ -110,5 +132,6 @@ settings=$(tr -d '\r' <"$work/zantovel.ini")
 grep -qxF "AppLog=$log" <<<"$settings" || fail "the AppLog line was lost: $settings"
 grep -qxF "; settings for the test" <<<"$settings" || fail "the comment was lost"
 grep -qxF "LastF=e2e_" <<<"$settings" || fail "the prefix was not saved"
-grep -qxF "LastP=$folder" <<<"$settings" || fail "the folder was not saved"
+grep -qxF "LastP=$(windows_path "$work/chosen")\\" <<<"$settings" ||
+  fail "the picked folder was not saved: $settings"
 echo "Windows window end-to-end: 1 passed, 0 failed"
