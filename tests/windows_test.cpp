@@ -159,7 +159,26 @@ TEST_F(PassTest, NamesThatAreNotValidUtf16AreRenamed) {
   RunRenamePass(folder + "\\", "a_", ".tmp");
   EXPECT_NE(GetFileAttributesW(Wide(folder + "\\a_").append(name).c_str()),
             INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(Wide(Narrow(name)), name);
+}
+
+// Every UTF-16 text comes back from UTF-8 as it was, valid or not.
+TEST(WideTextTest, EveryNameSurvivesTheWayThroughUtf8) {
+  struct Case {
+    std::wstring wide;
+    std::string narrow;
+  } cases[] = {
+      {L"x.tmp", "x.tmp"},
+      {L"\x00E9\x65E5", "\xC3\xA9\xE6\x97\xA5"},
+      {L"\xD83D\xDE00", "\xF0\x9F\x98\x80"},          // a pair is one character
+      {L"\xD800x", "\xED\xA0\x80x"},                  // a lone high surrogate
+      {L"x\xDFFF", "x\xED\xBF\xBF"},                  // a lone low one
+      {L"\xDE00\xD83D", "\xED\xB8\x80\xED\xA0\xBD"},  // a pair the wrong way round
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Narrow(c.wide), c.narrow);
+    EXPECT_EQ(Wide(c.narrow), c.wide);
+  }
+  EXPECT_EQ(Wide("\xFF.tmp"), L"\xFFFD.tmp");  // a stray byte cannot name a file
 }
 
 // A failure stops the pass where it happens; what was done stays done, nothing else is touched.

@@ -9,15 +9,16 @@ bool IsContinuation(unsigned char c) {
   return (c & 0xC0) == 0x80;
 }
 
-// The code point of the well-formed sequence of length bytes at text.
-char32_t Decode(const char* text, std::size_t length) {
+}  // namespace
+
+char32_t DecodeChar(const char* text, std::size_t length) {
   static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
   char32_t cp = static_cast<unsigned char>(text[0]) & kLeadBits[length];
   for (std::size_t i = 1; i < length; ++i) cp = (cp << 6) | (text[i] & 0x3F);
   return cp;
 }
 
-void Encode(char32_t cp, std::string& out) {
+void AppendChar(char32_t cp, std::string& out) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
   } else if (cp < 0x800) {
@@ -34,8 +35,6 @@ void Encode(char32_t cp, std::string& out) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
-
-}  // namespace
 
 std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
   const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
@@ -98,7 +97,7 @@ std::string LowerCase(std::string_view text) {
     if (length == 1) {
       out += static_cast<char>(c);
     } else {
-      Encode(LowerCaseOf(Decode(text.data() + pos, length)), out);
+      AppendChar(LowerCaseOf(DecodeChar(text.data() + pos, length)), out);
     }
     pos += length;
   }

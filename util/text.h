@@ -18,6 +18,13 @@ std::size_t CharCount(std::string_view text);
 std::string_view LeftChars(std::string_view text, std::size_t count);
 std::string_view RightChars(std::string_view text, std::size_t count);
 
+// The code point of the well-formed sequence of length bytes (CharLengthAt) at text.
+char32_t DecodeChar(const char* text, std::size_t length);
+
+// Appends the UTF-8 form of code point cp to out. A surrogate gets the three bytes the
+// scheme gives it, as in WTF-8.
+void AppendChar(char32_t cp, std::string& out);
+
 // Unicode simple lower-case mapping of every well-formed character; stray bytes are kept.
 // The result has as many characters as text.
 std::string LowerCase(std::string_view text);

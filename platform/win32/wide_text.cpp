@@ -15,15 +15,13 @@ std::wstring Wide(std::string_view text) {
       // A surrogate carried over from a name (ED A0..BF xx), or a stray byte.
       if (byte(0) == 0xED && text.size() - pos >= 3 && byte(1) >= 0xA0 && byte(1) <= 0xBF &&
           (byte(2) & 0xC0) == 0x80) {
-        cp = ((byte(1) & 0x3F) << 6 | (byte(2) & 0x3F)) | 0xD000;
         length = 3;
+        cp = DecodeChar(text.data() + pos, length);
       } else {
         cp = 0xFFFD;
       }
     } else {
-      static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-      cp = byte(0) & kLeadBits[length];
-      for (std::size_t i = 1; i < length; ++i) cp = (cp << 6) | (byte(i) & 0x3F);
+      cp = DecodeChar(text.data() + pos, length);
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
@@ -47,21 +45,7 @@ std::string Narrow(std::wstring_view text) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[pos + 1] - 0xDC00);
       ++pos;
     }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    AppendChar(cp, out);
   }
   return out;
 }
