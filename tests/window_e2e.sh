@@ -7,24 +7,9 @@ set -euo pipefail
 program=$1
 version=$2
 
-for tool in Xvfb xdotool wmctrl openbox; do
-  command -v "$tool" >/dev/null || {
-    echo "SKIP: $tool is missing"
-    exit 77
-  }
-done
-
-work=$(mktemp -d)
-cleanup() {
-  kill $(jobs -p) 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
+source "$(dirname "$0")/x_session.sh"
+require_tools Xvfb xdotool wmctrl openbox
+start_x_session
 
 cp "$program" "$work/zantovel"
 mkdir "$work/files"
@@ -33,15 +18,6 @@ printf 'y-content' >"$work/files/y.TMP"
 printf 'other' >"$work/files/other.txt"
 printf '; settings for the test\r\n[Settings]\r\nLastP=%s/files/\r\nLastF=e2e_\r\nLastT=.tmp\r\nAppLog=%s/run.log\r\n' \
   "$work" "$work" >"$work/zantovel.ini"
-
-# The server picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-[[ -s "$work/display" ]] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$work/display")
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-sleep 0.5
 
 QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
 app=$!

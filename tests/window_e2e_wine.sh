@@ -9,24 +9,10 @@ set -euo pipefail
 program=$1
 version=$2
 
-for tool in wine Xvfb xdotool wmctrl openbox; do
-  command -v "$tool" >/dev/null || {
-    echo "SKIP: $tool is missing"
-    exit 77
-  }
-done
+source "$(dirname "$0")/x_session.sh"
+require_tools wine Xvfb xdotool wmctrl openbox
+start_x_session
 
-work=$(mktemp -d)
-cleanup() {
-  kill $(jobs -p) 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
 # Wine shows the machine's root as drive Z:.
 windows_path() {
   local path=${1//\//\\}
@@ -42,14 +28,6 @@ folder=$(windows_path "$work/files")\\
 log=$(windows_path "$work/run.log")
 printf '; settings for the test\r\n[Settings]\r\nLastP=%s\r\nLastF=e2e_\r\nLastT=.tmp\r\nAppLog=%s\r\n' \
   "$folder" "$log" >"$work/zantovel.ini"
-
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-[[ -s "$work/display" ]] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$work/display")
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-sleep 0.5
 
 (cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
 app=$!

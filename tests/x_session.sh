@@ -1,0 +1,33 @@
+# Shared by the end-to-end scripts, which source it: a private X server with a window manager,
+# removed with the work folder when the script ends.
+
+# Exits 77 (skipped, for ctest) naming the first of the given commands that is missing.
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || {
+      echo "SKIP: $tool is missing"
+      exit 77
+    }
+  done
+}
+
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+# Makes $work, starts Xvfb on a display it picks itself and openbox on it, and exports
+# DISPLAY. Everything started in the background, and $work, goes when the script exits.
+start_x_session() {
+  work=$(mktemp -d)
+  trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+  # The server writes its display's number once it is ready.
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+  [[ -s "$work/display" ]] || fail "Xvfb did not start"
+  export DISPLAY=:$(head -1 "$work/display")
+  for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox >/dev/null 2>&1 &
+  sleep 0.5
+}
