@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End to end with the Windows program under Wine in a real X server: zantovel.exe beside its
 # settings file renames a folder of files when "Run" is clicked and again on Ctrl+Return, says
-# "Done", takes a folder from the picker (Ctrl+O) and keeps it on a cancel, and saves its fields
+# "Done", lights its rectangles by the hover rules, takes a folder from the picker (Ctrl+O) and keeps it on a cancel, and saves its fields
 # when closed.
 # Usage: tests/window_e2e_wine.sh PATH-TO-ZANTOVEL.EXE VERSION
 # Exits 77 (skipped, for ctest) when Wine, the X server or its tools are missing.
@@ -10,7 +10,7 @@ program=$1
 version=$2
 
 source "$(dirname "$0")/x_session.sh"
-require_tools wine Xvfb xdotool wmctrl openbox
+require_tools wine Xvfb xdotool wmctrl openbox import
 start_x_session
 
 # Wine shows the machine's root as drive Z:.
@@ -41,14 +41,35 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 [[ "$WIDTH" -eq 305 && "$HEIGHT" -eq 106 ]] || fail "client area is ${WIDTH}x$HEIGHT, not 305x106"
 x=$((WIDTH * (3720 + 765 / 2) / 4575))
 y=$((HEIGHT * (1200 + 255 / 2) / 1590))
+
+# The hover rules as the screen shows them: the colour of a pixel inside each rectangle, beside
+# its label's text, after the pointer moved over "...", over "Run", then over the background.
+colour_at() {
+  import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+    grep -o '([0-9]*,[0-9]*,[0-9]*)' | head -1
+}
+rectangles() {
+  sleep 0.5
+  echo "$(colour_at 282 10) $(colour_at 252 83)"
+}
+white='(255,255,255)'
+blue='(0,0,255)'
+[[ "$(rectangles)" == "$white $white" ]] || fail "rectangles at rest: $(rectangles)"
+xdotool mousemove --window "$window" 289 16
+[[ "$(rectangles)" == "$blue $white" ]] || fail "rectangles over ...: $(rectangles)"
+xdotool mousemove --window "$window" "$x" "$y"
+[[ "$(rectangles)" == "$blue $blue" ]] || fail "rectangles over Run: $(rectangles)"
+xdotool mousemove --window "$window" 150 100
+[[ "$(rectangles)" == "$white $white" ]] || fail "rectangles over the background: $(rectangles)"
+
 xdotool mousemove --window "$window" "$x" "$y" click 1
 
 close_box() {
   local box
-  box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zantovel$' | head -1)
+  box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zantovel$' 2>/dev/null | head -1)
   [[ -n "$box" ]] || fail "$1"
   xdotool windowactivate --sync "$box" key Return
-  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || return 0; sleep 0.1; done
+  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null 2>&1 || return 0; sleep 0.1; done
   fail "the box did not close"
 }
 close_box 'no "Done" box appeared'
@@ -58,6 +79,8 @@ printf 'z-content' >"$work/files/z.tmp"
 xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
 close_box "Ctrl+Return started no pass"
 [[ -f "$work/files/e2e_z.tmp" ]] || fail "the keyboard pass did not rename z.tmp"
+xdotool windowactivate --sync "$window" key --clearmodifiers F1
+close_box "F1 showed no help"
 
 # The picker: a chosen folder comes back with a "\", and a cancel after it leaves it there.
 mkdir "$work/chosen"
@@ -74,7 +97,7 @@ pick() {
   xdotool windowactivate --sync "$dialog"
   [[ -z "$1" ]] || xdotool type --delay 20 "$1"
   xdotool key "$2"
-  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Select folder$' >/dev/null || return 0; sleep 0.1; done
+  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Select folder$' >/dev/null 2>&1 || return 0; sleep 0.1; done
   fail "the picker did not close"
 }
 pick "$(windows_path "$work/chosen")" Return
