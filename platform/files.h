@@ -48,10 +48,10 @@ class PendingCopy {
   int dirfd_;
   int fd_;
   std::string temporary_;  // the copy's hidden name, where the file system has no unnamed files
+  bool flushed_ = false;
 #endif
   std::string newName_;
   std::string what_;  // the sentence a failure starts with
-  bool flushed_ = false;
 };
 
 // A folder opened once. Every operation on its files goes through this one handle, so a folder
@@ -116,9 +116,9 @@ class Folder {
   void* handle_ = nullptr;  // held without sharing deletion, so the folder cannot be moved
 #else
   int fd_ = -1;
+  bool syncsWhole_ = false;  // whether syncing the file system puts every file's data on disk
 #endif
   std::string path_;
-  bool syncsWhole_ = false;  // whether syncing the file system puts every file's data on disk
   mutable std::vector<std::string> leftovers_;
 };
 
@@ -149,9 +149,9 @@ class AppendFile {
   void* handle_ = nullptr;
 #else
   int fd_ = -1;
+  FileId id_;
 #endif
   std::string path_;
-  FileId id_;
 };
 
 // Whether path names an existing regular file (a link is followed), taken literally.

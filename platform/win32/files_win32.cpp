@@ -178,8 +178,7 @@ PendingCopy::PendingCopy(std::string temporary, std::string newName, std::string
 PendingCopy::PendingCopy(PendingCopy&& other) noexcept
     : temporary_(std::move(other.temporary_)),
       newName_(std::move(other.newName_)),
-      what_(std::move(other.what_)),
-      flushed_(other.flushed_) {
+      what_(std::move(other.what_)) {
   other.temporary_.clear();
 }
 
@@ -206,35 +205,21 @@ std::optional<PendingCopy> Folder::StartCopy(const std::string& name, const std:
   }
 }
 
-namespace {
-
-// Puts the content of the file at path on disk.
-DWORD FlushFile(const std::string& path) {
-  const Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.valid()) return GetLastError();
-  return FlushFileBuffers(file.handle) ? ERROR_SUCCESS : GetLastError();
-}
-
-}  // namespace
-
-void Folder::FlushCopies(std::vector<PendingCopy>& copies) const {
-  // Windows has no flush of a whole volume's data short of one that needs administrators, so
-  // each copy is flushed on its own.
-  for (PendingCopy& copy : copies) {
-    if (copy.flushed_) continue;
-    if (const DWORD error = FlushFile(copy.temporary_)) Fail(copy.what_, error);
-    copy.flushed_ = true;
-  }
+void Folder::FlushCopies(std::vector<PendingCopy>&) const {
+  // Windows has no flush of a whole volume's data short of one that needs an administrator, so
+  // FinishCopy flushes each copy on its own, just before naming it.
 }
 
 NewName Folder::FinishCopy(PendingCopy& copy) const {
-  if (!copy.flushed_) {
-    if (const DWORD error = FlushFile(copy.temporary_)) Fail(copy.what_, error);
-    copy.flushed_ = true;
+  const std::wstring from = Wide(copy.temporary_);
+  {
+    // The content is on disk before its name can be seen.
+    const Handle file(CreateFileW(from.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.valid() || !FlushFileBuffers(file.handle)) Fail(copy.what_, GetLastError());
   }
   const std::wstring to = Wide(JoinPath(path_, copy.newName_));
-  if (MoveFileExW(Wide(copy.temporary_).c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
     copy.temporary_.clear();
     return NewName::Made;
   }

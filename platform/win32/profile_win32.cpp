@@ -32,7 +32,7 @@ std::string ReadProfileString(std::string_view section, std::string_view key,
 
 bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
                          const std::string& path) {
-  const std::wstring widePath = Wide(path);
+  const std::wstring wideSection = Wide(section), widePath = Wide(path);
   // The system writes a new file in the ANSI code page, where a folder named in any other
   // script would come back as question marks. A file that starts with the UTF-16 byte order
   // mark is read and written in UTF-16, so a new file is started that way.
@@ -49,7 +49,7 @@ bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
   for (const auto& [key, value] : values) {
     // A value is one line.
     const std::string line = value.substr(0, value.find_first_of("\r\n"));
-    saved = WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(line).c_str(),
+    saved = WritePrivateProfileStringW(wideSection.c_str(), Wide(key).c_str(), Wide(line).c_str(),
                                        widePath.c_str()) &&
             saved;
   }
