@@ -19,14 +19,11 @@ namespace {
 
 using namespace zantovel;
 
-// The layout is drawn in twips: 15 to a pixel at 96 dots per inch.
-constexpr double kTwipsPerPixel = 15.0;
-constexpr int kClientWidth = 4575;
-constexpr int kClientHeight = 1590;
+namespace layout = zantovel::layout;
 
-const QColor kBackground(0xE0, 0xE0, 0xE0);
-const QColor kRestColour(0xFF, 0xFF, 0xFF);
-const QColor kHoverColour(0x00, 0x00, 0xFF);
+const QColor kBackground = QColor::fromRgb(layout::kBackgroundColour);
+const QColor kRestColour = QColor::fromRgb(layout::kRestColour);
+const QColor kHoverColour = QColor::fromRgb(layout::kHoverColour);
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -98,14 +95,14 @@ MainWindow::MainWindow(QWidget* parent)
   OnLoad();
 }
 
-QRect MainWindow::Twips(int left, int top, int width, int height) const {
-  const double scale = logicalDpiX() / 96.0 / kTwipsPerPixel;
+QRect MainWindow::InPixels(layout::TwipsBox box) const {
+  const double scale = logicalDpiX() / double{layout::kTwipsPerInch};
   const auto px = [scale](int twips) { return static_cast<int>(twips * scale + 0.5); };
-  return QRect(px(left), px(top), px(width), px(height));
+  return QRect(px(box.left), px(box.top), px(box.width), px(box.height));
 }
 
 void MainWindow::CreateControls() {
-  setFixedSize(Twips(0, 0, kClientWidth, kClientHeight).size());
+  setFixedSize(InPixels(layout::kClientArea).size());
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kBackground);
   setPalette(palette);
@@ -119,15 +116,14 @@ void MainWindow::CreateControls() {
   (void)factoryInstalled;
   setMouseTracking(true);
 
-  // The window's font and the buttons' are MS Sans Serif, 8 and 9.75 points; where that font
-  // is missing, the nearest in shape and width stands in for it.
+  // Where the design's font is missing, the nearest in shape and width stands in for it.
   QFont windowFont;
-  windowFont.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial"});
+  windowFont.setFamilies({layout::kFontFamily, "Microsoft Sans Serif", "Liberation Sans", "Arial"});
   windowFont.setStyleHint(QFont::SansSerif);
-  windowFont.setPointSizeF(8);
+  windowFont.setPointSizeF(layout::kWindowFontSize / 100.0);
   setFont(windowFont);
   QFont buttonFont = windowFont;
-  buttonFont.setPointSizeF(9.75);
+  buttonFont.setPointSizeF(layout::kButtonFontSize / 100.0);
   buttonFont.setWeight(QFont::Normal);
 
   // Siblings made later are drawn above earlier ones, so the controls are made back to front.
@@ -176,30 +172,31 @@ void MainWindow::CreateControls() {
     return box;
   };
 
-  caption(0, "Folder:", Twips(120, 120, 735, 255));
-  browseHighlight = shape("Shape1", Twips(4200, 120, 285, 285));
-  browseButton = labelButton("Label2", "...", Twips(4200, 120, 285, 255), "Choose folder",
-                             "Choose folder (Ctrl+O)");
-  runHighlight = shape("Shape2", Twips(3720, 1200, 735, 255));
-  runButton = labelButton("Label3", "Run", Twips(3720, 1200, 765, 255), "Run", "Run (Ctrl+Return)");
-  caption(1, "Prefix:", Twips(120, 480, 735, 255));
-  caption(2, "File types:", Twips(120, 840, 735, 255));
+  caption(0, layout::kFolderCaptionText, InPixels(layout::kFolderCaption));
+  browseHighlight = shape("Shape1", InPixels(layout::kBrowseHighlight));
+  browseButton = labelButton("Label2", layout::kBrowseText, InPixels(layout::kBrowseButton),
+                             "Choose folder", layout::kBrowseTip);
+  runHighlight = shape("Shape2", InPixels(layout::kRunHighlight));
+  runButton =
+      labelButton("Label3", layout::kRunText, InPixels(layout::kRunButton), "Run", layout::kRunTip);
+  caption(1, layout::kPrefixCaptionText, InPixels(layout::kPrefixCaption));
+  caption(2, layout::kTypeCaptionText, InPixels(layout::kTypeCaption));
 
   helpIcon = new LabelButton(this);
   helpIcon->setObjectName("imgInfo");
-  helpIcon->setGeometry(Twips(4200, 480, 285, 285));
+  helpIcon->setGeometry(InPixels(layout::kHelpIcon));
   // The help picture fills its box, drawn at the box's size rather than stretched from 16
   // pixels, so it is sharp at any scale.
   helpIcon->setPixmap(RenderSvg(":/zantovel/help.svg", helpIcon->size(), pixelRatio));
   helpIcon->setAccessibleName("Help");
   helpIcon->setCursor(Qt::PointingHandCursor);
-  helpIcon->setToolTip("Help....");
+  helpIcon->setToolTip(layout::kHelpTip);
   helpIcon->setAttribute(Qt::WA_NoMousePropagation);
   helpIcon->installEventFilter(this);
 
-  folderEdit = textBox("txtPath", Twips(960, 120, 3135, 285), "Folder");
-  prefixEdit = textBox("txtPrefix", Twips(960, 480, 3135, 285), "Prefix");
-  typeEdit = textBox("txtType", Twips(960, 840, 735, 285), "File types");
+  folderEdit = textBox("txtPath", InPixels(layout::kFolderBox), "Folder");
+  prefixEdit = textBox("txtPrefix", InPixels(layout::kPrefixBox), "Prefix");
+  typeEdit = textBox("txtType", InPixels(layout::kTypeBox), "File types");
   setTabOrder(folderEdit, prefixEdit);
   setTabOrder(prefixEdit, typeEdit);
   folderEdit->setFocus();

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 
+#include "app/window_layout.h"
 #include "app/window_model.h"
 
 class QFrame;
@@ -35,7 +36,8 @@ class MainWindow : public QWidget {
 
  private:
   void CreateControls();
-  QRect Twips(int left, int top, int width, int height) const;
+  // The box in the window's pixels at the screen's dots per inch.
+  QRect InPixels(zantovel::layout::TwipsBox box) const;
   zantovel::WindowFields Fields() const;
   void ShowHighlights(zantovel::WindowModel::Highlights lit);
 

@@ -52,6 +52,9 @@ class WindowModel {
   // rectangle, the background puts both out, and anything else changes nothing.
   Highlights PointerMoved(PointerOver where);
 
+  // Which rectangles are lit now.
+  Highlights Lit() const { return highlights_; }
+
  private:
   Highlights highlights_;
 };

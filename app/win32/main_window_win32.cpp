@@ -12,21 +12,13 @@ using zantovel::WindowModel;
 using zantovel::win32::Narrow;
 using zantovel::win32::Wide;
 using Over = WindowModel::PointerOver;
+namespace layout = zantovel::layout;
 
 constexpr wchar_t kClassName[] = L"ZantovelWindow";
 
-// The layout is drawn in twips: 1440 to an inch.
-constexpr int kTwipsPerInch = 1440;
-constexpr int kClientWidth = 4575;
-constexpr int kClientHeight = 1590;
-
-constexpr COLORREF kBackground = RGB(0xE0, 0xE0, 0xE0);
-constexpr COLORREF kRestColour = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF kHoverColour = RGB(0x00, 0x00, 0xFF);
-
-// Where each control stands, in twips, as in the Qt window.
-constexpr RECT kBrowseHighlight = {4200, 120, 285, 285};
-constexpr RECT kRunHighlight = {3720, 1200, 735, 255};
+constexpr COLORREF ColourRef(unsigned rgb) {
+  return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 
 // Control identifiers; 1 and 2 are what the dialog keys Return and Escape send, and do nothing.
 enum : int {
@@ -40,8 +32,8 @@ enum : int {
 };
 
 // The icons in the program's resources.
-constexpr int kAppIcon = 1;
-constexpr int kHelpIcon = 2;
+constexpr int kAppIconResource = 1;
+constexpr int kHelpIconResource = 2;
 
 }  // namespace
 
@@ -53,9 +45,9 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIcon));
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIconResource));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = CreateSolidBrush(kBackground);
+  windowClass.hbrBackground = CreateSolidBrush(ColourRef(layout::kBackgroundColour));
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
 
@@ -171,11 +163,11 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-RECT Win32MainWindow::Twips(int left, int top, int width, int height) const {
+RECT Win32MainWindow::InPixels(layout::TwipsBox box) const {
   const auto px = [this](int twips) {
-    return MulDiv(twips, static_cast<int>(dpi_), kTwipsPerInch);
+    return MulDiv(twips, static_cast<int>(dpi_), layout::kTwipsPerInch);
   };
-  return {px(left), px(top), px(left) + px(width), px(top) + px(height)};
+  return {px(box.left), px(box.top), px(box.left) + px(box.width), px(box.top) + px(box.height)};
 }
 
 void Win32MainWindow::CreateControls() {
@@ -186,11 +178,16 @@ void Win32MainWindow::CreateControls() {
   };
   // Every control takes its moves for itself (SS_NOTIFY): a move over a caption or the help
   // picture changes no rectangle; only the window's own background puts them out.
-  captions_[0] = child(WC_STATICW, L"Folder:", SS_LEFTNOWORDWRAP | SS_NOTIFY, kCaptionId);
-  browseButton_ = child(WC_STATICW, L"...", SS_CENTER | SS_NOTIFY, kBrowseId);
-  runButton_ = child(WC_STATICW, L"Run", SS_CENTER | SS_NOTIFY, kRunId);
-  captions_[1] = child(WC_STATICW, L"Prefix:", SS_LEFTNOWORDWRAP | SS_NOTIFY, kCaptionId + 1);
-  captions_[2] = child(WC_STATICW, L"File types:", SS_LEFTNOWORDWRAP | SS_NOTIFY, kCaptionId + 2);
+  const DWORD captionStyle = SS_LEFTNOWORDWRAP | SS_NOTIFY;
+  captions_[0] =
+      child(WC_STATICW, Wide(layout::kFolderCaptionText).c_str(), captionStyle, kCaptionId);
+  browseButton_ =
+      child(WC_STATICW, Wide(layout::kBrowseText).c_str(), SS_CENTER | SS_NOTIFY, kBrowseId);
+  runButton_ = child(WC_STATICW, Wide(layout::kRunText).c_str(), SS_CENTER | SS_NOTIFY, kRunId);
+  captions_[1] =
+      child(WC_STATICW, Wide(layout::kPrefixCaptionText).c_str(), captionStyle, kCaptionId + 1);
+  captions_[2] =
+      child(WC_STATICW, Wide(layout::kTypeCaptionText).c_str(), captionStyle, kCaptionId + 2);
   helpIcon_ = child(WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, kHelpId);
   const DWORD editStyle = WS_TABSTOP | ES_AUTOHSCROLL;
   folderEdit_ = child(WC_EDITW, L"", editStyle | WS_GROUP, kFolderId, WS_EX_CLIENTEDGE);
@@ -202,18 +199,19 @@ void Win32MainWindow::CreateControls() {
   const HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                     window_, nullptr, instance_, nullptr);
-  const auto tip = [&](HWND control, const wchar_t* text) {
+  const auto tip = [&](HWND control, const char* text) {
+    std::wstring wideText = Wide(text);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = const_cast<wchar_t*>(text);
+    tool.lpszText = wideText.data();  // copied by the tool tip control
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   };
-  tip(browseButton_, L"Choose folder (Ctrl+O)");
-  tip(runButton_, L"Run (Ctrl+Return)");
-  tip(helpIcon_, L"Help....");
+  tip(browseButton_, layout::kBrowseTip);
+  tip(runButton_, layout::kRunTip);
+  tip(helpIcon_, layout::kHelpTip);
 
   Layout(GetDpiForWindow(window_));
 }
@@ -224,26 +222,24 @@ void Win32MainWindow::Layout(UINT dpi) {
     MoveWindow(control, where.left, where.top, where.right - where.left, where.bottom - where.top,
                FALSE);
   };
-  place(captions_[0], Twips(120, 120, 735, 255));
-  place(browseButton_, Twips(4200, 120, 285, 255));
-  place(runButton_, Twips(3720, 1200, 765, 255));
-  place(captions_[1], Twips(120, 480, 735, 255));
-  place(captions_[2], Twips(120, 840, 735, 255));
-  place(helpIcon_, Twips(4200, 480, 285, 285));
-  place(folderEdit_, Twips(960, 120, 3135, 285));
-  place(prefixEdit_, Twips(960, 480, 3135, 285));
-  place(typeEdit_, Twips(960, 840, 735, 285));
+  place(captions_[0], InPixels(layout::kFolderCaption));
+  place(browseButton_, InPixels(layout::kBrowseButton));
+  place(runButton_, InPixels(layout::kRunButton));
+  place(captions_[1], InPixels(layout::kPrefixCaption));
+  place(captions_[2], InPixels(layout::kTypeCaption));
+  place(folderEdit_, InPixels(layout::kFolderBox));
+  place(prefixEdit_, InPixels(layout::kPrefixBox));
+  place(typeEdit_, InPixels(layout::kTypeBox));
 
-  // The window's font and the buttons' are MS Sans Serif, 8 and 9.75 points.
   const auto font = [dpi](int hundredthsOfPoint) {
     return CreateFontW(-MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200), 0, 0, 0, FW_NORMAL,
                        FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       L"MS Sans Serif");
+                       Wide(layout::kFontFamily).c_str());
   };
   const HFONT oldWindowFont = windowFont_, oldButtonFont = buttonFont_;
-  windowFont_ = font(800);
-  buttonFont_ = font(975);
+  windowFont_ = font(layout::kWindowFontSize);
+  buttonFont_ = font(layout::kButtonFontSize);
   for (HWND control :
        {captions_[0], captions_[1], captions_[2], folderEdit_, prefixEdit_, typeEdit_})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
@@ -253,15 +249,16 @@ void Win32MainWindow::Layout(UINT dpi) {
   if (oldButtonFont != nullptr) DeleteObject(oldButtonFont);
 
   // The help picture is taken at its box's size, so it is sharp at any scale.
-  const RECT box = Twips(4200, 480, 285, 285);
+  const RECT box = InPixels(layout::kHelpIcon);
   const HICON oldPicture = helpPicture_;
-  helpPicture_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kHelpIcon), IMAGE_ICON,
-                                               box.right - box.left, box.bottom - box.top, 0));
+  helpPicture_ =
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kHelpIconResource), IMAGE_ICON,
+                                    box.right - box.left, box.bottom - box.top, 0));
   SendMessageW(helpIcon_, STM_SETICON, reinterpret_cast<WPARAM>(helpPicture_), 0);
   place(helpIcon_, box);
   if (oldPicture != nullptr) DestroyIcon(oldPicture);
 
-  RECT frame = Twips(0, 0, kClientWidth, kClientHeight);
+  RECT frame = InPixels(layout::kClientArea);
   AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
                            0, dpi);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -303,9 +300,10 @@ zantovel::WindowFields Win32MainWindow::Fields() const {
 void Win32MainWindow::OnPaint() {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window_, &paint);
-  const auto rectangle = [&](const RECT& twips, bool lit) {
-    const RECT where = Twips(twips.left, twips.top, twips.right, twips.bottom);
-    const HBRUSH fill = CreateSolidBrush(lit ? kHoverColour : kRestColour);
+  const auto rectangle = [&](layout::TwipsBox box, bool lit) {
+    const RECT where = InPixels(box);
+    const HBRUSH fill =
+        CreateSolidBrush(ColourRef(lit ? layout::kHoverColour : layout::kRestColour));
     const HGDIOBJ oldBrush = SelectObject(dc, fill);
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     Rectangle(dc, where.left, where.top, where.right, where.bottom);
@@ -313,19 +311,19 @@ void Win32MainWindow::OnPaint() {
     SelectObject(dc, oldBrush);
     DeleteObject(fill);
   };
-  rectangle(kBrowseHighlight, lit_.browse);
-  rectangle(kRunHighlight, lit_.run);
+  const WindowModel::Highlights lit = model_.Lit();
+  rectangle(layout::kBrowseHighlight, lit.browse);
+  rectangle(layout::kRunHighlight, lit.run);
   EndPaint(window_, &paint);
 }
 
 void Win32MainWindow::OnMouseMovedOver(Over where) {
-  const WindowModel::Highlights lit = model_.PointerMoved(where);
-  if (lit == lit_) return;
-  lit_ = lit;
-  // The rectangles and the label-buttons drawn over them.
-  for (const RECT& twips : {kBrowseHighlight, kRunHighlight}) {
-    RECT where = Twips(twips.left, twips.top, twips.right + 30, twips.bottom);
-    RedrawWindow(window_, &where, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  const WindowModel::Highlights before = model_.Lit();
+  if (model_.PointerMoved(where) == before) return;
+  // The rectangles, with the parts of the label-buttons drawn over them.
+  for (const layout::TwipsBox box : {layout::kBrowseHighlight, layout::kRunHighlight}) {
+    const RECT pixels = InPixels(box);
+    RedrawWindow(window_, &pixels, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
 }
 

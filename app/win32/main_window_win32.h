@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/window_layout.h"
 #include "app/window_model.h"
 
 // The program's one window, drawn with the system's own controls: the Windows counterpart of
@@ -23,7 +24,8 @@ class Win32MainWindow {
   void CreateControls();
   // Sizes and places the window and every control for the screen's dots per inch.
   void Layout(UINT dpi);
-  RECT Twips(int left, int top, int width, int height) const;
+  // The box in the window's pixels at its screen's dots per inch.
+  RECT InPixels(zantovel::layout::TwipsBox box) const;
 
   void OnLoad();
   void OnClose();
@@ -44,5 +46,4 @@ class Win32MainWindow {
   HICON helpPicture_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   zantovel::WindowModel model_;
-  zantovel::WindowModel::Highlights lit_;
 };
