@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,13 +14,6 @@ namespace zantovel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  std::istringstream in(text);
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
 
 // The log a pass should write, from steps "R:name" (renamed), "C:name" (copied, all-files
 // mode), "S:name" (skipped) and "E:name" (new name taken), with folderText as typed.

@@ -51,6 +51,13 @@ std::string ReadFile(const std::string& path) {
   return content.str();
 }
 
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
 std::vector<std::string> FolderNames(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder))

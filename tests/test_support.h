@@ -29,6 +29,9 @@ class TempDir {
 void WriteFile(const std::string& path, const std::string& content, mode_t mode = 0644);
 std::string ReadFile(const std::string& path);
 
+// The words of text, as blanks separate them.
+std::vector<std::string> Words(const std::string& text);
+
 // The names directly inside folder, sorted.
 std::vector<std::string> FolderNames(const std::string& folder);
 

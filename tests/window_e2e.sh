@@ -31,18 +31,12 @@ x=$((WIDTH * (3720 + 765 / 2) / 4575))
 y=$((HEIGHT * (1200 + 255 / 2) / 1590))
 xdotool mousemove --window "$window" "$x" "$y" click 1
 
-box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel$' | head -1)
-[[ -n "$box" ]] || fail "no \"Done\" box appeared"
-xdotool windowactivate --sync "$box" key Return
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || break; sleep 0.1; done
+close_box 'no "Done" box appeared'
 
 # A second pass from the keyboard alone: Ctrl+Return runs, Return closes the box.
 printf 'z-content' >"$work/files/z.tmp"
 xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
-box=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zantovel$' | head -1)
-[[ -n "$box" ]] || fail "Ctrl+Return started no pass"
-xdotool windowactivate --sync "$box" key Return
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null || break; sleep 0.1; done
+close_box "Ctrl+Return started no pass"
 [[ -f "$work/files/e2e_z.tmp" ]] || fail "the keyboard pass did not rename z.tmp"
 
 wmctrl -c "Zantovel v$version"

@@ -63,15 +63,6 @@ xdotool mousemove --window "$window" 150 100
 [[ "$(rectangles)" == "$white $white" ]] || fail "rectangles over the background: $(rectangles)"
 
 xdotool mousemove --window "$window" "$x" "$y" click 1
-
-close_box() {
-  local box
-  box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zantovel$' 2>/dev/null | head -1)
-  [[ -n "$box" ]] || fail "$1"
-  xdotool windowactivate --sync "$box" key Return
-  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null 2>&1 || return 0; sleep 0.1; done
-  fail "the box did not close"
-}
 close_box 'no "Done" box appeared'
 
 # A second pass from the keyboard alone: Ctrl+Return runs, Return closes the box.

@@ -21,16 +21,6 @@ namespace {
 using win32::Narrow;
 using win32::Wide;
 
-std::vector<std::string> Split(const std::string& text) {
-  std::vector<std::string> words;
-  for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t end = std::min(text.find(' ', pos), text.size());
-    if (end > pos) words.push_back(text.substr(pos, end - pos));
-    pos = end + 1;
-  }
-  return words;
-}
-
 TEST_F(PassTest, PassesOverAWindowsFolder) {
   struct Case {
     const char* what;
@@ -98,7 +88,7 @@ TEST_F(PassTest, PassesOverAWindowsFolder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     StartAfresh();
-    for (const std::string& name : Split(c.files)) {
+    for (const std::string& name : Words(c.files)) {
       if (name.back() == '\\')
         std::filesystem::create_directory(folder + "\\" + name);
       else
@@ -112,7 +102,7 @@ TEST_F(PassTest, PassesOverAWindowsFolder) {
     ASSERT_EQ(RecordedBoxes().size(), 1u);
     EXPECT_EQ(RecordedBoxes()[0].text, "Done");
     std::vector<std::string> expected{"sub.tmp"};
-    for (const std::string& entry : Split(c.after)) {
+    for (const std::string& entry : Words(c.after)) {
       const std::size_t from = entry.find('<');
       std::string name = entry.substr(0, from);
       if (name.back() == '\\') {

@@ -31,3 +31,14 @@ start_x_session() {
   openbox >/dev/null 2>&1 &
   sleep 0.5
 }
+
+# Waits for the program's box (a window titled "Zantovel") and closes it with Return; fails
+# with the message when none appears.
+close_box() {
+  local box
+  box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zantovel$' 2>/dev/null | head -1)
+  [[ -n "$box" ]] || fail "$1"
+  xdotool windowactivate --sync "$box" key Return
+  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null 2>&1 || return 0; sleep 0.1; done
+  fail "the box did not close"
+}
