@@ -6,6 +6,8 @@
 
 #include "platform/app.h"
 #include "rename/rename_pass.h"
+#include "store/program_files.h"
+#include "util/text.h"
 
 namespace zantovel {
 namespace {
@@ -32,25 +34,7 @@ constexpr const char* kHelp =
 // Names are bytes: a line break or a terminal's escape sequence in a name is shown, never
 // obeyed, so a name cannot fake a line of output.
 std::string Printable(std::string_view text) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      out += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return EscapeControls(text, Backslashes::Escaped);
 }
 
 struct Options {
@@ -117,6 +101,10 @@ std::string StepLine(const FileStep& step) {
       return name + ": new name taken";
     case FileOutcome::ProgramFile:
       return name + ": in use by Zantovel";
+    case FileOutcome::NotAFile:
+      return name + ": not a file";
+    case FileOutcome::NameTooLong:
+      return name + ": new name too long";
   }
   return name;
 }
@@ -143,17 +131,19 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
                  version.revision);
     return 0;
   }
+  ProgramFiles files(ExecutablePath());
+  PassContext context = files.ForPass();
   PassResult result{};
   if (options->dryRun) {
     std::vector<FileStep> steps;
-    result = PlanRenamePass(*options->folder, *options->prefix, *options->type, steps);
+    result = PlanRenamePass(context, *options->folder, *options->prefix, *options->type, steps);
     for (const FileStep& step : steps) std::fprintf(out, "%s\n", StepLine(step).c_str());
   } else {
-    result = RenamePass(*options->folder, *options->prefix, *options->type);
-    if (result.done) std::fprintf(out, "%s\n", result.message.c_str());
+    result = RenamePass(context, *options->folder, *options->prefix, *options->type);
+    if (result.done()) std::fprintf(out, "%s\n", result.message.c_str());
   }
-  if (!result.done) std::fprintf(err, "%s\n", Printable(result.message).c_str());
-  return result.done ? 0 : 1;
+  if (!result.done()) std::fprintf(err, "%s\n", Printable(result.message).c_str());
+  return result.done() ? 0 : 1;
 }
 
 }  // namespace zantovel

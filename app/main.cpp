@@ -1,14 +1,10 @@
-#include <QApplication>
-
+// The Linux program's start. With arguments it works in the terminal and loads no toolkit;
+// without, it loads the window (window_main.cpp, a module of its own) and runs it.
 #include "app/command_line.h"
-#include "app/main_window.h"
+#include "platform/window_module.h"
 
 int main(int argc, char** argv) {
-  // With arguments the program works in the terminal, before any display is looked for.
   if (const std::optional<int> status = zantovel::RunCommandLine(argc, argv, stdout, stderr))
     return *status;
-  QApplication application(argc, argv);
-  MainWindow window;
-  window.show();
-  return QApplication::exec();
+  return zantovel::RunWindowModule(argc, argv);
 }

@@ -84,9 +84,10 @@ void Fill(QFrame* shape, const QColor& colour) {
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(zantovel::ProgramFiles& files, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      model(files) {
   // The images live in the window's static library, whose resources are not registered on
   // their own.
   Q_INIT_RESOURCE(zantovel);
@@ -216,7 +217,7 @@ void MainWindow::CreateControls() {
 
 void MainWindow::OnLoad() {
   setWindowTitle(Q(WindowModel::Caption()));
-  const WindowFields fields = WindowModel::Restore();
+  const WindowFields fields = model.Restore();
   folderEdit->setText(Q(fields.folder));
   prefixEdit->setText(Q(fields.prefix));
   typeEdit->setText(Q(fields.type));
@@ -226,7 +227,7 @@ void MainWindow::OnLoad() {
 }
 
 void MainWindow::OnClose() {
-  WindowModel::Keep(Fields());
+  model.Keep(Fields());
 }
 
 WindowFields MainWindow::Fields() const {
@@ -258,7 +259,7 @@ void MainWindow::OnBrowseClicked() {
 void MainWindow::OnRunClicked() {
   const WindowFields fields = Fields();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  WindowModel::Run(fields);
+  model.Run(fields);
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
 }
 

@@ -17,7 +17,8 @@ class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit MainWindow(QWidget* parent = nullptr);
+  // The window of the program whose settings and log are `files`.
+  explicit MainWindow(zantovel::ProgramFiles& files, QWidget* parent = nullptr);
 
   // What the window does, one handler per event it answers.
   void OnLoad();

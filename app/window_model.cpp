@@ -24,19 +24,26 @@ std::string WindowModel::Caption() {
          "." + std::to_string(version.revision);
 }
 
-WindowFields WindowModel::Restore() {
-  return {ReadPathSetting(kSettingsSection, "LastP", std::string(kDefaultFolder)),
-          ReadSetting(kSettingsSection, "LastF", kDefaultPrefix),
-          ReadSetting(kSettingsSection, "LastT", kDefaultType)};
+WindowFields WindowModel::Restore() const {
+  const SettingsStore& settings = files_.Settings();
+  return {settings.ReadPath(kSettingsSection, "LastP", std::string(DefaultFolder())),
+          settings.Read(kSettingsSection, "LastF", kDefaultPrefix),
+          settings.Read(kSettingsSection, "LastT", kDefaultType)};
 }
 
 void WindowModel::Keep(const WindowFields& fields) {
-  SaveSettings(kSettingsSection,
-               {{"LastP", fields.folder}, {"LastF", fields.prefix}, {"LastT", fields.type}});
+  files_.Settings().Save(
+      kSettingsSection,
+      {{"LastP", fields.folder}, {"LastF", fields.prefix}, {"LastT", fields.type}});
 }
 
 void WindowModel::Run(const WindowFields& fields) {
-  RunRenamePass(fields.folder, fields.prefix, fields.type);
+  PassContext context = files_.ForPass();
+  const PassResult result = RenamePass(context, fields.folder, fields.prefix, fields.type);
+  const MsgIcon icon = result.end == PassEnd::Done            ? MsgIcon::None
+                       : result.end == PassEnd::PrefixRefused ? MsgIcon::Exclamation
+                                                              : MsgIcon::Critical;
+  MsgBox(result.message, icon, AppTitle());
 }
 
 void WindowModel::ShowHelp() {
@@ -57,8 +64,6 @@ WindowModel::Highlights WindowModel::PointerMoved(PointerOver where) {
       break;
     case PointerOver::RunButton:
       highlights_.run = true;
-      break;
-    case PointerOver::SomethingElse:
       break;
   }
   return highlights_;

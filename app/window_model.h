@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/dialogs.h"
+#include "store/program_files.h"
 
 namespace zantovel {
 
@@ -17,18 +18,22 @@ struct WindowFields {
 // and hands its events here. Knows no toolkit, so it is tested without a display.
 class WindowModel {
  public:
+  // A window of the program whose settings and log are `files`.
+  explicit WindowModel(ProgramFiles& files) : files_(files) {}
+
   // The caption: the title, " v" and the version, "Zantovel v1.0.0".
   static std::string Caption();
 
   // The fields as the last window closed left them, or their defaults.
-  static WindowFields Restore();
+  WindowFields Restore() const;
 
   // Keeps the fields for the next start, in one save, so that of two windows closing at once
-  // the last one decides.
-  static void Keep(const WindowFields& fields);
+  // the last one decides. A save that fails is not reported: the fields are not kept.
+  void Keep(const WindowFields& fields);
 
-  // One rename pass with the fields, ended by its box. The fields are not changed.
-  static void Run(const WindowFields& fields);
+  // One rename pass with the fields, ended by its box: "Done" with no icon, a refused prefix
+  // with an exclamation mark, a failure with the critical icon. The fields are not changed.
+  void Run(const WindowFields& fields);
 
   // The help box.
   static void ShowHelp();
@@ -39,7 +44,7 @@ class WindowModel {
 
   // What the pointer moved over, as the hover rules see it: a move over a rectangle where no
   // label covers it is a move over the background.
-  enum class PointerOver { Background, BrowseButton, RunButton, SomethingElse };
+  enum class PointerOver { Background, BrowseButton, RunButton };
 
   // Whether the rectangle behind "..." and the one behind "Run" are lit.
   struct Highlights {
@@ -49,13 +54,14 @@ class WindowModel {
   };
 
   // The rectangles after the pointer moved over `where`. A label-button lights its own
-  // rectangle, the background puts both out, and anything else changes nothing.
+  // rectangle, and the background puts both out.
   Highlights PointerMoved(PointerOver where);
 
   // Which rectangles are lit now.
   Highlights Lit() const { return highlights_; }
 
  private:
+  ProgramFiles& files_;
   Highlights highlights_;
 };
 

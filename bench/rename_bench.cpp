@@ -214,17 +214,18 @@ int main(int argc, char** argv) {
   const std::string folder = work + "/files";
   const std::string log = work + "/bench.log";
   fs::create_directories(work);
-  // The pass reads its log's place from the settings file beside this program, as it does in use.
-  fs::remove(zantovel::SettingsFilePath());
-  zantovel::SaveSetting(zantovel::kSettingsSection, "AppLog", log);
+  // The pass reads its log's place from a settings file, as it does in use.
+  zantovel::SettingsStore settings(work + "/bench.ini");
+  settings.Save(zantovel::kSettingsSection, {{"AppLog", log}});
+  zantovel::ActivityLog activityLog(settings, log);
 
   const std::string copies = work + "/copies";
   std::printf("%-18s %-34s %10s %10s %8s %10s\n", "case", "method", "seconds", "us/file", "ratio",
               "peak MiB");
   const auto pass = [&](const char* type) {
-    return [&folder, type] {
-      std::string prefix = "a_";
-      zantovel::RunRenamePass(folder, prefix, type);
+    return [&folder, &activityLog, type] {
+      zantovel::PassContext context{activityLog, {}};
+      zantovel::RenamePass(context, folder, "a_", type);
     };
   };
   const std::string inFolder = "cd '" + folder + "' && ";
@@ -273,6 +274,5 @@ int main(int argc, char** argv) {
     });
   }
   fs::remove_all(work);
-  fs::remove(zantovel::SettingsFilePath());
   return 0;
 }

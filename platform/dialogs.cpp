@@ -9,7 +9,7 @@ std::optional<std::string> BrowseForFolder(WindowHandle owner, const std::string
   // A cancelled dialog gives no path. Shaping it like a chosen one would turn it into "/",
   // the root of the file system, and the next pass would run there.
   if (path.empty()) return std::nullopt;
-  if (path.back() != kPathSeparator) path += kPathSeparator;
+  if (path.back() != PathSeparator()) path += PathSeparator();
   return path;
 }
 

@@ -1,33 +1,53 @@
 #pragma once
 
-#include <algorithm>
+#include <string>
 #include <string_view>
 
-// What paths and names look like on the platform the program is built for.
+// What paths and names look like. Every rule takes the style it applies to, so the Windows
+// rules are tested by the Linux build too; kNativeStyle is the style of the system the program
+// is built for.
 namespace zantovel {
 
+enum class PathStyle { Posix, Windows };
+
 #ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-// The folder the window offers before any pass has been run.
-inline constexpr std::string_view kDefaultFolder = "c:\\windows\\temp\\";
-// The characters Windows refuses in a file name, besides the control characters.
-inline constexpr std::string_view kForbiddenInNames = "\\/:*?\"<>|";
-inline constexpr std::string_view kForbiddenInNamesText =
-    "\\ / : * ? \" < > | or a control character";
+inline constexpr PathStyle kNativeStyle = PathStyle::Windows;
 #else
-inline constexpr char kPathSeparator = '/';
-inline constexpr std::string_view kDefaultFolder = "/tmp/";
-inline constexpr std::string_view kForbiddenInNames = std::string_view("/\0", 2);
-inline constexpr std::string_view kForbiddenInNamesText = "\"/\" or a NUL character";
+inline constexpr PathStyle kNativeStyle = PathStyle::Posix;
 #endif
 
+// Where the two systems differ by design:
+//
+//                        Posix            Windows
+//   separator            "/"              "\" (and "/" taken as one)
+//   a root               "/"              "C:\" (a drive letter, ":" and a separator)
+//   folder offered first "/tmp/"          "c:\windows\temp\"
+//   not in a name        "/" and NUL      \ / : * ? " < > | and control characters
+char PathSeparator(PathStyle style = kNativeStyle);
+bool IsPathSeparator(char c, PathStyle style = kNativeStyle);
+std::string_view DefaultFolder(PathStyle style = kNativeStyle);
+
 // Whether text may stand in a file name: the prefix of a pass must name a file in its folder.
-inline bool FitsInName(std::string_view text) {
-#ifdef _WIN32
-  const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
-  if (std::any_of(text.begin(), text.end(), control)) return false;
-#endif
-  return text.find_first_of(kForbiddenInNames) == std::string_view::npos;
-}
+bool FitsInName(std::string_view text, PathStyle style = kNativeStyle);
+
+// Whether a name is short enough for the system to give it: 255 bytes on Linux, 255 UTF-16
+// units on Windows.
+bool NameFitsLength(std::string_view name, PathStyle style = kNativeStyle);
+
+// The characters FitsInName refuses, as a sentence names them.
+std::string_view ForbiddenInNamesText(PathStyle style = kNativeStyle);
+
+// folder + separator + name, with a single separator when folder already ends with one (the
+// root).
+std::string JoinPath(std::string_view folder, std::string_view name,
+                     PathStyle style = kNativeStyle);
+
+// The folder that holds the file at path. Ends with a separator only when it is the root ("/",
+// or C:\); "." when path names no folder.
+std::string FolderOf(std::string_view path, PathStyle style = kNativeStyle);
+
+// The file name of path without folder and without extension; a leading dot names a hidden
+// file, not an extension.
+std::string StemOf(std::string_view path, PathStyle style = kNativeStyle);
 
 }  // namespace zantovel

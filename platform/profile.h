@@ -14,17 +14,38 @@
 // end in CR LF, LF or CR. Where a section or key stands twice, the first key wins.
 namespace zantovel {
 
+// A settings file is a few short lines; one larger than this is not one the program wrote, and
+// is neither read (reading it before every log line would cost seconds) nor rewritten.
+inline constexpr std::size_t kLargestProfile = 1 << 20;
+
+// What a reader keeps of the file from one read to the next, so that a file asked for before
+// every log line is read again only when it has changed. Unused where the system reads it.
+struct ProfileCache {
+  std::string path;
+  std::vector<long long> stamp;  // identity, size and change times when it was read
+  std::optional<std::string> content;
+};
+
 // The value of key in section of the file at path, or defaultValue when the file cannot be read
 // or the section or key is missing. A key present with an empty value gives the empty text.
 std::string ReadProfileString(std::string_view section, std::string_view key,
-                              const std::string& defaultValue, const std::string& path);
+                              const std::string& defaultValue, const std::string& path,
+                              ProfileCache& cache);
 
 // Stores each value under its key in section of the file at path, all in one save, creating
 // the file, the section (at the end of the file) and the keys (after the section's last key)
 // as needed, and replacing the line of an existing key. Every other line is kept byte for
 // byte; lines written here end with CR LF. A value is one line: it is cut at its first line
-// break. The file is replaced as ReplaceFileContent describes. Returns false when the file
-// could not be written.
+// break. Returns false when the file could not be written.
+//
+// On Linux saves are serialised with other processes by a lock on the folder, so a save always
+// starts from the content of the last one. A symbolic link is followed and its target written.
+// The new content is written and flushed beside the file and renamed over it, so a crash
+// leaves the old file or the new one; the file keeps its owner, group, mode and extended
+// attributes (ACL included), and a new file gets 0666 less the umask. Where that cannot be done
+// (no file can be made in the folder, or the owner cannot be kept) the file is written in
+// place and cut to its new length. A file without any write permission bit, or that the
+// process may not write, is left as it is. A temporary left by a killed save is removed.
 using ProfileValues = std::vector<std::pair<std::string, std::string>>;
 bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
                          const std::string& path);

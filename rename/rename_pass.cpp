@@ -1,15 +1,13 @@
 #include "rename/rename_pass.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <set>
 
-#include "platform/app.h"
-#include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/path_rules.h"
-#include "store/activity_log.h"
-#include "store/settings.h"
 #include "util/text.h"
 
 namespace zantovel {
@@ -30,10 +28,12 @@ constexpr std::string_view kDeleting = "Deleting original";
 constexpr std::string_view kDeleted = "Original deleted";
 constexpr std::string_view kTargetExists = "Target file exists, cannot rename";
 constexpr std::string_view kProgramFile = "File in use by Zantovel, cannot rename";
+constexpr std::string_view kNotAFile = "Not a file any more, cannot rename";
+constexpr std::string_view kNewNameTooLong = "New name too long, cannot rename";
 constexpr std::string_view kDone = "Done";
 
 std::string BadPrefixMessage() {
-  return "The prefix may not contain " + std::string(kForbiddenInNamesText) +
+  return "The prefix may not contain " + std::string(ForbiddenInNamesText()) +
          ": it must name a file in the chosen folder.";
 }
 
@@ -44,9 +44,11 @@ bool AsksForNumbering(std::string_view prefix, bool allFilesMode) {
 
 // The files a pass must leave alone, whatever their names: the program, its settings and its
 // log. Compared by identity, so no other name for them (a hard link) gets past.
-std::vector<FileId> ProgramFiles() {
+std::vector<FileId> ProgramFiles(const PassContext& context) {
   std::vector<FileId> files;
-  for (const std::string& path : {ExecutablePath(), SettingsFilePath(), LogPath()})
+  std::vector<std::string> paths = context.ownFiles;
+  paths.push_back(context.log.Path());
+  for (const std::string& path : paths)
     if (const std::optional<FileId> id = IdentityOf(path)) files.push_back(*id);
   return files;
 }
@@ -55,12 +57,19 @@ std::vector<FileId> ProgramFiles() {
 // only noted by a plan. Both run the same loop, so a plan says exactly what a pass will do.
 class PassSteps {
  public:
-  explicit PassSteps(const Folder& folder) : folder_(folder), programFiles_(ProgramFiles()) {}
+  PassSteps(const Folder& folder, const PassContext& context)
+      : folder_(folder), programFiles_(ProgramFiles(context)) {}
   virtual ~PassSteps() = default;
 
-  bool IsProgramFile(const std::string& name) const {
-    const std::optional<FileId> id = folder_.IdentityOf(name);
-    return id && std::find(programFiles_.begin(), programFiles_.end(), *id) != programFiles_.end();
+  // Why name is left alone before it gets a new name, if it is: it is one of the program's
+  // files, or no longer a file at all.
+  std::optional<FileOutcome> Refusal(const std::string& name) const {
+    const std::optional<Entry> entry = folder_.EntryOf(name);
+    if (!entry) return std::nullopt;  // gone: the rename or copy says so
+    if (entry->kind == EntryKind::Other) return FileOutcome::NotAFile;
+    if (std::find(programFiles_.begin(), programFiles_.end(), entry->id) != programFiles_.end())
+      return FileOutcome::ProgramFile;
+    return std::nullopt;
   }
   virtual void Log(std::initializer_list<std::string_view> lines) = 0;
   // Gives name the new name by a rename, or by a copy in the all-files mode.
@@ -68,7 +77,32 @@ class PassSteps {
   virtual void Reached(const std::string& name, FileOutcome outcome,
                        const std::string& newName) = 0;
 
+  PassCounts counts;
+
  protected:
+  void Count(FileOutcome outcome) {
+    switch (outcome) {
+      case FileOutcome::Renamed:
+        ++counts.renamed;
+        break;
+      case FileOutcome::PassedOver:
+        ++counts.passedOver;
+        break;
+      case FileOutcome::NameTaken:
+        ++counts.nameTaken;
+        break;
+      case FileOutcome::ProgramFile:
+        ++counts.programFiles;
+        break;
+      case FileOutcome::NotAFile:
+        ++counts.notFiles;
+        break;
+      case FileOutcome::NameTooLong:
+        ++counts.nameTooLong;
+        break;
+    }
+  }
+
   const Folder& folder_;
 
  private:
@@ -78,29 +112,38 @@ class PassSteps {
 // Carries the steps out. Copies are made in batches: each copy's content is written, then the
 // whole batch is flushed to disk together and the copies named in order, which costs about one
 // flush a batch instead of one a copy. Until its batch is finished, a copy has no name, and
-// every log line from the batch's first copy on waits with the copies, so the log never tells
-// of a copy that is not there; the lines are written in order, and where a copy's name was
-// taken meanwhile, they say so.
+// every log line from the batch's first copy on waits with the copies, with the time of its
+// step, so the log never tells of a copy that is not there; the lines are written in order,
+// and where a copy's name was taken meanwhile, they say so. A batch is no larger than the
+// folder allows copies to wait at once, and is finished early when the process runs out of
+// descriptors.
 class RealSteps : public PassSteps {
  public:
-  using PassSteps::PassSteps;
+  RealSteps(const Folder& folder, const PassContext& context)
+      : PassSteps(folder, context), log_(context.log), batch_(folder.CopiesAtOnce()) {}
 
   void Log(std::initializer_list<std::string_view> lines) override {
-    if (copies_.empty()) return WriteLog(lines);
-    for (const std::string_view line : lines) waiting_.push_back({std::string(line), awaited_});
+    if (copies_.empty()) return log_.Write(lines);
+    const std::tm now = log_.Now();
+    for (const std::string_view line : lines)
+      waiting_.push_back({{now, std::string(line)}, awaited_});
   }
 
   NewName Give(const std::string& name, const std::string& newName, bool copy) override {
     if (!copy) return folder_.MoveNoReplace(name, newName);
     // A name an earlier copy of the batch will take, or one taken now, is not copied at all.
-    if (names_.count(newName) > 0 || folder_.IdentityOf(newName)) return NewName::Taken;
+    if (names_.count(newName) > 0 || folder_.EntryOf(newName)) return NewName::Taken;
     NewName made = NewName::Made;
     std::optional<PendingCopy> started = [&]() -> std::optional<PendingCopy> {
       try {
         return folder_.StartCopy(name, newName, made);
-      } catch (const PlatformError&) {
+      } catch (const PlatformError& error) {
+        const bool outOfDescriptors = error.code() == std::errc::too_many_files_open ||
+                                      error.code() == std::errc::too_many_files_open_in_system;
         Finish();  // what was done before the failure stays done, and is logged
-        throw;
+        if (!outOfDescriptors) throw;
+        // The batch held them: with it named and closed, the copy is tried once more.
+        return folder_.StartCopy(name, newName, made);
       }
     }();
     if (!started) return made;
@@ -110,9 +153,10 @@ class RealSteps : public PassSteps {
     return NewName::Made;
   }
 
-  void Reached(const std::string&, FileOutcome, const std::string&) override {
+  void Reached(const std::string&, FileOutcome outcome, const std::string&) override {
+    Count(outcome);
     awaited_ = kNone;
-    if (copies_.size() >= kBatch) Finish();
+    if (copies_.size() >= batch_) Finish();
   }
 
   // Flushes and names the batch's copies and writes the lines waiting with them, in order.
@@ -120,18 +164,23 @@ class RealSteps : public PassSteps {
     if (copies_.empty()) return;
     folder_.FlushCopies(copies_);
     std::vector<std::optional<NewName>> made(copies_.size());
-    std::vector<std::string> lines;
+    std::vector<LogEntry> lines;
     const auto writeLines = [&] {
-      WriteLog(lines);
+      log_.Write(lines);
       lines.clear();
     };
-    for (const Waiting& line : waiting_) {
+    for (Waiting& line : waiting_) {
       if (line.copy != kNone && !made[line.copy]) {
         writeLines();  // a failure to finish this copy comes after everything before it
         made[line.copy] = folder_.FinishCopy(copies_[line.copy]);
-        if (*made[line.copy] == NewName::Taken) lines.emplace_back(kTargetExists);
+        if (*made[line.copy] == NewName::Taken) {
+          lines.push_back({line.entry.time, std::string(kTargetExists)});
+          --counts.renamed;
+          ++counts.nameTaken;
+        }
       }
-      if (line.copy == kNone || *made[line.copy] == NewName::Made) lines.push_back(line.text);
+      if (line.copy == kNone || *made[line.copy] == NewName::Made)
+        lines.push_back(std::move(line.entry));
     }
     writeLines();
     copies_.clear();
@@ -140,13 +189,14 @@ class RealSteps : public PassSteps {
   }
 
  private:
-  static constexpr std::size_t kBatch = 128;
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   struct Waiting {
-    std::string text;
+    LogEntry entry;
     std::size_t copy;  // the copy whose outcome the line tells of, or kNone
   };
+  ActivityLog& log_;
+  const std::size_t batch_;
   std::vector<PendingCopy> copies_;
   std::vector<Waiting> waiting_;
   std::set<std::string> names_;  // the new names of the batch
@@ -156,12 +206,12 @@ class RealSteps : public PassSteps {
 // Follows the names the pass would make and remove, over the names the folder has now.
 class PlannedSteps : public PassSteps {
  public:
-  PlannedSteps(const Folder& folder, std::vector<FileStep>& steps)
-      : PassSteps(folder), steps_(steps) {}
+  PlannedSteps(const Folder& folder, const PassContext& context, std::vector<FileStep>& steps)
+      : PassSteps(folder, context), steps_(steps) {}
   void Log(std::initializer_list<std::string_view>) override {}
   NewName Give(const std::string& name, const std::string& newName, bool copy) override {
     const bool taken =
-        made_.count(newName) > 0 || (removed_.count(newName) == 0 && folder_.IdentityOf(newName));
+        made_.count(newName) > 0 || (removed_.count(newName) == 0 && folder_.EntryOf(newName));
     if (taken) return NewName::Taken;
     made_.insert(newName);
     removed_.erase(newName);
@@ -172,6 +222,7 @@ class PlannedSteps : public PassSteps {
     return NewName::Made;
   }
   void Reached(const std::string& name, FileOutcome outcome, const std::string& newName) override {
+    Count(outcome);
     steps_.push_back({name, newName, outcome});
   }
 
@@ -191,12 +242,17 @@ void PassOver(PassSteps& steps, const std::vector<std::string>& names,
       steps.Reached(name, FileOutcome::PassedOver, {});
       continue;
     }
-    if (steps.IsProgramFile(name)) {
-      steps.Log({kProgramFile});
-      steps.Reached(name, FileOutcome::ProgramFile, {});
+    if (const std::optional<FileOutcome> refusal = steps.Refusal(name)) {
+      steps.Log({*refusal == FileOutcome::ProgramFile ? kProgramFile : kNotAFile});
+      steps.Reached(name, *refusal, {});
       continue;
     }
     const std::string newName = NewFileName(prefix, name, allFilesMode);
+    if (!NameFitsLength(newName)) {
+      steps.Log({kNewNameTooLong});
+      steps.Reached(name, FileOutcome::NameTooLong, newName);
+      continue;
+    }
     if (steps.Give(name, newName, allFilesMode) == NewName::Taken) {
       steps.Log({kTargetExists});
       steps.Reached(name, FileOutcome::NameTaken, newName);
@@ -216,14 +272,15 @@ void PassOver(PassSteps& steps, const std::vector<std::string>& names,
 // Runs `work` on the opened folder; any refusal or failure becomes the result that says why.
 template <typename Work>
 PassResult Attempt(const std::string& folderPath, const std::string& prefix, Work work) {
-  if (!FitsInName(prefix)) return {false, BadPrefixMessage(), MsgIcon::Exclamation};
+  if (!FitsInName(prefix)) return {PassEnd::PrefixRefused, BadPrefixMessage(), {}};
+  PassCounts counts;
   try {
     const Folder folder(folderPath);
-    work(folder);
+    work(folder, counts);
   } catch (const PlatformError& error) {
-    return {false, error.what(), MsgIcon::Critical};
+    return {PassEnd::Failed, error.what(), counts};
   }
-  return {true, std::string(kDone), MsgIcon::None};
+  return {PassEnd::Done, std::string(kDone), counts};
 }
 
 }  // namespace
@@ -242,30 +299,34 @@ std::string NewFileName(std::string& prefix, std::string_view name, bool allFile
   return prefix + std::string(kNumber) + std::string(name);
 }
 
-PassResult RenamePass(const std::string& folderPath, std::string prefix,
+PassResult RenamePass(PassContext& context, const std::string& folderPath, std::string prefix,
                       const std::string& fileType) {
-  return Attempt(folderPath, prefix, [&](const Folder& folder) {
+  return Attempt(folderPath, prefix, [&](const Folder& folder, PassCounts& counts) {
     // Listed once, before the first copy, so a pass never meets its own copies.
     const std::vector<std::string> names = folder.ListFiles();
-    RealSteps steps(folder);
-    PassOver(steps, names, folderPath, prefix, fileType);
-    steps.Finish();
+    // What a killed pass left is removed first: it may hold the space this pass needs.
     folder.RemoveLeftovers();
+    RealSteps steps(folder, context);
+    try {
+      PassOver(steps, names, folderPath, prefix, fileType);
+      steps.Finish();
+    } catch (const PlatformError&) {
+      counts = steps.counts;
+      throw;
+    }
+    counts = steps.counts;
     folder.Flush();
   });
 }
 
-PassResult PlanRenamePass(const std::string& folderPath, std::string prefix,
-                          const std::string& fileType, std::vector<FileStep>& steps) {
-  return Attempt(folderPath, prefix, [&](const Folder& folder) {
-    PlannedSteps planned(folder, steps);
+PassResult PlanRenamePass(const PassContext& context, const std::string& folderPath,
+                          std::string prefix, const std::string& fileType,
+                          std::vector<FileStep>& steps) {
+  return Attempt(folderPath, prefix, [&](const Folder& folder, PassCounts& counts) {
+    PlannedSteps planned(folder, context, steps);
     PassOver(planned, folder.ListFiles(), folderPath, prefix, fileType);
+    counts = planned.counts;
   });
-}
-
-void RunRenamePass(const std::string& folderPath, std::string prefix, const std::string& fileType) {
-  const PassResult result = RenamePass(folderPath, std::move(prefix), fileType);
-  MsgBox(result.message, result.icon, AppTitle());
 }
 
 }  // namespace zantovel

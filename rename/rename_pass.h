@@ -1,50 +1,75 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "store/activity_log.h"
 
 namespace zantovel {
+
+// What a pass needs besides its three inputs: the log it writes every step to, and the files
+// it must leave alone whatever their names (the program and its settings file; the log is
+// added by the pass itself, wherever the log is then).
+struct PassContext {
+  ActivityLog& log;
+  std::vector<std::string> ownFiles;
+};
+
+// What a pass did, or would do, with one file it reached.
+enum class FileOutcome { Renamed, PassedOver, NameTaken, ProgramFile, NotAFile, NameTooLong };
+struct FileStep {
+  std::string name;
+  std::string newName;  // for Renamed, NameTaken and NameTooLong
+  FileOutcome outcome;
+};
+
+// How many files a pass reached, by what became of them.
+struct PassCounts {
+  std::size_t renamed = 0;  // renamed, or copied in the all-files mode
+  std::size_t passedOver = 0;
+  std::size_t nameTaken = 0;
+  std::size_t programFiles = 0;
+  std::size_t notFiles = 0;
+  std::size_t nameTooLong = 0;
+};
+
+// How a pass ended.
+enum class PassEnd {
+  Done,
+  PrefixRefused,  // before anything was done
+  Failed,         // an operation failed; what was done before stays done
+};
+struct PassResult {
+  PassEnd end = PassEnd::Done;
+  std::string message;  // "Done", or the sentence that says why the pass stopped
+  PassCounts counts;
+  bool done() const { return end == PassEnd::Done; }
+};
 
 // One pass over the files directly inside folderPath. With fileType "*.*" every file is copied
 // to prefix + name and kept; otherwise every file whose lower-cased name ends with fileType,
 // is at most 20 characters long and does not begin with prefix is renamed to prefix + name in
 // one step that leaves the file itself as it was. A "#" in the prefix asks for numbering (see
-// NewFileName). Every step is a line in the log; the pass ends with the "Done" box, once the
-// folder's new names are on disk.
+// NewFileName). Every step is a line in context.log; the pass returns once the folder's new
+// names are on disk.
 //
-// A file whose new name is already taken is never replaced: it is logged and left as it is, and
-// so are the program's own executable, settings file and log. When an operation fails, the pass
-// stops there, says why in a box, and returns; what was done before stays done. A prefix
-// holding "/" or a NUL character is refused before anything is done.
-void RunRenamePass(const std::string& folderPath, std::string prefix, const std::string& fileType);
-
-// How a pass ended: "Done", or the sentence that says why it stopped, with the box's icon.
-struct PassResult {
-  bool done;
-  std::string message;
-  MsgIcon icon;
-};
-
-// RunRenamePass without the box: the same pass, whose end is returned instead of shown.
-PassResult RenamePass(const std::string& folderPath, std::string prefix,
+// A file is never replaced: one whose new name is already taken, or too long for the system,
+// is logged and left as it is, and so are the program's own files and a name that is no longer
+// a file (a folder or pipe put in its place since the listing). When an operation fails, the
+// pass stops there and says why; what was done before stays done. A prefix that cannot stand
+// in a file name is refused before anything is done. What a killed pass's copies left behind
+// is removed first.
+PassResult RenamePass(PassContext& context, const std::string& folderPath, std::string prefix,
                       const std::string& fileType);
-
-// What a pass did, or would do, with one file it reached.
-enum class FileOutcome { Renamed, PassedOver, NameTaken, ProgramFile };
-struct FileStep {
-  std::string name;
-  std::string newName;  // for Renamed and NameTaken
-  FileOutcome outcome;
-};
 
 // What RenamePass would do, file by file in its order and with its numbering, added to steps.
 // Touches no file and writes no log line. Its end is the one RenamePass would have where it
 // fails before any file (a folder that cannot be opened, a prefix that is refused).
-PassResult PlanRenamePass(const std::string& folderPath, std::string prefix,
-                          const std::string& fileType, std::vector<FileStep>& steps);
+PassResult PlanRenamePass(const PassContext& context, const std::string& folderPath,
+                          std::string prefix, const std::string& fileType,
+                          std::vector<FileStep>& steps);
 
 // The parts of a pass that decide about names, on their own.
 

@@ -14,7 +14,7 @@ bash scripts/deps.sh "${BUILD_PACKAGES[@]}" xvfb openbox xdotool imagemagick
 
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-cp "$build/app/zantovel" "$work/zantovel"
+cp "$build/app/zantovel" "$build/app/zantovel-window.so" "$work/"
 
 Xvfb -displayfd 3 -screen 0 640x400x24 -nolisten tcp 3>"$work/display" &
 for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done

@@ -1,31 +1,61 @@
 #pragma once
 
 #include <ctime>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
+#include "store/settings.h"
+
 // The activity log: one time-stamped line per step of a rename pass.
 namespace zantovel {
 
-// Adds "dd-mm-yyyy hh:mm:ss message" and CR LF, in local time, to the log that LogPath names.
-// The log is looked up for every line, so an edit of the setting takes effect at the next one;
-// it stays open while its path names the same file. A missing log is created, an existing one
-// is only ever extended, and a line is in it whole or not at all. Throws PlatformError when the
-// log cannot be opened or written; earlier lines stay.
-void WriteLog(const std::string& message);
+// One line to be written, with the time of the step it tells of.
+struct LogEntry {
+  std::tm time;
+  std::string message;
+};
 
-// Adds one line per message, written together: for steps that happen at the same moment, such
-// as the lines that follow a rename. The log is looked up once for all of them.
-void WriteLog(std::initializer_list<std::string_view> messages);
-void WriteLog(const std::vector<std::string>& messages);
+// The log of one program, placed by its settings.
+class ActivityLog {
+ public:
+  using Clock = std::function<std::tm()>;
 
-// Where the log is now: the AppLog setting, read whole, or DefaultLogPath.
-std::string LogPath();
+  // The log's place is the AppLog setting of settings, or defaultPath; clock gives the time
+  // stamps (the local time unless a test says otherwise).
+  ActivityLog(const SettingsStore& settings, std::string defaultPath, Clock clock = {});
 
-// One whole line of the log: time stamp, " ", message, CR LF. A CR or LF inside the message is
-// written as the two characters "\r" or "\n", so that one line is always one event.
+  // Where the log is now: the AppLog setting, read whole, or the default path. Looked up for
+  // every write, so an edit of the setting takes effect at the next line.
+  std::string Path() const;
+
+  // The time now, for a line written later.
+  std::tm Now() const;
+
+  // Adds "dd-mm-yyyy hh:mm:ss message" and CR LF for each message, stamped now, in one write:
+  // for steps that happen at the same moment. A missing log is created, an existing one is
+  // only ever extended, and the lines are in it whole or not at all. The log stays open while
+  // its path names the same file. Throws PlatformError when the log cannot be opened or
+  // written; earlier lines stay.
+  void Write(std::initializer_list<std::string_view> messages);
+  // The same for lines whose steps happened earlier, each with its own time.
+  void Write(const std::vector<LogEntry>& entries);
+
+ private:
+  void Append(const std::string& lines);
+
+  const SettingsStore& settings_;
+  std::string defaultPath_;
+  Clock clock_;
+  AppendFile file_;
+};
+
+// One whole line of the log: time stamp, " ", message, CR LF. Control characters in the
+// message (a line break or a terminal's escape in a file name) are written escaped, "\n",
+// "\x1B", so that one line is always one event and the log shows what a name holds.
 std::string LogLine(const std::tm& time, std::string_view message);
 
 // The time stamp of a log line: "dd-mm-yyyy hh:mm:ss", 19 characters.
@@ -39,7 +69,9 @@ bool FileExists(const std::string& path);
 // Whether text is empty or holds nothing but spaces (U+0020). Tabs count as content.
 bool IsBlank(const std::string& text);
 
-// The default log path: the program folder followed by "/applog.log", joined as they are.
-std::string DefaultLogPath();
+// The default log of a program whose folder is programFolder: the folder followed by a
+// separator and "applog.log", joined as they are (the root gives two separators in a row,
+// which every system takes as one).
+std::string DefaultLogPathIn(const std::string& programFolder);
 
 }  // namespace zantovel

@@ -1,8 +1,6 @@
 #include "store/settings.h"
 
-#include "platform/app.h"
-#include "platform/files.h"
-#include "platform/profile.h"
+#include "platform/path_rules.h"
 #include "util/text.h"
 
 namespace zantovel {
@@ -15,33 +13,27 @@ constexpr std::size_t kLongestPathChars = 32767;
 
 }  // namespace
 
-std::string SettingsFilePath() {
-  // Asked before every log line, and the answer cannot change while the program runs.
-  static const std::string path = JoinPath(AppPath(), AppExeName() + ".ini");
-  return path;
+std::string SettingsFileOf(const std::string& exePath) {
+  return JoinPath(FolderOf(exePath), StemOf(exePath) + ".ini");
 }
 
-std::string ReadSetting(const std::string& section, const std::string& key,
-                        const std::string& defaultValue) {
-  const std::string value = ReadProfileString(section, key, defaultValue, SettingsFilePath());
+std::string SettingsStore::Read(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) const {
+  const std::string value = ReadProfileString(section, key, defaultValue, path_, cache_);
   return std::string(LeftChars(value, kValueBufferChars - 1));
 }
 
-std::string ReadPathSetting(const std::string& section, const std::string& key,
-                            const std::string& defaultValue) {
-  std::string value = ReadProfileString(section, key, defaultValue, SettingsFilePath());
+std::string SettingsStore::ReadPath(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue) const {
+  std::string value = ReadProfileString(section, key, defaultValue, path_, cache_);
   // A character takes at least one byte, so only a long value needs counting.
   if (value.size() > kLongestPathChars && CharCount(value) > kLongestPathChars) return defaultValue;
   return value;
 }
 
-void SaveSetting(const std::string& section, const std::string& key, const std::string& value) {
-  SaveSettings(section, {{key, value}});
-}
-
-void SaveSettings(const std::string& section,
-                  const std::vector<std::pair<std::string, std::string>>& values) {
-  WriteProfileStrings(section, values, SettingsFilePath());
+bool SettingsStore::Save(const std::string& section,
+                         const std::vector<std::pair<std::string, std::string>>& values) {
+  return WriteProfileStrings(section, values, path_);
 }
 
 }  // namespace zantovel

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
-#include "platform/app.h"
-#include "platform/dialogs.h"
+#include "platform/error.h"
 #include "store/activity_log.h"
 #include "tests/pass_fixture.h"
 
@@ -34,8 +34,9 @@ TEST(LogTimestampTest, DayMonthYearAndTwentyFourHourClock) {
   }
 }
 
-// A line break inside a message (a file name may hold one) never starts a line of its own.
-TEST(LogLineTest, LineBreaksInAMessageAreWrittenAsEscapes) {
+// A line break inside a message (a file name may hold one) never starts a line of its own, and
+// a terminal's escape in a name is shown, never obeyed by whoever reads the log.
+TEST(LogLineTest, ControlCharactersInAMessageAreWrittenAsEscapes) {
   std::tm time{};
   time.tm_year = 126;
   time.tm_mday = 7;
@@ -43,8 +44,11 @@ TEST(LogLineTest, LineBreaksInAMessageAreWrittenAsEscapes) {
     std::string message;
     std::string written;
   } cases[] = {
-      {"plain", "plain"}, {"a\rb", "a\\rb"},   {"a\nb", "a\\nb"},
-      {"\r\n", "\\r\\n"}, {"end\n", "end\\n"}, {"", ""},
+      {"plain", "plain"},      {"a\rb", "a\\rb"},
+      {"a\nb", "a\\nb"},       {"\r\n", "\\r\\n"},
+      {"end\n", "end\\n"},     {"", ""},
+      {"\x1B[2J", "\\x1B[2J"}, {"c:\\temp\\x", "c:\\temp\\x"},
+      {"\x7F", "\\x7F"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(LogLine(time, c.message), "07-01-2026 00:00:00 " + c.written + "\r\n") << c.written;
@@ -80,63 +84,73 @@ TEST(FileExistsTest, OnlyRegularFilesExist) {
   for (const BlankCase& c : blanks) EXPECT_EQ(IsBlank(c.text), c.blank) << "[" << c.text << "]";
 }
 
-TEST_F(PassTest, WriteLogCreatesThenOnlyExtends) {
-  WriteLog("first");
-  WriteLog("");
+TEST_F(PassTest, WriteCreatesThenOnlyExtends) {
+  activityLog.Write({"first"});
+  activityLog.Write({""});
   const std::string afterTwo = ReadFile(log);
-  WriteLog("third");
+  activityLog.Write({"third"});
   EXPECT_EQ(LogMessages(log), (std::vector<std::string>{"first", "", "third"}));
   EXPECT_EQ(ReadFile(log).substr(0, afterTwo.size()), afterTwo);
   EXPECT_EQ(afterTwo.substr(19, 8), " first\r\n");
+  struct stat st {};
+  ASSERT_EQ(stat(log.c_str(), &st), 0);
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(st.st_mode & 0777, 0644u & ~mask);
 
-  // The log moves at the next line after AppLog is edited.
+  // The log moves at the next line after AppLog is edited, and again when it is removed; a log
+  // renamed away is made afresh.
   const std::string moved = dir / "moved.log";
-  SaveSetting(kSettingsSection, "AppLog", moved);
-  WriteLog("elsewhere");
-  EXPECT_EQ(LogMessages(moved), std::vector<std::string>{"elsewhere"});
+  settings.Save(kSettingsSection, {{"AppLog", moved}});
+  activityLog.Write({"elsewhere"});
+  fs::rename(moved, dir / "away.log");
+  activityLog.Write({"afresh"});
+  EXPECT_EQ(LogMessages(moved), std::vector<std::string>{"afresh"});
+  EXPECT_EQ(LogMessages(dir / "away.log"), std::vector<std::string>{"elsewhere"});
   EXPECT_EQ(LogMessages(log).size(), 3u);
+  WriteFile(settings.Path(), "");
+  activityLog.Write({"by default"});
+  EXPECT_EQ(LogMessages(dir / "default.log"), std::vector<std::string>{"by default"});
+}
+
+// A writer killed in the middle of a line leaves it torn; the next line starts a line of its
+// own. A log path named by a link another user made is refused (the pass may run as root).
+TEST_F(PassTest, ALogStartsEveryWriteOnALineOfItsOwnAndFollowsOnlyItsOwnLinks) {
+  WriteFile(log, "06-12-2026 14:05:09 Renaming fi");
+  activityLog.Write({"next"});
+  EXPECT_EQ(ReadFile(log).substr(31, 2), "\r\n");
+  EXPECT_EQ(ReadFile(log).substr(33 + 19), " next\r\n");
+
+  const std::string target = dir / "target";
+  WriteFile(target, "");
+  const std::string link = dir / "link.log";
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  settings.Save(kSettingsSection, {{"AppLog", link}});
+  activityLog.Write({"through my own link"});
+  EXPECT_EQ(LogMessages(target), std::vector<std::string>{"through my own link"});
+  if (getuid() != 0) GTEST_SKIP() << "needs root to make a link of another user's";
+  const std::string planted = dir / "planted.log";
+  ASSERT_EQ(symlink(target.c_str(), planted.c_str()), 0);
+  ASSERT_EQ(lchown(planted.c_str(), 65534, 65534), 0);
+  settings.Save(kSettingsSection, {{"AppLog", planted}});
+  try {
+    activityLog.Write({"not through another's link"});
+    ADD_FAILURE() << "written through another user's link";
+  } catch (const PlatformError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot open log \"" + planted + "\": It is a link that another user made");
+  }
+  EXPECT_EQ(LogMessages(target).size(), 1u);
 }
 
 TEST_F(PassTest, ALongLogPathIsUsedWhole) {
   const std::string deep = dir / std::string(160, 'd');
   fs::create_directory(deep);
   WriteFile(deep + "/data.csv", "a,b\n");
-  SaveSetting(kSettingsSection, "AppLog", deep + "/data.csv.log");
-  WriteLog("to the long path");
+  settings.Save(kSettingsSection, {{"AppLog", deep + "/data.csv.log"}});
+  activityLog.Write({"to the long path"});
   EXPECT_EQ(ReadFile(deep + "/data.csv"), "a,b\n");
   EXPECT_EQ(LogMessages(deep + "/data.csv.log"), std::vector<std::string>{"to the long path"});
-}
-
-TEST_F(PassTest, DefaultLogLiesInTheProgramFolder) {
-  fs::remove(SettingsFilePath());
-  EXPECT_EQ(DefaultLogPath(), AppPath() + "/applog.log");
-  const bool existed = fs::exists(DefaultLogPath());
-  const std::string before = existed ? ReadFile(DefaultLogPath()) : "";
-  WriteLog("to the default");
-  const std::string after = ReadFile(DefaultLogPath());
-  EXPECT_EQ(after.substr(0, before.size()), before);
-  EXPECT_EQ(after.substr(after.size() - 17), " to the default\r\n");
-  // The log beside the test program is left as it was found.
-  if (existed)
-    WriteFile(DefaultLogPath(), before);
-  else
-    fs::remove(DefaultLogPath());
-}
-
-TEST(BrowseForFolderTest, ShapesThePickedPath) {
-  struct Case {
-    std::string picked;
-    std::optional<std::string> result;
-  } cases[] = {
-      {"/home/u/photos", "/home/u/photos/"},
-      {"/", "/"},
-      {"", std::nullopt},  // cancelled, or an item with no file-system path
-      {std::string(4095, 'p'), std::string(4095, 'p') + "/"},
-  };
-  for (const Case& c : cases) {
-    FolderDialogAnswers() = {c.picked};
-    EXPECT_EQ(BrowseForFolder(nullptr, "Select folder"), c.result) << c.picked;
-  }
 }
 
 }  // namespace

@@ -119,7 +119,7 @@ TEST(CrashTest, KilledPassesLoseNothingAndALaterPassFinishes) {
 
     // The next pass finishes the job; a pair left by the kill keeps both its names.
     ASSERT_EQ(Wait(probe.Start(folder, dir / "out")), 0);
-    EXPECT_EQ(ReadFile(dir / "out"), "box 0|Zantovel|Done\n");
+    EXPECT_EQ(ReadFile(dir / "out"), "done|Done\n");
     const int pairsAfter = CheckNothingLost(folder, kFiles, "a_");
     for (int i = 0; i < kFiles; ++i)
       EXPECT_TRUE(fs::exists(folder + "/a_" + FileName(i))) << FileName(i);
@@ -157,7 +157,7 @@ TEST(MidPassFaultTest, FolderSwappedForALinkKeepsThePassInItsFolder) {
     fs::rename(dir / "files", dir / "moved");
     fs::create_directory_symlink(dir / "other", dir / "files");
   });
-  EXPECT_EQ(box, "box 0|Zantovel|Done\n");
+  EXPECT_EQ(box, "done|Done\n");
   for (int i = 0; i < 2000; ++i) {
     EXPECT_EQ(ReadFile(dir / "moved/a_" + FileName(i)), Content(i));
     EXPECT_EQ(ReadFile(dir / "other/" + FileName(i)), Content(i));
@@ -174,7 +174,7 @@ TEST(MidPassFaultTest, FileDeletedBeforeItsTurnIsReported) {
   const std::string last = dir / "files" + "/" + FileName(499);
   const std::string box =
       PassInterrupted(probe, dir / "files", dir / "run.log", 1, [&] { fs::remove(last); });
-  EXPECT_EQ(box, "box 1|Zantovel|Cannot rename \"" + last + "\" to \"" + dir / "files" + "/a_" +
+  EXPECT_EQ(box, "failed|Cannot rename \"" + last + "\" to \"" + dir / "files" + "/a_" +
                      FileName(499) + "\": No such file or directory\n");
   EXPECT_EQ(FolderNames(dir / "files").size(), 499u);
   for (int i = 0; i < 499; ++i) EXPECT_EQ(ReadFile(dir / "files/a_" + FileName(i)), Content(i));
@@ -197,8 +197,7 @@ TEST_F(PassTest, AwkwardNamesAreRenamedAsTheyAre) {
                                           "*?[].tmp",     "\\x.tmp",  "x.tmp",   "\xC3\x89.TMP"};
   for (std::size_t i = 0; i < names.size(); ++i)
     WriteFile(folder + "/" + names[i], "content " + std::to_string(i));
-  std::string prefix = "a_";
-  RunRenamePass(folder + "/", prefix, ".tmp");
+  Run(folder + "/", "a_", ".tmp");
   std::set<std::string> expected;
   for (std::size_t i = 0; i < names.size(); ++i) {
     expected.insert("a_" + names[i]);
@@ -213,17 +212,22 @@ TEST_F(PassTest, AwkwardNamesAreRenamedAsTheyAre) {
             messages.end());
 }
 
-TEST_F(PassTest, NewNameTooLongForTheFileSystemStopsWithTheReason) {
+// A new name the file system cannot hold is passed over like a taken one, and the dry run
+// plans it so.
+TEST_F(PassTest, NewNameTooLongForTheFileSystemIsPassedOver) {
   const std::string longest(253, 'n');  // with "a_", 255 bytes: the most a name may have
   const std::string tooLong(254, 'z');  // listed after `longest`
   WriteFile(folder + "/" + longest, "L");
   WriteFile(folder + "/" + tooLong, "T");
-  std::string prefix = "a_";
-  RunRenamePass(folder, prefix, "*.*");
+  std::vector<FileStep> planned;
+  PlanRenamePass(context, folder, "a_", "*.*", planned);
+  ASSERT_EQ(planned.size(), 2u);
+  EXPECT_EQ(planned[0].outcome, FileOutcome::Renamed);
+  EXPECT_EQ(planned[1].outcome, FileOutcome::NameTooLong);
+  EXPECT_EQ(Run(folder, "a_", "*.*").message, "Done");
+  EXPECT_EQ(results[0].counts.nameTooLong, 1u);
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_" + longest, longest, tooLong}));
-  ASSERT_EQ(RecordedBoxes().size(), 1u);
-  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot copy \"" + folder + "/" + tooLong + "\" to \"" +
-                                         folder + "/a_" + tooLong + "\": File name too long");
+  EXPECT_EQ(LogMessages(log).back(), "New name too long, cannot rename");
 }
 
 TEST_F(PassTest, SocketsAreNotFilesAndRelativeFoldersWork) {
@@ -238,8 +242,7 @@ TEST_F(PassTest, SocketsAreNotFilesAndRelativeFoldersWork) {
 
   const fs::path before = fs::current_path();
   fs::current_path(dir.path());
-  std::string prefix = "a_";
-  RunRenamePass("files", prefix, ".tmp");
+  Run("files", "a_", ".tmp");
   fs::current_path(before);
   close(sock);
 
@@ -264,13 +267,14 @@ TEST(SettingsFileFaultTest, OddSettingsFilesReadAndWriteSoundly) {
   std::mt19937 random(7);
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>(random() & 0xFF);
   std::string huge = "[Settings]\r\nLastP=p\r\n[Other]\r\n";
-  while (huge.size() < 10 * 1024 * 1024) huge += "key" + std::to_string(huge.size()) + "=value\r\n";
+  while (huge.size() < kLargestProfile - 64)
+    huge += "key" + std::to_string(huge.size()) + "=value\r\n";
   struct Case {
     const char* what;
     std::string content;
     std::string lastP;
   } cases[] = {
-      {"10 MB", huge, "p"},
+      {"almost 1 MiB", huge, "p"},
       {"binary", binary + "\r\n[Settings]\r\nLastP=p\r\n", "p"},
       {"no final line end", "[Settings]\r\nLastP=p", "p"},
       {"CR only", "[Settings]\rLastP=p\r", "p"},
@@ -279,21 +283,17 @@ TEST(SettingsFileFaultTest, OddSettingsFilesReadAndWriteSoundly) {
       {"100,000-character line", "[Settings]\r\nLastP=" + std::string(100000, 'x') + "\r\n",
        std::string(154, 'x')},
   };
+  TempDir dir;
+  SettingsStore store(dir / "zantovel.ini");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteFile(SettingsFilePath(), c.content);
-    const auto started = Clock::now();
-    EXPECT_EQ(ReadSetting(kSettingsSection, "LastP", "D"), c.lastP);
-    SaveSetting(kSettingsSection, "LastF", "new");
-    EXPECT_EQ(ReadSetting(kSettingsSection, "LastF", "D"), "new");
-    EXPECT_EQ(ReadSetting(kSettingsSection, "LastP", "D"), c.lastP);
-    std::printf(
-        "[ settings ] %-24s read, write, read in %lld ms\n", c.what,
-        static_cast<long long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()));
+    WriteFile(store.Path(), c.content);
+    EXPECT_EQ(store.Read(kSettingsSection, "LastP", "D"), c.lastP);
+    EXPECT_TRUE(store.Save(kSettingsSection, {{"LastF", "new"}}));
+    EXPECT_EQ(store.Read(kSettingsSection, "LastF", "D"), "new");
+    EXPECT_EQ(store.Read(kSettingsSection, "LastP", "D"), c.lastP);
     // Every earlier line is still there, in its order; only the new key's line was added.
-    const std::vector<std::string> before = Lines(c.content),
-                                   after = Lines(ReadFile(SettingsFilePath()));
+    const std::vector<std::string> before = Lines(c.content), after = Lines(ReadFile(store.Path()));
     ASSERT_EQ(after.size(), before.size() + 1);
     std::size_t added = 0;
     for (std::size_t i = 0, j = 0; j < after.size(); ++j) {
@@ -306,7 +306,6 @@ TEST(SettingsFileFaultTest, OddSettingsFilesReadAndWriteSoundly) {
     }
     EXPECT_EQ(added, 1u);
   }
-  fs::remove(SettingsFilePath());
 }
 
 }  // namespace

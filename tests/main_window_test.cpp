@@ -10,10 +10,11 @@
 #include <QtTest>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "app/main_window.h"
 #include "platform/dialogs.h"
-#include "store/settings.h"
+#include "store/program_files.h"
 #include "tests/test_support.h"
 
 using namespace zantovel;
@@ -88,11 +89,18 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { std::filesystem::remove(SettingsFilePath()); }
-  void cleanup() { std::filesystem::remove(SettingsFilePath()); }
+  // Every test has a program folder of its own, with its own settings file.
+  void init() {
+    home = std::make_unique<TempDir>();
+    files = std::make_unique<ProgramFiles>(*home / "zantovel");
+  }
+  void cleanup() {
+    files.reset();
+    home.reset();
+  }
 
   void opensWithCaptionDefaultsAndFocus() {
-    MainWindow window;
+    MainWindow window(*files);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(window.windowTitle(), QString("Zantovel v" ZANTOVEL_TEST_VERSION));
@@ -106,19 +114,19 @@ class MainWindowTest : public QObject {
   }
 
   void closingSavesAndTheNextStartRestores() {
-    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=/var/log/zantovel.log\r\n");
+    WriteFile(files->Settings().Path(), "[Settings]\r\nAppLog=/var/log/zantovel.log\r\n");
     {
-      MainWindow window;
+      MainWindow window(*files);
       window.show();
       SetField(window, "txtPath", "/data/photos/");
       SetField(window, "txtPrefix", "IMG##_");
       SetField(window, "txtType", "");
       window.close();
     }
-    QCOMPARE(QString::fromStdString(ReadFile(SettingsFilePath())),
+    QCOMPARE(QString::fromStdString(ReadFile(files->Settings().Path())),
              QString("[Settings]\r\nAppLog=/var/log/zantovel.log\r\nLastP=/data/photos/\r\n"
                      "LastF=IMG##_\r\nLastT=\r\n"));
-    MainWindow restarted;
+    MainWindow restarted(*files);
     QCOMPARE(Field(restarted, "txtPath"), QString("/data/photos/"));
     QCOMPARE(Field(restarted, "txtPrefix"), QString("IMG##_"));
     QCOMPARE(Field(restarted, "txtType"), QString(""));
@@ -152,7 +160,7 @@ class MainWindowTest : public QObject {
     QFETCH(QStringList, moves);
     QFETCH(QString, shape1);
     QFETCH(QString, shape2);
-    MainWindow window;
+    MainWindow window(*files);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (const QString& target : moves) QTest::mouseMove(&window, PointOf(window, target));
@@ -165,8 +173,8 @@ class MainWindowTest : public QObject {
     std::filesystem::create_directory(dir / "files");
     WriteFile(dir / "files/p.tmp", "P");
     WriteFile(dir / "files/q.tmp", "Q");
-    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
-    MainWindow window;
+    WriteFile(files->Settings().Path(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window(*files);
     window.show();
     SetField(window, "txtPath", QString::fromStdString(dir / "files/"));
     SetField(window, "txtPrefix", "##");
@@ -186,7 +194,7 @@ class MainWindowTest : public QObject {
   }
 
   void helpShowsTheHelpText() {
-    MainWindow window;
+    MainWindow window(*files);
     window.show();
     SeenDialog seen;
     CloseNextBox(&seen);
@@ -202,7 +210,7 @@ class MainWindowTest : public QObject {
 
   void pickerFillsTheFolderOrLeavesItOnCancel() {
     TempDir dir;
-    MainWindow window;
+    MainWindow window(*files);
     window.show();
     SetField(window, "txtPath", "/kept/");
 
@@ -230,8 +238,8 @@ class MainWindowTest : public QObject {
     TempDir dir;
     std::filesystem::create_directory(dir / "files");
     WriteFile(dir / "files/p.tmp", "P");
-    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
-    MainWindow window;
+    WriteFile(files->Settings().Path(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window(*files);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     SetField(window, "txtPath", QString::fromStdString(dir / "files/"));
@@ -294,7 +302,7 @@ class MainWindowTest : public QObject {
     QFETCH(QString, control);
     QFETCH(int, role);
     QFETCH(QString, name);
-    MainWindow window;
+    MainWindow window(*files);
     window.show();
     QAccessibleInterface* accessible =
         QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(control));
@@ -311,8 +319,8 @@ class MainWindowTest : public QObject {
   // A screen reader's press on "Run" is a click.
   void pressingRunThroughAccessibilityRunsAPass() {
     TempDir dir;
-    WriteFile(SettingsFilePath(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
-    MainWindow window;
+    WriteFile(files->Settings().Path(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window(*files);
     window.show();
     SetField(window, "txtPath", QString::fromStdString(dir.path() + "/"));
     SeenDialog seen;
@@ -324,7 +332,7 @@ class MainWindowTest : public QObject {
   }
 
   void boxesShowTheirCaptionWhole() {
-    MainWindow window;
+    MainWindow window(*files);
     window.show();
     SeenDialog seen;
     CloseNextBox(&seen);
@@ -334,7 +342,7 @@ class MainWindowTest : public QObject {
   }
 
   void picturesAreSharpOnScaledScreens() {
-    MainWindow window;
+    MainWindow window(*files);
     const QPixmap picture = window.findChild<QLabel*>("imgInfo")->pixmap();
     const QSize box = window.findChild<QLabel*>("imgInfo")->size();
     QCOMPARE(picture.deviceIndependentSize().toSize(), box);
@@ -342,6 +350,9 @@ class MainWindowTest : public QObject {
   }
 
  private:
+  std::unique_ptr<TempDir> home;
+  std::unique_ptr<ProgramFiles> files;
+
   static QString Field(MainWindow& window, const char* name) {
     return window.findChild<QLineEdit*>(name)->text();
   }

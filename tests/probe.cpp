@@ -1,33 +1,32 @@
 // A small command-line front to the library, for tests that need the program in a process of
 // its own: beside a settings file of its own, in a folder that cannot be written, or killed.
 //
-//   probe save KEY VALUE          SaveSetting in section Settings
-//   probe saveall P F T           SaveSettings of LastP, LastF and LastT, as a closing window
-//   probe get KEY DEFAULT         prints ReadSetting
-//   probe run FOLDER PREFIX TYPE  one RunRenamePass; every box is printed as "box
-//   ICON|CAPTION|TEXT"
+//   probe save KEY VALUE          stores one value in section Settings
+//   probe saveall P F T           stores LastP, LastF and LastT in one save, as a closing window
+//   probe get KEY DEFAULT         prints the value
+//   probe run FOLDER PREFIX TYPE  one pass; prints how it ended, "done|MESSAGE" or
+//                                 "failed|MESSAGE"
 #include <cstdio>
 #include <string>
 
 #include "platform/app.h"
-#include "rename/rename_pass.h"
-#include "store/settings.h"
-#include "tests/recording_dialogs.h"
+#include "store/program_files.h"
 
 int main(int argc, char** argv) {
   using namespace zantovel;
+  ProgramFiles files(ExecutablePath());
+  SettingsStore& settings = files.Settings();
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "save" && argc == 4) {
-    SaveSetting(kSettingsSection, argv[2], argv[3]);
+    settings.Save(kSettingsSection, {{argv[2], argv[3]}});
   } else if (command == "saveall" && argc == 5) {
-    SaveSettings(kSettingsSection, {{"LastP", argv[2]}, {"LastF", argv[3]}, {"LastT", argv[4]}});
+    settings.Save(kSettingsSection, {{"LastP", argv[2]}, {"LastF", argv[3]}, {"LastT", argv[4]}});
   } else if (command == "get" && argc == 4) {
-    std::printf("%s\n", ReadSetting(kSettingsSection, argv[2], argv[3]).c_str());
+    std::printf("%s\n", settings.Read(kSettingsSection, argv[2], argv[3]).c_str());
   } else if (command == "run" && argc == 5) {
-    RunRenamePass(argv[2], argv[3], argv[4]);
-    for (const test::RecordedBox& box : test::RecordedBoxes())
-      std::printf("box %d|%s|%s\n", static_cast<int>(box.icon), box.caption.c_str(),
-                  box.text.c_str());
+    PassContext context = files.ForPass();
+    const PassResult result = RenamePass(context, argv[2], argv[3], argv[4]);
+    std::printf("%s|%s\n", result.done() ? "done" : "failed", result.message.c_str());
   } else {
     std::fprintf(
         stderr,

@@ -70,8 +70,14 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
       {"all-files numbering", "a b", "#_", "*.*", true, "a b 0_1a<a 0_b<b", "C:a C:b"},
       {"numbering gives a later file the name an earlier copy took", "0 10", "#", "*.*", true,
        "0 10 010<0", "C:0 E:10"},
-      {"a temporary left by a killed copy is removed, never copied", ".zantovel-copy-Ab12Cd x",
-       "a_", "*.*", true, "a_x<x x", "C:x"},
+      {"a temporary left by a killed copy is removed, never copied",
+       ".zantovel-copy-0123456789abcdef0c93 x", "a_", "*.*", true, "a_x<x x", "C:x"},
+      {"a user's file that only begins like a temporary is the user's",
+       ".zantovel-copy-backup .zantovel-copy-0123456789abcdef0c94", "a_", ".tmp", true,
+       ".zantovel-copy-backup .zantovel-copy-0123456789abcdef0c94", ""},
+      {"and is copied like any other", ".zantovel-copy-backup", "a_", "*.*", true,
+       "a_.zantovel-copy-backup<.zantovel-copy-backup .zantovel-copy-backup",
+       "C:.zantovel-copy-backup"},
       // clang-format on
   };
   for (const Case& c : cases) {
@@ -80,8 +86,7 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
     for (const std::string& name : Words(c.files)) WriteFile(folder + "/" + name, name);
     const std::string folderText = c.slash ? folder + "/" : folder;
 
-    std::string prefix = c.prefix;
-    RunRenamePass(folderText, prefix, c.type);
+    Run(folderText, c.prefix, c.type);
 
     std::map<std::string, std::string> expected, after;
     for (const std::string& word : Words(c.after)) {
@@ -92,10 +97,9 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
     EXPECT_EQ(after, expected);
     EXPECT_EQ(fs::exists(log) ? LogMessages(log) : std::vector<std::string>{},
               ExpectedLog(c.steps, folderText));
-    ASSERT_EQ(RecordedBoxes().size(), 1u);
-    EXPECT_EQ(RecordedBoxes()[0].text, "Done");
-    EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::None);
-    EXPECT_EQ(RecordedBoxes()[0].caption, "Zantovel");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].message, "Done");
+    EXPECT_EQ(results[0].end, PassEnd::Done);
   }
 }
 
@@ -108,8 +112,7 @@ TEST_F(PassTest, TwentyFilesKeepContentPermissionsAndTimes) {
     ASSERT_EQ(utimensat(AT_FDCWD, (folder + "/" + name).c_str(), times, 0), 0);
     stat((folder + "/" + name).c_str(), &before[name]);
   }
-  std::string prefix = "a_";
-  RunRenamePass(folder + "/", prefix, ".tmp");
+  Run(folder + "/", "a_", ".tmp");
 
   EXPECT_EQ(FolderNames(folder).size(), 20u);
   for (const auto& [name, st] : before) {
@@ -145,8 +148,7 @@ TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
   // A link to a folder is a folder to the user.
   fs::create_directory_symlink(folder + "/sub.tmp", folder + "/dirlink.tmp");
 
-  std::string prefix = "b_";
-  RunRenamePass(folder, prefix, ".tmp");
+  Run(folder, "b_", ".tmp");
 
   std::array<char, 256> target{};
   ASSERT_GT(readlink((folder + "/b_x.tmp").c_str(), target.data(), target.size()), 0);
@@ -171,35 +173,34 @@ TEST_F(PassTest, FailuresStopThePassWithTheReason) {
     std::string folderText;
     std::string prefix;
     std::string box;
-    MsgIcon icon;
+    PassEnd end;
   } cases[] = {
       {dir / "missing", "a_",
        "Cannot open folder \"" + (dir / "missing") + "\": No such file or directory",
-       MsgIcon::Critical},
-      {"", "a_", "Cannot open folder \"\": No such file or directory", MsgIcon::Critical},
-      {aFile, "a_", "Cannot open folder \"" + aFile + "\": Not a directory", MsgIcon::Critical},
+       PassEnd::Failed},
+      {"", "a_", "Cannot open folder \"\": No such file or directory", PassEnd::Failed},
+      {aFile, "a_", "Cannot open folder \"" + aFile + "\": Not a directory", PassEnd::Failed},
       {folder, "../",
        "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
        "folder.",
-       MsgIcon::Exclamation},
+       PassEnd::PrefixRefused},
       {folder, std::string("a\0b", 3),
        "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
        "folder.",
-       MsgIcon::Exclamation},
+       PassEnd::PrefixRefused},
   };
   WriteFile(folder + "/x.tmp", "X");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folderText + " / " + c.prefix);
-    RecordedBoxes().clear();
-    std::string prefix = c.prefix;
-    RunRenamePass(c.folderText, prefix, ".tmp");
-    ASSERT_EQ(RecordedBoxes().size(), 1u);
-    EXPECT_EQ(RecordedBoxes()[0].text, c.box);
-    EXPECT_EQ(RecordedBoxes()[0].icon, c.icon);
-    EXPECT_EQ(RecordedBoxes()[0].caption, "Zantovel");
+    results.clear();
+    Run(c.folderText, c.prefix, ".tmp");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].message, c.box);
+    EXPECT_EQ(results[0].end, c.end);
     EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
     EXPECT_FALSE(fs::exists(log));
-    EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"files", "plain.txt"}));
+    EXPECT_EQ(FolderNames(dir.path()),
+              (std::vector<std::string>{"files", "plain.txt", "zantovel.ini"}));
   }
 }
 
@@ -209,16 +210,15 @@ TEST_F(PassTest, RefusedRenameKeepsTheFileAndStopsThePass) {
   if (!CanMakeImmutable(folder + "/x.tmp")) GTEST_SKIP() << "needs root and chattr +i";
   ASSERT_EQ(Shell("chattr +i '" + folder + "/x.tmp'"), 0);
 
-  std::string prefix = "a_";
-  RunRenamePass(folder, prefix, ".tmp");
+  Run(folder, "a_", ".tmp");
 
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"x.tmp", "y.tmp"}));
   EXPECT_EQ(ReadFile(folder + "/x.tmp"), "X");
   EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "x.tmp"});
-  ASSERT_EQ(RecordedBoxes().size(), 1u);
-  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot rename \"" + folder + "/x.tmp\" to \"" + folder +
-                                         "/a_x.tmp\": Operation not permitted");
-  EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::Critical);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].message, "Cannot rename \"" + folder + "/x.tmp\" to \"" + folder +
+                                    "/a_x.tmp\": Operation not permitted");
+  EXPECT_EQ(results[0].end, PassEnd::Failed);
 }
 
 // A rename needs no space; a copy does, and one that does not fit leaves nothing behind.
@@ -227,21 +227,20 @@ TEST_F(PassTest, FullFileSystemRenamesButCopiesNothingPartial) {
   const std::string big(160 * 1024, 'b');
   WriteFile(folder + "/big.tmp", big);
 
-  std::string prefix = "a_";
-  RunRenamePass(folder, prefix, "*.*");
+  Run(folder, "a_", "*.*");
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big.tmp"});
   EXPECT_EQ(ReadFile(folder + "/big.tmp"), big);
   EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "big.tmp"});
-  ASSERT_EQ(RecordedBoxes().size(), 1u);
-  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot copy \"" + folder + "/big.tmp\" to \"" + folder +
-                                         "/a_big.tmp\": No space left on device");
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].message, "Cannot copy \"" + folder + "/big.tmp\" to \"" + folder +
+                                    "/a_big.tmp\": No space left on device");
 
-  RecordedBoxes().clear();
-  RunRenamePass(folder, prefix, ".tmp");
+  results.clear();
+  Run(folder, "a_", ".tmp");
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_big.tmp"});
   EXPECT_EQ(ReadFile(folder + "/a_big.tmp"), big);
-  ASSERT_EQ(RecordedBoxes().size(), 1u);
-  EXPECT_EQ(RecordedBoxes()[0].text, "Done");
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].message, "Done");
 }
 
 TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {
@@ -258,13 +257,12 @@ TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.logPath);
-    RecordedBoxes().clear();
-    SaveSetting(kSettingsSection, "AppLog", c.logPath);
-    std::string prefix = "a_";
-    RunRenamePass(folder, prefix, ".tmp");
+    results.clear();
+    settings.Save(kSettingsSection, {{"AppLog", c.logPath}});
+    Run(folder, "a_", ".tmp");
     EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
-    ASSERT_EQ(RecordedBoxes().size(), 1u);
-    EXPECT_EQ(RecordedBoxes()[0].text, c.box);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].message, c.box);
   }
 }
 

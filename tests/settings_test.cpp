@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <optional>
 #include <string>
 
-#include "platform/app.h"
+#include "platform/path_rules.h"
 #include "platform/profile.h"
 #include "store/settings.h"
 #include "tests/test_support.h"
@@ -73,51 +74,100 @@ TEST(ProfileTest, WritingChangesOnlyTheKeysLine) {
   }
 }
 
-TEST(AppIdentityTest, ProgramFolderAndNameFollowTheExecutablePath) {
+TEST(PathRulesTest, BothStylesOnEveryBuild) {
+  const auto posix = PathStyle::Posix, windows = PathStyle::Windows;
   struct Case {
+    PathStyle style;
     const char* exePath;
     const char* folder;
-    const char* name;
+    const char* stem;
+    const char* settings;
   } cases[] = {
-      {"/opt/zantovel/zantovel", "/opt/zantovel", "zantovel"},
-      {"/zantovel", "/", "zantovel"},
-      {"/home/u/bin/other", "/home/u/bin", "other"},
-      {"/a.b/zantovel.bin", "/a.b", "zantovel"},
-      {"/x/.hidden", "/x", ".hidden"},
+      {posix, "/opt/zantovel/zantovel", "/opt/zantovel", "zantovel", "/opt/zantovel/zantovel.ini"},
+      {posix, "/zantovel", "/", "zantovel", "/zantovel.ini"},
+      {posix, "/a.b/zantovel.bin", "/a.b", "zantovel", "/a.b/zantovel.ini"},
+      {posix, "/x/.hidden", "/x", ".hidden", "/x/.hidden.ini"},
+      {posix, "/x\\y/z", "/x\\y", "z", "/x\\y/z.ini"},
+      {windows, "C:\\Tools\\Zantovel.exe", "C:\\Tools", "Zantovel", "C:\\Tools\\Zantovel.ini"},
+      {windows, "C:\\Zantovel.exe", "C:\\", "Zantovel", "C:\\Zantovel.ini"},
+      {windows, "D:/a.b/other.exe", "D:/a.b", "other", "D:/a.b\\other.ini"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ProgramFolderOf(c.exePath), c.folder) << c.exePath;
-    EXPECT_EQ(ExeNameOf(c.exePath), c.name) << c.exePath;
+    EXPECT_EQ(FolderOf(c.exePath, c.style), c.folder) << c.exePath;
+    EXPECT_EQ(StemOf(c.exePath, c.style), c.stem) << c.exePath;
+    EXPECT_EQ(JoinPath(FolderOf(c.exePath, c.style), StemOf(c.exePath, c.style) + ".ini", c.style),
+              c.settings)
+        << c.exePath;
   }
-  EXPECT_EQ(AppTitle(), "Zantovel");
-  const AppVersion version = AppVersionNumbers();
-  EXPECT_EQ(std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
-                std::to_string(version.revision),
-            ZANTOVEL_TEST_VERSION);
-  EXPECT_EQ(SettingsFilePath(), ProgramFolderOf(ExecutablePath()) + "/core_tests.ini");
+  struct NameCase {
+    std::string text;
+    bool posix, windows;
+  } names[] = {
+      {"a_", true, true},       {"a/b", false, false},        {std::string("a\0", 2), false, false},
+      {"a\\b", true, false},    {"a:b", true, false},         {"a\x1F", true, false},
+      {"\"*?<>|", true, false}, {"\xEF\xBC\x83", true, true},
+  };
+  for (const NameCase& c : names) {
+    EXPECT_EQ(FitsInName(c.text, posix), c.posix) << c.text;
+    EXPECT_EQ(FitsInName(c.text, windows), c.windows) << c.text;
+  }
+  // 255 bytes here; 255 UTF-16 units there, where a character beyond U+FFFF takes two.
+  const std::string emoji = "\xF0\x9F\x98\x80";
+  struct LengthCase {
+    std::string name;
+    bool posix, windows;
+  } lengths[] = {
+      {std::string(255, 'n'), true, true},
+      {std::string(256, 'n'), false, false},
+      {[&] {
+         std::string s;
+         for (int i = 0; i < 127; ++i) s += emoji;
+         return s + "n";
+       }(),
+       false, true},
+      {[&] {
+         std::string s;
+         for (int i = 0; i < 128; ++i) s += emoji;
+         return s;
+       }(),
+       false, false},
+  };
+  for (const LengthCase& c : lengths) {
+    EXPECT_EQ(NameFitsLength(c.name, posix), c.posix) << c.name.size();
+    EXPECT_EQ(NameFitsLength(c.name, windows), c.windows) << c.name.size();
+  }
 }
 
 class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override { fs::remove(SettingsFilePath()); }
-  void TearDown() override { fs::remove(SettingsFilePath()); }
+  TempDir dir;
+  SettingsStore store{dir / "zantovel.ini"};
+  void Save(const std::string& key, const std::string& value) {
+    EXPECT_TRUE(store.Save("Settings", {{key, value}}));
+  }
 };
 
 TEST_F(SettingsTest, ValuesAndDefaultsComeBackCutTo154Characters) {
-  EXPECT_EQ(ReadSetting("Settings", "LastP", "/tmp/"), "/tmp/");
-  EXPECT_EQ(ReadSetting("Settings", "LastP", std::string(200, 'd')), std::string(154, 'd'));
-  SaveSetting("Settings", "LastP", std::string(200, 'v'));
-  EXPECT_EQ(ReadSetting("Settings", "LastP", "x"), std::string(154, 'v'));
+  EXPECT_EQ(store.Read("Settings", "LastP", "/tmp/"), "/tmp/");
+  EXPECT_EQ(store.Read("Settings", "LastP", std::string(200, 'd')), std::string(154, 'd'));
+  Save("LastP", std::string(200, 'v'));
+  EXPECT_EQ(store.Read("Settings", "LastP", "x"), std::string(154, 'v'));
   std::string wide;
   for (int i = 0; i < 200; ++i) wide += "\xC3\xA9";
-  SaveSetting("Settings", "LastF", wide);
-  EXPECT_EQ(ReadSetting("Settings", "LastF", "x"), wide.substr(0, 308));
-  SaveSetting("Settings", "LastT", "");
-  EXPECT_EQ(ReadSetting("Settings", "LastT", ".tmp"), "");
-  SaveSetting("Settings", "LastF", "a_ ");
-  EXPECT_EQ(ReadSetting("Settings", "LastF", "x"), "a_");
-  EXPECT_EQ(ReadFile(SettingsFilePath()),
+  Save("LastF", wide);
+  EXPECT_EQ(store.Read("Settings", "LastF", "x"), wide.substr(0, 308));
+  Save("LastT", "");
+  EXPECT_EQ(store.Read("Settings", "LastT", ".tmp"), "");
+  Save("LastF", "a_ ");
+  EXPECT_EQ(store.Read("Settings", "LastF", "x"), "a_");
+  EXPECT_EQ(ReadFile(store.Path()),
             "[Settings]\r\nLastP=" + std::string(200, 'v') + "\r\nLastF=a_ \r\nLastT=\r\n");
+  // A new file is made for everyone to read, as an editor would make it.
+  struct stat st {};
+  ASSERT_EQ(stat(store.Path().c_str(), &st), 0);
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
 }
 
 // A path cut short names another path: the folder's parent, or data.csv for data.csv.log.
@@ -126,8 +176,8 @@ TEST_F(SettingsTest, PathsComeBackWholeAndOtherValuesCut) {
   const std::string longest(32767, 'p');
   struct Case {
     std::string stored;
-    std::string path;   // as ReadPathSetting gives it
-    std::string value;  // as ReadSetting gives it
+    std::string path;   // as ReadPath gives it
+    std::string value;  // as Read gives it
   } cases[] = {
       {deep + ".log", deep + ".log", (deep + ".log").substr(0, 154)},
       {std::string(160, 'f') + "/", std::string(160, 'f') + "/", std::string(154, 'f')},
@@ -135,24 +185,38 @@ TEST_F(SettingsTest, PathsComeBackWholeAndOtherValuesCut) {
       {longest + "p", "/default", longest.substr(0, 154)},
   };
   for (const Case& c : cases) {
-    SaveSetting("Settings", "AppLog", c.stored);
-    EXPECT_EQ(ReadPathSetting("Settings", "AppLog", "/default"), c.path);
-    EXPECT_EQ(ReadSetting("Settings", "AppLog", "/default"), c.value);
+    Save("AppLog", c.stored);
+    EXPECT_EQ(store.ReadPath("Settings", "AppLog", "/default"), c.path);
+    EXPECT_EQ(store.Read("Settings", "AppLog", "/default"), c.value);
   }
 }
 
 TEST_F(SettingsTest, AHandEditedFileKeepsItsOtherLines) {
   const std::string handWritten = "; written by hand\r\n[Settings]\r\nAppLog = /var/log/z.log\r\n";
-  WriteFile(SettingsFilePath(), handWritten);
-  SaveSetting("Settings", "LastP", "/data/");
-  EXPECT_EQ(ReadFile(SettingsFilePath()), handWritten + "LastP=/data/\r\n");
-  EXPECT_EQ(ReadSetting("Settings", "AppLog", ""), "/var/log/z.log");
-  // Nothing is cached: an edit made behind the store's back is seen by the next read.
-  WriteFile(SettingsFilePath(), "[Settings]\nLastP=/edited/\n");
-  EXPECT_EQ(ReadSetting("Settings", "LastP", ""), "/edited/");
+  WriteFile(store.Path(), handWritten);
+  Save("LastP", "/data/");
+  EXPECT_EQ(ReadFile(store.Path()), handWritten + "LastP=/data/\r\n");
+  EXPECT_EQ(store.Read("Settings", "AppLog", ""), "/var/log/z.log");
+  // An edit made behind the store's back is seen by the next read, even one within the same
+  // second that keeps the file's size.
+  WriteFile(store.Path(), "[Settings]\nLastP=/edited/\n");
+  EXPECT_EQ(store.Read("Settings", "LastP", ""), "/edited/");
+  WriteFile(store.Path(), "[Settings]\nLastP=/edits2/\n");
+  EXPECT_EQ(store.Read("Settings", "LastP", ""), "/edits2/");
   // No temporary file is left beside the settings file.
-  for (const std::string& name : FolderNames(ProgramFolderOf(SettingsFilePath())))
-    EXPECT_EQ(name.find(".core_tests.ini."), std::string::npos) << name;
+  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"zantovel.ini"});
+}
+
+// A file far larger than any the program writes is neither read before every log line nor
+// rewritten.
+TEST_F(SettingsTest, AHugeFileIsNeitherReadNorRewritten) {
+  const std::string huge = "[Settings]\r\nLastP=/huge/\r\n" + std::string(kLargestProfile, ';');
+  WriteFile(store.Path(), huge);
+  EXPECT_EQ(store.Read("Settings", "LastP", "/default/"), "/default/");
+  EXPECT_FALSE(store.Save("Settings", {{"LastP", "/new/"}}));
+  EXPECT_EQ(ReadFile(store.Path()), huge);
+  WriteFile(store.Path(), huge.substr(0, kLargestProfile));
+  EXPECT_EQ(store.Read("Settings", "LastP", "/default/"), "/huge/");
 }
 
 }  // namespace
@@ -173,11 +237,13 @@ TEST(SettingsFileTest, EachExecutableNameHasItsOwnFile) {
 // A writable settings file in a folder that takes no new file is written in place.
 TEST(SettingsFileTest, AFolderThatCannotBeWrittenStillTakesTheSave) {
   InstalledProbe zantovel("zantovel");
-  zantovel("save LastP /old/");
+  zantovel("save LastP /old/and/longer/");
   if (!CanMakeImmutable(zantovel.bin.path())) GTEST_SKIP() << "needs root and chattr +i";
   ASSERT_EQ(Shell("chattr +i '" + zantovel.bin.path() + "'"), 0);
   EXPECT_EQ(zantovel("save LastP /new/ 2>&1"), "");
   EXPECT_EQ(zantovel("get LastP /default/"), "/new/\n");
+  // Written over the old content, and cut to the new length.
+  EXPECT_EQ(ReadFile(zantovel.bin / "zantovel.ini"), "[Settings]\r\nLastP=/new/\r\n");
   EXPECT_EQ(FolderNames(zantovel.bin.path()),
             (std::vector<std::string>{"zantovel", "zantovel.ini"}));
 }

@@ -20,7 +20,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + kPathSeparator + name; }
+  std::string operator/(const std::string& name) const { return path_ + PathSeparator() + name; }
 
  private:
   std::string path_;

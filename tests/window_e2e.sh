@@ -11,7 +11,8 @@ source "$(dirname "$0")/x_session.sh"
 require_tools Xvfb xdotool wmctrl openbox
 start_x_session
 
-cp "$program" "$work/zantovel"
+# The program with its window module, as a portable copy carries them.
+cp "$program" "$(dirname "$program")/zantovel-window.so" "$work/"
 mkdir "$work/files"
 printf 'x-content' >"$work/files/x.tmp"
 printf 'y-content' >"$work/files/y.TMP"

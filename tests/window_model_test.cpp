@@ -9,13 +9,14 @@
 #include "app/window_model.h"
 #include "platform/path_rules.h"
 #include "tests/pass_fixture.h"
+#include "tests/recording_dialogs.h"
 
 namespace zantovel::test {
 namespace {
 
 using Over = WindowModel::PointerOver;
 
-const std::string kSep(1, kPathSeparator);
+const std::string kSep(1, PathSeparator());
 
 TEST(WindowModelTest, HoverLightsARectangleUntilThePointerIsOverTheBackground) {
   struct Case {
@@ -30,13 +31,14 @@ TEST(WindowModelTest, HoverLightsARectangleUntilThePointerIsOverTheBackground) {
       {"back to the background",
        {Over::BrowseButton, Over::RunButton, Over::Background},
        {false, false}},
-      {"a fast flick to anything else", {Over::BrowseButton, Over::SomethingElse}, {true, false}},
       {"the background, then Run",
        {Over::BrowseButton, Over::Background, Over::RunButton},
        {false, true}},
   };
+  TempDir home;
+  ProgramFiles files(home / "zantovel");
   for (const Case& c : cases) {
-    WindowModel model;
+    WindowModel model(files);
     WindowModel::Highlights lit;
     for (const Over where : c.moves) lit = model.PointerMoved(where);
     EXPECT_EQ(lit, c.lit) << c.what;
@@ -44,34 +46,43 @@ TEST(WindowModelTest, HoverLightsARectangleUntilThePointerIsOverTheBackground) {
 }
 
 TEST_F(PassTest, TheWindowRestoresWhatItKeptAndRunsWithItsFields) {
-  std::filesystem::remove(SettingsFilePath());
+  ProgramFiles files(dir / "zantovel");
+  WindowModel model(files);
   EXPECT_EQ(WindowModel::Caption(), std::string("Zantovel v") + ZANTOVEL_TEST_VERSION);
-  const WindowFields defaults = WindowModel::Restore();
-  EXPECT_EQ(defaults.folder, kDefaultFolder);
+  const WindowFields defaults = model.Restore();
+  EXPECT_EQ(defaults.folder, DefaultFolder());
   EXPECT_EQ(defaults.prefix, "a_");
   EXPECT_EQ(defaults.type, ".tmp");
 
   // A folder comes back whole; prefix and type are cut at 154 characters.
   const WindowFields kept = {folder + kSep + std::string(200, 'f') + kSep, std::string(160, 'p'),
                              ""};
-  WindowModel::Keep(kept);
-  const WindowFields restored = WindowModel::Restore();
+  model.Keep(kept);
+  const WindowFields restored = model.Restore();
   EXPECT_EQ(restored.folder, kept.folder);
   EXPECT_EQ(restored.prefix, std::string(154, 'p'));
   EXPECT_EQ(restored.type, "");
 
-  SaveSetting(kSettingsSection, "AppLog", log);
+  files.Settings().Save(kSettingsSection, {{"AppLog", log}});
   WriteFile(folder + kSep + "p.tmp", "P");
-  WindowModel::Run({folder + kSep, "##", ".tmp"});
+  // Each way a pass ends has its box: plain when done, an exclamation for a refused prefix,
+  // critical for a failure.
+  RecordedBoxes().clear();
+  model.Run({folder + kSep, "##", ".tmp"});
+  model.Run({folder + kSep, "a/", ".tmp"});
+  model.Run({folder + kSep + "missing", "a_", ".tmp"});
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"001p.tmp"});
-  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(LogMessages(log).size(), 4u);
+  model.ShowHelp();
+  const MsgIcon icons[] = {MsgIcon::None, MsgIcon::Exclamation, MsgIcon::Critical,
+                           MsgIcon::Information};
+  ASSERT_EQ(RecordedBoxes().size(), std::size(icons));
+  for (std::size_t i = 0; i < std::size(icons); ++i) {
+    EXPECT_EQ(RecordedBoxes()[i].icon, icons[i]) << RecordedBoxes()[i].text;
+    EXPECT_EQ(RecordedBoxes()[i].caption, "Zantovel");
+  }
   EXPECT_EQ(RecordedBoxes()[0].text, "Done");
-
-  WindowModel::ShowHelp();
-  ASSERT_EQ(RecordedBoxes().size(), 2u);
-  EXPECT_EQ(RecordedBoxes()[1].icon, MsgIcon::Information);
-  EXPECT_EQ(RecordedBoxes()[1].caption, "Zantovel");
-  EXPECT_EQ(RecordedBoxes()[1].text.substr(0, 25), "The prefix is the charact");
+  EXPECT_EQ(RecordedBoxes()[3].text.substr(0, 25), "The prefix is the charact");
 }
 
 TEST(WindowModelTest, ThePickerFillsTheFolderOrLeavesItOnCancel) {

@@ -97,10 +97,7 @@ TEST_F(PassTest, PassesOverAWindowsFolder) {
     // A subfolder is never listed, whatever its name.
     std::filesystem::create_directory(folder + "\\sub.tmp");
     const std::string typed = c.separator ? folder + "\\" : folder;
-    RunRenamePass(typed, c.prefix, c.type);
-
-    ASSERT_EQ(RecordedBoxes().size(), 1u);
-    EXPECT_EQ(RecordedBoxes()[0].text, "Done");
+    EXPECT_EQ(Run(typed, c.prefix, c.type).message, "Done");
     std::vector<std::string> expected{"sub.tmp"};
     for (const std::string& entry : Words(c.after)) {
       const std::size_t from = entry.find('<');
@@ -132,9 +129,11 @@ TEST_F(PassTest, HiddenFilesAreListedAndLeftoversRemoved) {
   WriteFile(folder + "\\r.tmp", "R");
   ASSERT_TRUE(SetFileAttributesW(Wide(folder + "\\h.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(SetFileAttributesW(Wide(folder + "\\r.tmp").c_str(), FILE_ATTRIBUTE_READONLY));
-  WriteFile(folder + "\\.zantovel-copy-0123456789ab", "half a copy");
-  RunRenamePass(folder + "\\", "a_", ".tmp");
-  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_h.tmp", "a_r.tmp"}));
+  WriteFile(folder + "\\.zantovel-copy-0123456789abcdef0c93", "half a copy");
+  WriteFile(folder + "\\.zantovel-copy-backup", "the user's");
+  Run(folder + "\\", "a_", ".tmp");
+  EXPECT_EQ(FolderNames(folder),
+            (std::vector<std::string>{".zantovel-copy-backup", "a_h.tmp", "a_r.tmp"}));
   EXPECT_EQ(ReadFile(folder + "\\a_h.tmp"), "H");
   SetFileAttributesW(Wide(folder + "\\a_r.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -146,7 +145,7 @@ TEST_F(PassTest, NamesThatAreNotValidUtf16AreRenamed) {
                                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "the file system keeps no lone surrogates";
   CloseHandle(file);
-  RunRenamePass(folder + "\\", "a_", ".tmp");
+  Run(folder + "\\", "a_", ".tmp");
   EXPECT_NE(GetFileAttributesW(Wide(folder + "\\a_").append(name).c_str()),
             INVALID_FILE_ATTRIBUTES);
 }
@@ -180,15 +179,14 @@ TEST_F(PassTest, AFileInUseStopsThePassWithTheSystemsReason) {
   const HANDLE held = CreateFileW(Wide(folder + "\\b.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  RunRenamePass(folder + "\\", "a_", ".tmp");
+  const PassResult result = Run(folder + "\\", "a_", ".tmp");
   CloseHandle(held);
 
-  ASSERT_EQ(RecordedBoxes().size(), 1u);
-  EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::Critical);
-  EXPECT_EQ(RecordedBoxes()[0].text.rfind(
+  EXPECT_EQ(result.end, PassEnd::Failed);
+  EXPECT_EQ(result.message.rfind(
                 "Cannot rename \"" + folder + "\\b.tmp\" to \"" + folder + "\\a_b.tmp\": ", 0),
             0u)
-      << RecordedBoxes()[0].text;
+      << result.message;
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_a.tmp", "b.tmp", "c.tmp"}));
   EXPECT_EQ(ReadFile(folder + "\\b.tmp"), "B");
   const std::vector<std::string> log = LogMessages(this->log);
@@ -211,58 +209,33 @@ TEST_F(PassTest, FoldersAndPrefixesThatCannotBeUsedAreRefused) {
       {folder + "\\x.tmp", "a_", "Cannot open folder \"" + folder + "\\x.tmp\": "},
   };
   for (const Case& c : cases) {
-    RecordedBoxes().clear();
-    RunRenamePass(c.folderText, c.prefix, ".tmp");
-    ASSERT_EQ(RecordedBoxes().size(), 1u) << c.folderText;
-    EXPECT_EQ(RecordedBoxes()[0].text.rfind(c.boxStart, 0), 0u) << RecordedBoxes()[0].text;
-    EXPECT_GT(RecordedBoxes()[0].text.size(), c.boxStart.size()) << "the system's reason";
+    const PassResult result = Run(c.folderText, c.prefix, ".tmp");
+    EXPECT_EQ(result.message.rfind(c.boxStart, 0), 0u) << result.message;
+    EXPECT_GT(result.message.size(), c.boxStart.size()) << "the system's reason";
   }
   for (const char* bad : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|", "\x01", "\t", "\x1F"}) {
-    RecordedBoxes().clear();
-    RunRenamePass(folder + "\\", std::string("a") + bad, ".tmp");
-    ASSERT_EQ(RecordedBoxes().size(), 1u);
-    EXPECT_EQ(RecordedBoxes()[0].text, refused) << int(bad[0]);
-    EXPECT_EQ(RecordedBoxes()[0].icon, MsgIcon::Exclamation);
+    const PassResult result = Run(folder + "\\", std::string("a") + bad, ".tmp");
+    EXPECT_EQ(result.message, refused) << int(bad[0]);
+    EXPECT_EQ(result.end, PassEnd::PrefixRefused);
   }
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
   EXPECT_FALSE(std::filesystem::exists(log));
 }
 
-TEST(WindowsPathsTest, ProgramFolderAndNameFollowTheExecutablePath) {
-  struct Case {
-    const char* exe;
-    const char* folder;
-    const char* name;
-  } cases[] = {
-      {"C:\\Program Files\\Zantovel\\zantovel.exe", "C:\\Program Files\\Zantovel", "zantovel"},
-      {"C:\\zantovel.exe", "C:\\", "zantovel"},
-      {"Z:\\tmp\\a.b\\Other.EXE", "Z:\\tmp\\a.b", "Other"},
-      {"Z:/tmp/x/zantovel.exe", "Z:/tmp/x", "zantovel"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ProgramFolderOf(c.exe), c.folder) << c.exe;
-    EXPECT_EQ(ExeNameOf(c.exe), c.name) << c.exe;
-  }
-  EXPECT_EQ(SettingsFilePath(), AppPath() + "\\" + AppExeName() + ".ini");
-  EXPECT_EQ(DefaultLogPath(), AppPath() + "\\applog.log");
-  EXPECT_EQ(JoinPath("C:\\", "x"), "C:\\x");
-  EXPECT_EQ(JoinPath("C:\\data", "x"), "C:\\data\\x");
-}
-
 class WindowsSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override { std::filesystem::remove(SettingsFilePath()); }
-  void TearDown() override { std::filesystem::remove(SettingsFilePath()); }
+  TempDir dir;
+  SettingsStore store{dir / "zantovel.ini"};
 };
 
 TEST_F(WindowsSettingsTest, ValuesRoundTripInUtf16AndComeBackCut) {
   const std::string folderName = "C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\\\xE6\x97\xA5\xE6\x9C\xAC\\";
-  SaveSettings(kSettingsSection, {{"LastP", folderName},
-                                  {"LastF", std::string(200, 'f')},
-                                  {"LastT", ""},
-                                  {"AppLog", "C:\\" + std::string(300, 'l') + "\\z.log"}});
+  store.Save(kSettingsSection, {{"LastP", folderName},
+                                {"LastF", std::string(200, 'f')},
+                                {"LastT", ""},
+                                {"AppLog", "C:\\" + std::string(300, 'l') + "\\z.log"}});
   // The file starts with the UTF-16 byte order mark, so any script survives.
-  EXPECT_EQ(ReadFile(SettingsFilePath()).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(ReadFile(store.Path()).substr(0, 2), "\xFF\xFE");
   struct Case {
     const char* key;
     std::string read;      // ReadSetting
@@ -276,8 +249,8 @@ TEST_F(WindowsSettingsTest, ValuesRoundTripInUtf16AndComeBackCut) {
       {"Missing", std::string(154, 'd'), std::string(160, 'd')},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ReadSetting(kSettingsSection, c.key, std::string(160, 'd')), c.read) << c.key;
-    EXPECT_EQ(ReadPathSetting(kSettingsSection, c.key, std::string(160, 'd')), c.readPath) << c.key;
+    EXPECT_EQ(store.Read(kSettingsSection, c.key, std::string(160, 'd')), c.read) << c.key;
+    EXPECT_EQ(store.ReadPath(kSettingsSection, c.key, std::string(160, 'd')), c.readPath) << c.key;
   }
 }
 

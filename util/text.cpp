@@ -104,4 +104,27 @@ std::string LowerCase(std::string_view text) {
   return out;
 }
 
+std::string EscapeControls(std::string_view text, Backslashes backslashes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\' && backslashes == Backslashes::Escaped) {
+      out += "\\\\";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      out += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace zantovel

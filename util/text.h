@@ -29,4 +29,10 @@ void AppendChar(char32_t cp, std::string& out);
 // The result has as many characters as text.
 std::string LowerCase(std::string_view text);
 
+// text with every control character (below U+0020, and DEL) written as an escape: "\n",
+// "\r", "\t" or "\x1B"; with Backslashes::Escaped a backslash is written "\\" too, so
+// that the escapes cannot be told from the text.
+enum class Backslashes { AsTheyAre, Escaped };
+std::string EscapeControls(std::string_view text, Backslashes backslashes);
+
 }  // namespace zantovel

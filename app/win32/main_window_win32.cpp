@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/app.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
@@ -51,7 +52,8 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
 
-  Win32MainWindow self(instance);
+  zantovel::ProgramFiles files(zantovel::ExecutablePath());
+  Win32MainWindow self(instance, files);
   // A fixed-size window: a title bar with the system menu and the close button only.
   CreateWindowExW(0, kClassName, L"", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &self);
@@ -268,7 +270,7 @@ void Win32MainWindow::Layout(UINT dpi) {
 
 void Win32MainWindow::OnLoad() {
   SetWindowTextW(window_, Wide(WindowModel::Caption()).c_str());
-  const zantovel::WindowFields fields = WindowModel::Restore();
+  const zantovel::WindowFields fields = model_.Restore();
   SetWindowTextW(folderEdit_, Wide(fields.folder).c_str());
   SetWindowTextW(prefixEdit_, Wide(fields.prefix).c_str());
   SetWindowTextW(typeEdit_, Wide(fields.type).c_str());
@@ -284,7 +286,7 @@ void Win32MainWindow::OnLoad() {
 }
 
 void Win32MainWindow::OnClose() {
-  WindowModel::Keep(Fields());
+  model_.Keep(Fields());
 }
 
 zantovel::WindowFields Win32MainWindow::Fields() const {
@@ -335,7 +337,7 @@ void Win32MainWindow::OnBrowseClicked() {
 void Win32MainWindow::OnRunClicked() {
   const zantovel::WindowFields fields = Fields();
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  WindowModel::Run(fields);
+  model_.Run(fields);
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 

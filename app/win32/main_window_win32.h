@@ -14,7 +14,8 @@ class Win32MainWindow {
   static int Run(HINSTANCE instance, int show);
 
  private:
-  explicit Win32MainWindow(HINSTANCE instance) : instance_(instance) {}
+  Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
+      : instance_(instance), model_(files) {}
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK LabelButtonProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,

@@ -21,9 +21,7 @@ std::tm LocalTimeNow() {
   return local;
 }
 
-namespace {
-
-std::string ReadExecutablePath() {
+std::string ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -35,13 +33,6 @@ std::string ReadExecutablePath() {
     }
     path.resize(path.size() * 2);
   }
-}
-
-}  // namespace
-
-std::string ExecutablePath() {
-  static const std::string path = ReadExecutablePath();
-  return path;
 }
 
 }  // namespace zantovel

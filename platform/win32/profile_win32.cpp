@@ -11,7 +11,8 @@ using win32::Narrow;
 using win32::Wide;
 
 std::string ReadProfileString(std::string_view section, std::string_view key,
-                              const std::string& defaultValue, const std::string& path) {
+                              const std::string& defaultValue, const std::string& path,
+                              ProfileCache&) {
   const std::wstring wideSection = Wide(section), wideKey = Wide(key);
   const std::wstring wideDefault = Wide(defaultValue), widePath = Wide(path);
   // A value that fills the buffer may have been cut: the buffer grows until it does not.

@@ -1,5 +1,8 @@
+#include <sys/auxv.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "platform/app.h"
@@ -13,29 +16,25 @@ std::tm LocalTimeNow() {
   return local;
 }
 
-namespace {
-
-std::string ReadExecutablePath() {
+std::string ExecutablePath() {
   // /proc/self/exe names the running file wherever it was started from, unlike argv[0] or the
   // working directory.
   std::string path(256, '\0');
   for (;;) {
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-    if (n < 0) return {};
+    if (n < 0) break;
     if (static_cast<std::size_t>(n) < path.size()) {
       path.resize(static_cast<std::size_t>(n));
       return path;
     }
     path.resize(path.size() * 2);
   }
-}
-
-}  // namespace
-
-std::string ExecutablePath() {
-  // Asked before every log line, and the answer cannot change while the program runs.
-  static const std::string path = ReadExecutablePath();
-  return path;
+  // Without /proc: the path the kernel was given to start the program, resolved from the
+  // working folder the program started in.
+  const auto* started = reinterpret_cast<const char*>(getauxval(AT_EXECFN));
+  if (started == nullptr) return {};
+  const std::unique_ptr<char, decltype(&std::free)> real(realpath(started, nullptr), &std::free);
+  return real ? std::string(real.get()) : std::string(started);
 }
 
 }  // namespace zantovel

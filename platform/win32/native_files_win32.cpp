@@ -1,0 +1,287 @@
+// The file primitives on Windows. Names go to the system as UTF-16 (wide_text.h); every
+// operation that gives a file a name uses MoveFileExW without MOVEFILE_REPLACE_EXISTING, which
+// renames in one step and never replaces anything that has the name.
+#include <windows.h>
+
+#include "platform/error.h"
+#include "platform/native_files.h"
+#include "platform/path_rules.h"
+#include "platform/win32/wide_text.h"
+
+namespace zantovel {
+
+using win32::Narrow;
+using win32::Wide;
+
+namespace {
+
+class Win32Errors : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "win32"; }
+  std::string message(int error) const override {
+    return win32::SystemMessage(static_cast<DWORD>(error));
+  }
+  std::error_condition default_error_condition(int error) const noexcept override {
+    switch (error) {
+      case ERROR_FILE_EXISTS:
+      case ERROR_ALREADY_EXISTS:
+        return std::errc::file_exists;
+      case ERROR_TOO_MANY_OPEN_FILES:
+        return std::errc::too_many_files_open;
+      default:
+        return {error, *this};
+    }
+  }
+};
+
+std::error_code LastError() {
+  return SystemError(static_cast<int>(GetLastError()));
+}
+
+HANDLE HandleOf(native::Handle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+// Owns one handle for the length of one operation.
+struct ScopedHandle {
+  HANDLE handle;
+  explicit ScopedHandle(HANDLE h) : handle(h) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() {
+    if (valid()) CloseHandle(handle);
+  }
+  bool valid() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::optional<FileId> IdOfHandle(HANDLE handle, DWORD* attributes = nullptr) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  if (attributes != nullptr) *attributes = info.dwFileAttributes;
+  return FileId{info.dwVolumeSerialNumber,
+                (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+// The identity of the file at path; with follow false a link is the link itself.
+std::optional<FileId> IdOfPath(const std::wstring& path, bool follow, DWORD* attributes = nullptr) {
+  // No access asked: only the file's information is read, so no sharing mode stands in the way.
+  const ScopedHandle file(CreateFileW(
+      path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr));
+  if (!file.valid()) return std::nullopt;
+  return IdOfHandle(file.handle, attributes);
+}
+
+bool IsTaken(DWORD error) {
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+}
+
+std::wstring InFolder(const native::FolderState& folder, const std::string& name) {
+  return Wide(JoinPath(folder.path, name));
+}
+
+}  // namespace
+
+std::error_code SystemError(int error) {
+  static const Win32Errors category;
+  return {error, category};
+}
+
+namespace native {
+
+std::error_code OpenFolder(const std::string& text, FolderState& folder) {
+  const std::wstring wide = Wide(text);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n =
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return LastError();
+    if (n < full.size()) {
+      full.resize(n);
+      break;
+    }
+    full.resize(n);
+  }
+  // Without FILE_SHARE_DELETE nobody can move or remove the folder while the pass holds it,
+  // so the names it lists and the names it gives stay in the one folder it opened.
+  const HANDLE handle =
+      CreateFileW(full.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  DWORD attributes = 0;
+  if (!IdOfHandle(handle, &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(handle);
+    return SystemError(ERROR_DIRECTORY);
+  }
+  folder.handle = reinterpret_cast<Handle>(handle);
+  // The root keeps its separator (C:\); any other folder loses a trailing one.
+  while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  folder.path = Narrow(full);
+  // Windows has no flush of a whole volume's data short of one that needs an administrator,
+  // and CopyFileExW writes a named copy: each copy is flushed on its own, just before it is
+  // named, and holds no handle while it waits.
+  folder.copiesAtOnce = 128;
+  return {};
+}
+
+void CloseFolder(FolderState& folder) {
+  if (folder.handle != kNoHandle) CloseHandle(HandleOf(folder.handle));
+  folder.handle = kNoHandle;
+}
+
+std::error_code ListNames(const FolderState& folder, std::vector<std::string>& names) {
+  WIN32_FIND_DATAW entry;
+  const std::wstring pattern = InFolder(folder, "*");
+  const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return {};
+    return SystemError(static_cast<int>(error));
+  }
+  do {
+    // Folders, links to folders and junctions carry the folder attribute.
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Narrow(entry.cFileName));
+  } while (FindNextFileW(search, &entry));
+  const DWORD error = GetLastError();
+  FindClose(search);
+  return error == ERROR_NO_MORE_FILES ? std::error_code() : SystemError(static_cast<int>(error));
+}
+
+std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name) {
+  DWORD attributes = 0;
+  const std::optional<FileId> id = IdOfPath(InFolder(folder, name), false, &attributes);
+  if (!id) return std::nullopt;
+  const EntryKind kind = (attributes & FILE_ATTRIBUTE_DIRECTORY)       ? EntryKind::Other
+                         : (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::Link
+                                                                       : EntryKind::File;
+  return Entry{kind, *id};
+}
+
+std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,
+                                const std::string& to, bool& taken) {
+  taken = false;
+  if (MoveFileExW(InFolder(folder, from).c_str(), InFolder(folder, to).c_str(), 0)) return {};
+  taken = IsTaken(GetLastError());
+  return taken ? std::error_code() : LastError();
+}
+
+std::error_code WriteCopy(const FolderState& folder, const std::string& name,
+                          const std::string& temporary, const std::string&, CopyState& copy,
+                          bool& linkCopied, bool&) {
+  linkCopied = false;
+  const std::wstring target = InFolder(folder, temporary);
+  // The copy keeps the file's attributes, times and streams; a link is copied as a link.
+  if (!CopyFileExW(InFolder(folder, name).c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                   COPY_FILE_FAIL_IF_EXISTS | COPY_FILE_COPY_SYMLINK)) {
+    const std::error_code error = LastError();
+    if (!IsTaken(GetLastError())) DeleteFileW(target.c_str());
+    return error;
+  }
+  copy.temporary = temporary;
+  return {};
+}
+
+void FlushCopies(const FolderState&, const std::vector<CopyState*>&) {}
+
+std::error_code FlushCopy(const FolderState& folder, CopyState& copy) {
+  // FlushFileBuffers writes the file's data and its own metadata to the disk.
+  const ScopedHandle file(CreateFileW(InFolder(folder, copy.temporary).c_str(), GENERIC_WRITE,
+                                      kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid() || !FlushFileBuffers(file.handle)) return LastError();
+  copy.flushed = true;
+  return {};
+}
+
+std::error_code NameCopy(const FolderState& folder, CopyState& copy, const std::string& newName,
+                         bool& taken) {
+  if (const std::error_code error = RenameNoReplace(folder, copy.temporary, newName, taken))
+    return error;
+  if (!taken) copy.temporary.clear();
+  return {};
+}
+
+void DiscardCopy(const FolderState& folder, CopyState& copy) {
+  if (!copy.temporary.empty()) DeleteFileW(InFolder(folder, copy.temporary).c_str());
+  copy.temporary.clear();
+}
+
+void RemoveStaleTemporary(const FolderState& folder, const std::string& name) {
+  // A copy still being written by another pass is open without shared deletion, so only what a
+  // killed pass left goes.
+  DeleteFileW(InFolder(folder, name).c_str());
+}
+
+std::error_code FlushFolder(const FolderState&) {
+  // Windows offers no flush of a folder's entries to an ordinary user: the names given by
+  // MoveFileExW reach the disk with the file system's own next commit.
+  return {};
+}
+
+std::error_code OpenAppend(const std::string& path, bool create, Handle& file, FileId& id) {
+  // FILE_APPEND_DATA alone makes every write land at the end, even with other writers; reading
+  // is asked for to look at the last byte.
+  const HANDLE handle = CreateFileW(
+      Wide(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES, kShareAll,
+      nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  file = reinterpret_cast<Handle>(handle);
+  id = IdOfHandle(handle).value_or(FileId{});
+  return {};
+}
+
+void CloseFile(Handle& file) {
+  if (file != kNoHandle) CloseHandle(HandleOf(file));
+  file = kNoHandle;
+}
+
+bool EndsMidLine(Handle file, const std::string&) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(HandleOf(file), &size) || size.QuadPart == 0) return false;
+  OVERLAPPED at{};
+  const std::uint64_t last = static_cast<std::uint64_t>(size.QuadPart) - 1;
+  at.Offset = static_cast<DWORD>(last);
+  at.OffsetHigh = static_cast<DWORD>(last >> 32);
+  char byte = '\n';
+  DWORD read = 0;
+  return ReadFile(HandleOf(file), &byte, 1, &read, &at) && read == 1 && byte != '\n';
+}
+
+std::error_code AppendWhole(Handle file, const std::string& path, std::string_view data) {
+  LARGE_INTEGER start{};
+  GetFileSizeEx(HandleOf(file), &start);
+  DWORD written = 0;
+  const BOOL ok =
+      WriteFile(HandleOf(file), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+  const DWORD error = !ok ? GetLastError() : written < data.size() ? ERROR_DISK_FULL : 0;
+  if (error == 0) return {};
+  if (written > 0) {
+    // Cut back to where the file ended, so no half line stays.
+    const ScopedHandle cut(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (cut.valid() && SetFilePointerEx(cut.handle, start, nullptr, FILE_BEGIN))
+      SetEndOfFile(cut.handle);
+  }
+  return SystemError(static_cast<int>(error));
+}
+
+bool KeepsAppendFilesOpen() {
+  return false;
+}
+
+}  // namespace native
+
+std::optional<FileId> IdentityOf(const std::string& path) {
+  return IdOfPath(Wide(path), true);
+}
+
+bool IsRegularFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace zantovel

@@ -1,0 +1,12 @@
+#include "store/program_files.h"
+
+#include "platform/path_rules.h"
+
+namespace zantovel {
+
+ProgramFiles::ProgramFiles(std::string executablePath)
+    : executable_(std::move(executablePath)),
+      settings_(SettingsFileOf(executable_)),
+      log_(settings_, DefaultLogPathIn(FolderOf(executable_))) {}
+
+}  // namespace zantovel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "rename/rename_pass.h"
+#include "store/activity_log.h"
+#include "store/settings.h"
+
+namespace zantovel {
+
+// The settings file and the log of one copy of the program, placed by its executable: the
+// settings file beside it (SettingsFileOf), the log where the settings say or beside it. Made
+// once at start by the window or the command line and handed to what needs them.
+class ProgramFiles {
+ public:
+  explicit ProgramFiles(std::string executablePath);
+  ProgramFiles(const ProgramFiles&) = delete;
+  ProgramFiles& operator=(const ProgramFiles&) = delete;
+
+  SettingsStore& Settings() { return settings_; }
+  ActivityLog& Log() { return log_; }
+
+  // What a pass needs: the log, and the program's own files to leave alone.
+  PassContext ForPass() { return {log_, {executable_, settings_.Path()}}; }
+
+ private:
+  std::string executable_;
+  SettingsStore settings_;
+  ActivityLog log_;
+};
+
+}  // namespace zantovel
