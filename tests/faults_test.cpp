@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/system_calls.h"
 #include "platform/profile.h"
 #include "rename/rename_pass.h"
 #include "store/settings.h"
@@ -24,6 +25,7 @@ namespace zantovel::test {
 namespace {
 
 namespace fs = std::filesystem;
+using linux_calls::Sys;
 using Clock = std::chrono::steady_clock;
 
 std::string FileName(int i) {
@@ -178,6 +180,109 @@ TEST(MidPassFaultTest, FileDeletedBeforeItsTurnIsReported) {
                      FileName(499) + "\": No such file or directory\n");
   EXPECT_EQ(FolderNames(dir / "files").size(), 499u);
   for (int i = 0; i < 499; ++i) EXPECT_EQ(ReadFile(dir / "files/a_" + FileName(i)), Content(i));
+}
+
+// A pass run the way a hostile or odd machine runs it, in a process of its own: each case wraps
+// the probe's "run FOLDER c_ *.*" in a shell that sets the scene, and every file of the folder
+// must be copied.
+TEST(ProcessFaultTest, APassCopesWithTheMachineItRunsOn) {
+  struct Case {
+    const char* what;
+    std::string (*wrap)(const std::string& dir, const std::string& ini, const std::string& run);
+    bool needsRoot;
+  } cases[] = {
+      // Each copy of a batch waiting for its flush holds a descriptor.
+      {"20 descriptors",
+       [](const std::string&, const std::string&, const std::string& run) {
+         return "ulimit -n 20 && " + run;
+       },
+       false},
+      // A log that is a pipe read slowly: the pass waits for its reader, it does not fail.
+      {"a slowly read pipe for a log",
+       [](const std::string& dir, const std::string& ini, const std::string& run) {
+         return "mkfifo '" + dir + "/pipe.log' && printf 'AppLog=%s\\r\\n' '" + dir +
+                "/pipe.log' >>'" + ini + "' && { (sleep 0.3; cat >/dev/null) <'" + dir +
+                "/pipe.log' & } && " + run;
+       },
+       false},
+      // Without /proc the program finds itself and its folders all the same.
+      {"no /proc",
+       [](const std::string&, const std::string&, const std::string& run) {
+         return "unshare --mount --propagation private sh -c \"umount -l /proc && " + run + "\"";
+       },
+       true},
+  };
+  std::string skipped;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.needsRoot && (geteuid() != 0 || Shell("command -v unshare >/dev/null") != 0)) {
+      skipped += std::string("\n  ") + c.what;
+      continue;
+    }
+    TempDir dir;
+    InstalledProbe probe("zantovel");
+    WriteFile(probe.bin / "zantovel.ini", "[Settings]\r\n");
+    MakeFiles(dir / "files", 300);
+    const std::string run = "cd / && " + probe.exe + " run " + dir / "files" + " c_ '*.*'";
+    EXPECT_EQ(Capture(c.wrap(dir.path(), probe.bin / "zantovel.ini", run) + " 2>&1"),
+              "done|Done\n");
+    EXPECT_EQ(FolderNames(dir / "files").size(), 600u);
+    EXPECT_EQ(ReadFile(dir / "files/c_" + FileName(299)), Content(299));
+    // The default log lies beside the program, wherever the pass was started from.
+    if (!fs::exists(dir / "pipe.log")) {
+      EXPECT_EQ(CountLines(probe.bin / "applog.log"), 600u);
+    }
+  }
+  if (!skipped.empty()) GTEST_SKIP() << "needs root and unshare for:" << skipped;
+}
+
+// A file that shrinks while it is copied gives no copy padded with zeros: the copy fails.
+TEST_F(PassTest, AFileThatChangesWhileItIsCopiedIsNotCopied) {
+  WriteFile(folder + "/x.tmp", std::string(100000, 'x'));
+  static std::string path;
+  path = folder + "/x.tmp";
+  Sys().copy_file_range = [](int in, loff_t* from, int out, loff_t* to, size_t n, unsigned flags) {
+    if (truncate(path.c_str(), 10) != 0) return ssize_t{-1};
+    return ::copy_file_range(in, from, out, to, n, flags);
+  };
+  const PassResult result = Run(folder, "c_", "*.*");
+  Sys() = linux_calls::SystemCalls();
+  EXPECT_EQ(result.message, "Cannot copy \"" + folder + "/x.tmp\" to \"" + folder +
+                                "/c_x.tmp\": The file changed while it was copied");
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"x.tmp"});
+}
+
+// A name that is no longer a file when the pass reaches it (a folder or pipe put in its place
+// since the listing) is passed over and said so, in both modes.
+TEST_F(PassTest, ANameThatBecameAFolderOrPipeIsPassedOver) {
+  for (const char* type : {".tmp", "*.*"}) {
+    SCOPED_TRACE(type);
+    StartAfresh();
+    WriteFile(folder + "/a.tmp", "A");
+    WriteFile(folder + "/b.tmp", "B");
+    static std::string swapped;
+    swapped = folder;
+    // The listing ends; then a.tmp becomes a pipe and b.tmp a folder.
+    Sys().readdir = [](DIR* dir) {
+      dirent* entry = ::readdir(dir);
+      if (entry == nullptr && fs::exists(swapped + "/a.tmp")) {
+        fs::remove(swapped + "/a.tmp");
+        mkfifo((swapped + "/a.tmp").c_str(), 0644);
+        fs::remove(swapped + "/b.tmp");
+        fs::create_directory(swapped + "/b.tmp");
+      }
+      return entry;
+    };
+    const PassResult result = Run(folder, "n_", type);
+    Sys() = linux_calls::SystemCalls();
+    EXPECT_EQ(result.message, "Done");
+    EXPECT_EQ(result.counts.notFiles, 2u);
+    EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a.tmp", "b.tmp"}));
+    EXPECT_EQ(LogMessages(log),
+              (std::vector<std::string>{
+                  "Renaming file: " + folder + "a.tmp", "Not a file any more, cannot rename",
+                  "Renaming file: " + folder + "b.tmp", "Not a file any more, cannot rename"}));
+  }
 }
 
 TEST(SettingsFaultTest, ReadOnlySettingsFolderForAnUnprivilegedUser) {

@@ -243,6 +243,37 @@ TEST_F(PassTest, FullFileSystemRenamesButCopiesNothingPartial) {
   EXPECT_EQ(results[0].message, "Done");
 }
 
+// What a killed pass left is removed before the first copy, so its space serves this pass.
+TEST_F(PassTest, LeftoversGoBeforeTheFirstCopy) {
+  if (!MountSmallTmpfs(folder, "256k")) GTEST_SKIP() << "needs root to mount a small tmpfs";
+  WriteFile(folder + "/.zantovel-copy-0123456789abcdef0c93", std::string(120 * 1024, 'l'));
+  WriteFile(folder + "/x.tmp", std::string(100 * 1024, 'x'));
+  EXPECT_EQ(Run(folder, "c_", "*.*").message, "Done");
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"c_x.tmp", "x.tmp"}));
+}
+
+// Copies wait for their batch, and so do their lines; each line keeps the time of its step.
+TEST_F(PassTest, EveryLineCarriesTheTimeOfItsStep) {
+  int second = 0;
+  ActivityLog ticking(settings, log, [&second] {
+    std::tm time{};
+    time.tm_year = 126;
+    time.tm_mday = 7;
+    time.tm_sec = second++;
+    return time;
+  });
+  PassContext slow{ticking, {}};
+  for (const char* name : {"a", "b", "c"}) WriteFile(folder + "/" + name, name);
+  EXPECT_EQ(RenamePass(slow, folder, "c_", "*.*").message, "Done");
+  const std::string content = ReadFile(log);
+  std::vector<std::string> stamps;
+  for (std::size_t at = 0; at < content.size(); at = content.find('\n', at) + 1)
+    stamps.push_back(content.substr(at, 19));
+  EXPECT_EQ(stamps, (std::vector<std::string>{"07-01-2026 00:00:00", "07-01-2026 00:00:01",
+                                              "07-01-2026 00:00:02", "07-01-2026 00:00:03",
+                                              "07-01-2026 00:00:04", "07-01-2026 00:00:05"}));
+}
+
 TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {
   WriteFile(folder + "/x.tmp", "X");
   struct Case {
