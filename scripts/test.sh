@@ -18,7 +18,7 @@ run_suite() {
   echo "== $dir"
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir"
-  ctest --test-dir "$dir" --output-on-failure
+  ctest --test-dir "$dir" --output-on-failure -j2
 }
 
 run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOVEL_APP=ON -DZANTOVEL_SANITIZE=OFF
