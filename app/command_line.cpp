@@ -132,7 +132,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
     return 0;
   }
   ProgramFiles files(ExecutablePath());
-  PassContext context = files.ForPass();
+  PassContext context{files.Log(), files.OwnFiles()};
   PassResult result{};
   if (options->dryRun) {
     std::vector<FileStep> steps;

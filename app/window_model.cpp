@@ -38,7 +38,7 @@ void WindowModel::Keep(const WindowFields& fields) {
 }
 
 void WindowModel::Run(const WindowFields& fields) {
-  PassContext context = files_.ForPass();
+  PassContext context{files_.Log(), files_.OwnFiles()};
   const PassResult result = RenamePass(context, fields.folder, fields.prefix, fields.type);
   const MsgIcon icon = result.end == PassEnd::Done            ? MsgIcon::None
                        : result.end == PassEnd::PrefixRefused ? MsgIcon::Exclamation

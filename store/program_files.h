@@ -1,8 +1,8 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "rename/rename_pass.h"
 #include "store/activity_log.h"
 #include "store/settings.h"
 
@@ -20,8 +20,8 @@ class ProgramFiles {
   SettingsStore& Settings() { return settings_; }
   ActivityLog& Log() { return log_; }
 
-  // What a pass needs: the log, and the program's own files to leave alone.
-  PassContext ForPass() { return {log_, {executable_, settings_.Path()}}; }
+  // The files a pass must leave alone besides the log: the program and its settings file.
+  std::vector<std::string> OwnFiles() const { return {executable_, settings_.Path()}; }
 
  private:
   std::string executable_;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/app.h"
+#include "rename/rename_pass.h"
 #include "store/program_files.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
   } else if (command == "get" && argc == 4) {
     std::printf("%s\n", settings.Read(kSettingsSection, argv[2], argv[3]).c_str());
   } else if (command == "run" && argc == 5) {
-    PassContext context = files.ForPass();
+    PassContext context{files.Log(), files.OwnFiles()};
     const PassResult result = RenamePass(context, argv[2], argv[3], argv[4]);
     std::printf("%s|%s\n", result.done() ? "done" : "failed", result.message.c_str());
   } else {
