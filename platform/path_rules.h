@@ -4,17 +4,13 @@
 #include <string_view>
 
 // What paths and names look like. Every rule takes the style it applies to, so the Windows
-// rules are tested by the Linux build too; kNativeStyle is the style of the system the program
-// is built for.
+// rules are tested by the Linux build too; NativeStyle() is the style of the system the program
+// is built for (defined with that system's primitives).
 namespace zantovel {
 
 enum class PathStyle { Posix, Windows };
 
-#ifdef _WIN32
-inline constexpr PathStyle kNativeStyle = PathStyle::Windows;
-#else
-inline constexpr PathStyle kNativeStyle = PathStyle::Posix;
-#endif
+PathStyle NativeStyle();
 
 // Where the two systems differ by design:
 //
@@ -23,31 +19,31 @@ inline constexpr PathStyle kNativeStyle = PathStyle::Posix;
 //   a root               "/"              "C:\" (a drive letter, ":" and a separator)
 //   folder offered first "/tmp/"          "c:\windows\temp\"
 //   not in a name        "/" and NUL      \ / : * ? " < > | and control characters
-char PathSeparator(PathStyle style = kNativeStyle);
-bool IsPathSeparator(char c, PathStyle style = kNativeStyle);
-std::string_view DefaultFolder(PathStyle style = kNativeStyle);
+char PathSeparator(PathStyle style = NativeStyle());
+bool IsPathSeparator(char c, PathStyle style = NativeStyle());
+std::string_view DefaultFolder(PathStyle style = NativeStyle());
 
 // Whether text may stand in a file name: the prefix of a pass must name a file in its folder.
-bool FitsInName(std::string_view text, PathStyle style = kNativeStyle);
+bool FitsInName(std::string_view text, PathStyle style = NativeStyle());
 
 // Whether a name is short enough for the system to give it: 255 bytes on Linux, 255 UTF-16
 // units on Windows.
-bool NameFitsLength(std::string_view name, PathStyle style = kNativeStyle);
+bool NameFitsLength(std::string_view name, PathStyle style = NativeStyle());
 
 // The characters FitsInName refuses, as a sentence names them.
-std::string_view ForbiddenInNamesText(PathStyle style = kNativeStyle);
+std::string_view ForbiddenInNamesText(PathStyle style = NativeStyle());
 
 // folder + separator + name, with a single separator when folder already ends with one (the
 // root).
 std::string JoinPath(std::string_view folder, std::string_view name,
-                     PathStyle style = kNativeStyle);
+                     PathStyle style = NativeStyle());
 
 // The folder that holds the file at path. Ends with a separator only when it is the root ("/",
 // or C:\); "." when path names no folder.
-std::string FolderOf(std::string_view path, PathStyle style = kNativeStyle);
+std::string FolderOf(std::string_view path, PathStyle style = NativeStyle());
 
 // The file name of path without folder and without extension; a leading dot names a hidden
 // file, not an extension.
-std::string StemOf(std::string_view path, PathStyle style = kNativeStyle);
+std::string StemOf(std::string_view path, PathStyle style = NativeStyle());
 
 }  // namespace zantovel

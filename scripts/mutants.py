@@ -89,7 +89,7 @@ def main():
                 invalid += 1
                 print(f"does not compile  {place}", flush=True)
                 continue
-            if any(run(test, 600) != 0 for test in tests):
+            if any(run(test, 120) != 0 for test in tests):  # a hang counts as noticed
                 killed += 1
                 outcome = "killed"
             else:

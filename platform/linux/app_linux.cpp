@@ -6,8 +6,13 @@
 #include <string>
 
 #include "platform/app.h"
+#include "platform/path_rules.h"
 
 namespace zantovel {
+
+PathStyle NativeStyle() {
+  return PathStyle::Posix;
+}
 
 std::tm LocalTimeNow() {
   const std::time_t now = std::time(nullptr);

@@ -3,9 +3,14 @@
 #include <string>
 
 #include "platform/app.h"
+#include "platform/path_rules.h"
 #include "platform/win32/wide_text.h"
 
 namespace zantovel {
+
+PathStyle NativeStyle() {
+  return PathStyle::Windows;
+}
 
 std::tm LocalTimeNow() {
   SYSTEMTIME now;
