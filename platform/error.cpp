@@ -18,6 +18,8 @@ class FileErrors : public std::error_category {
         return "The file is too large";
       case FileError::NoFreeName:
         return "No free name for a temporary file";
+      case FileError::Stopped:
+        return "Stopped";
     }
     return "Unknown error";
   }

@@ -28,6 +28,7 @@ enum class FileError {
   LinkNotOwned,  // a link in the log's place that another user made
   TooLarge,      // a settings file far larger than any the program writes
   NoFreeName,    // no free name could be drawn for a temporary file
+  Stopped,       // the user stopped the operation
 };
 const std::error_category& FileErrorCategory();
 std::error_code MakeError(FileError error);

@@ -168,6 +168,15 @@ NewName Folder::CopyNoReplace(const std::string& name, const std::string& newNam
   return copy ? FinishCopy(*copy) : made;
 }
 
+void Folder::Remove(const std::string& name) const {
+  if (const std::error_code error = native::RemoveAt(*state_, name))
+    Fail("Cannot remove " + Quoted(JoinPath(state_->path, name)), error);
+}
+
+void Folder::Watch(CopyWatch watch) {
+  state_->watch = std::move(watch);
+}
+
 void Folder::Flush() const {
   if (const std::error_code error = native::FlushFolder(*state_))
     Fail("Cannot flush folder " + Quoted(state_->path), error);
@@ -183,9 +192,9 @@ bool AppendFile::StillNames(const std::string& path) const {
   return handle_ != native::kNoHandle && path == path_ && IdentityOf(path) == id_;
 }
 
-void AppendFile::Open(const std::string& path, bool create) {
+void AppendFile::Open(const std::string& path, bool create, bool truncate) {
   native::CloseFile(handle_);
-  if (const std::error_code error = native::OpenAppend(path, create, handle_, id_))
+  if (const std::error_code error = native::OpenAppend(path, create, truncate, handle_, id_))
     Fail("Cannot open log " + Quoted(path), error);
   path_ = path;
   midLine_ = native::EndsMidLine(handle_, path);
@@ -202,6 +211,12 @@ void AppendFile::Append(std::string_view data) {
   if (!error) midLine_ = false;
   if (error || !native::KeepsAppendFilesOpen()) native::CloseFile(handle_);
   if (error) Fail("Cannot write log " + Quoted(path_), error);
+}
+
+void AppendFile::Flush() {
+  if (handle_ == native::kNoHandle) return;
+  if (const std::error_code error = native::FlushFile(handle_))
+    Fail("Cannot write " + Quoted(path_), error);
 }
 
 }  // namespace zantovel

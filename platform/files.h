@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +44,15 @@ enum class EntryKind { File, Link, Other };
 struct Entry {
   EntryKind kind;
   FileId id;
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;  // the modification time, in nanoseconds since 1970
+};
+
+// What a long copy reports while it runs, and how it is stopped: a copy polls stop between
+// chunks and, when it is set, fails with FileError::Stopped, leaving nothing behind.
+struct CopyWatch {
+  const std::atomic<bool>* stop = nullptr;
+  std::function<void(std::uint64_t done, std::uint64_t total)> copied;
 };
 
 namespace native {
@@ -125,6 +136,12 @@ class Folder {
   // How many copies may wait unnamed at once: each may hold an open file.
   std::size_t CopiesAtOnce() const;
 
+  // Removes the file name (a link, not its target). Throws when it cannot.
+  void Remove(const std::string& name) const;
+
+  // Lets copies report their bytes and be stopped.
+  void Watch(CopyWatch watch);
+
   // Flushes the folder's entries to disk, so that what was renamed stays renamed after a power
   // cut. A file system that cannot flush a folder is not an error.
   void Flush() const;
@@ -147,17 +164,20 @@ class AppendFile {
   bool StillNames(const std::string& path) const;
 
   // Opens path for appending, closing any file open before. With create, a missing file is
-  // created (mode 0644 on Linux); an existing file is never truncated. A symbolic link in the
-  // last part of path is followed only when the process's own user made it, so a log in
+  // created (mode 0644 on Linux); an existing file is truncated only with truncate. A symbolic link
+  // in the last part of path is followed only when the process's own user made it, so a log in
   // another user's folder cannot be pointed at a file of someone else's. Writes block until
   // they are done, even to a pipe. Throws when the file cannot be opened.
-  void Open(const std::string& path, bool create);
+  void Open(const std::string& path, bool create, bool truncate = false);
 
   // Adds data at the end of the open file, on a line of its own: should the file end in the
   // middle of a line (a writer killed while writing), a line break comes first. data is in the
   // file whole or not at all: after a short write the file is cut back to where it ended, and
   // the failure thrown.
   void Append(std::string_view data);
+
+  // Puts what was appended on disk. Throws when it cannot.
+  void Flush();
 
  private:
   std::intptr_t handle_;

@@ -26,6 +26,7 @@ struct FolderState {
   bool unnamedFiles = false;  // a copy can be written without a name and linked in later
   bool sharedMount = false;   // other machines may write here: a lock tells nothing of them
   std::size_t copiesAtOnce = 1;
+  CopyWatch watch;
 };
 
 // A copy being written: an unnamed file, or one under a temporary name.
@@ -71,8 +72,12 @@ void RemoveStaleTemporary(const FolderState& folder, const std::string& name);
 
 std::error_code FlushFolder(const FolderState& folder);
 
+std::error_code RemoveAt(const FolderState& folder, const std::string& name);
+
 // The log's primitives.
-std::error_code OpenAppend(const std::string& path, bool create, Handle& file, FileId& id);
+std::error_code OpenAppend(const std::string& path, bool create, bool truncate, Handle& file,
+                           FileId& id);
+std::error_code FlushFile(Handle file);
 void CloseFile(Handle& file);
 // Whether the open file at path ends with a byte other than a line feed.
 bool EndsMidLine(Handle file, const std::string& path);

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/path_rules.h"
+#include "store/journal.h"
 #include "util/text.h"
 
 namespace zantovel {
@@ -31,6 +32,9 @@ constexpr std::string_view kProgramFile = "File in use by Zantovel, cannot renam
 constexpr std::string_view kNotAFile = "Not a file any more, cannot rename";
 constexpr std::string_view kNewNameTooLong = "New name too long, cannot rename";
 constexpr std::string_view kDone = "Done";
+constexpr std::string_view kStopped = "Stopped";
+// How many steps are planned, journalled and put on disk at a time.
+constexpr std::size_t kJournalBatch = 1000;
 
 std::string BadPrefixMessage() {
   return "The prefix may not contain " + std::string(ForbiddenInNamesText()) +
@@ -63,8 +67,9 @@ class PassSteps {
 
   // Why name is left alone before it gets a new name, if it is: it is one of the program's
   // files, or no longer a file at all.
-  std::optional<FileOutcome> Refusal(const std::string& name) const {
+  std::optional<FileOutcome> Refusal(const std::string& name) {
     const std::optional<Entry> entry = folder_.EntryOf(name);
+    looked_ = entry;
     if (!entry) return std::nullopt;  // gone: the rename or copy says so
     if (entry->kind == EntryKind::Other) return FileOutcome::NotAFile;
     if (std::find(programFiles_.begin(), programFiles_.end(), entry->id) != programFiles_.end())
@@ -78,9 +83,11 @@ class PassSteps {
                        const std::string& newName) = 0;
 
   PassCounts counts;
+  std::size_t reached = 0;
 
  protected:
   void Count(FileOutcome outcome) {
+    ++reached;
     switch (outcome) {
       case FileOutcome::Renamed:
         ++counts.renamed;
@@ -104,6 +111,7 @@ class PassSteps {
   }
 
   const Folder& folder_;
+  std::optional<Entry> looked_;  // the last file Refusal looked at
 
  private:
   const std::vector<FileId> programFiles_;
@@ -119,8 +127,11 @@ class PassSteps {
 // descriptors.
 class RealSteps : public PassSteps {
  public:
-  RealSteps(const Folder& folder, const PassContext& context)
-      : PassSteps(folder, context), log_(context.log), batch_(folder.CopiesAtOnce()) {}
+  RealSteps(const Folder& folder, const PassContext& context, JournalWriter* journal)
+      : PassSteps(folder, context),
+        log_(context.log),
+        journal_(journal),
+        batch_(folder.CopiesAtOnce()) {}
 
   void Log(std::initializer_list<std::string_view> lines) override {
     if (copies_.empty()) return log_.Write(lines);
@@ -148,6 +159,7 @@ class RealSteps : public PassSteps {
     }();
     if (!started) return made;
     copies_.push_back(std::move(*started));
+    copyNames_.emplace_back(name, newName);
     names_.insert(newName);
     awaited_ = copies_.size() - 1;
     return NewName::Made;
@@ -173,6 +185,10 @@ class RealSteps : public PassSteps {
       if (line.copy != kNone && !made[line.copy]) {
         writeLines();  // a failure to finish this copy comes after everything before it
         made[line.copy] = folder_.FinishCopy(copies_[line.copy]);
+        const auto& [oldName, newName] = copyNames_[line.copy];
+        if (*made[line.copy] == NewName::Made && journal_ != nullptr)
+          if (const std::optional<Entry> copy = folder_.EntryOf(newName))
+            journal_->Add({StepKind::Made, *copy, oldName, newName});
         if (*made[line.copy] == NewName::Taken) {
           lines.push_back({line.entry.time, std::string(kTargetExists)});
           --counts.renamed;
@@ -184,6 +200,7 @@ class RealSteps : public PassSteps {
     }
     writeLines();
     copies_.clear();
+    copyNames_.clear();
     waiting_.clear();
     names_.clear();
   }
@@ -196,8 +213,10 @@ class RealSteps : public PassSteps {
     std::size_t copy;  // the copy whose outcome the line tells of, or kNone
   };
   ActivityLog& log_;
+  JournalWriter* journal_;
   const std::size_t batch_;
   std::vector<PendingCopy> copies_;
+  std::vector<std::pair<std::string, std::string>> copyNames_;  // old and new, by copy
   std::vector<Waiting> waiting_;
   std::set<std::string> names_;  // the new names of the batch
   std::size_t awaited_ = kNone;
@@ -223,7 +242,8 @@ class PlannedSteps : public PassSteps {
   }
   void Reached(const std::string& name, FileOutcome outcome, const std::string& newName) override {
     Count(outcome);
-    steps_.push_back({name, newName, outcome});
+    steps_.push_back({name, newName, outcome, looked_});
+    looked_.reset();
   }
 
  private:
@@ -231,10 +251,21 @@ class PlannedSteps : public PassSteps {
   std::set<std::string> made_, removed_;
 };
 
-void PassOver(PassSteps& steps, const std::vector<std::string>& names,
-              const std::string& folderPath, std::string& prefix, const std::string& fileType) {
+// The names from first to last, unless a stop is asked for first: then false.
+struct NameRange {
+  const std::vector<std::string>& names;
+  std::size_t first, last;
+};
+
+bool PassOver(PassSteps& steps, NameRange range, const std::string& folderPath, std::string& prefix,
+              const std::string& fileType, const PassContext* watched) {
   const bool allFilesMode = fileType == kAllFiles;
-  for (const std::string& name : names) {
+  for (std::size_t i = range.first; i < range.last; ++i) {
+    const std::string& name = range.names[i];
+    if (watched != nullptr) {
+      if (watched->stop != nullptr && watched->stop->load()) return false;
+      if (watched->watcher != nullptr) watched->watcher->FileReached(i, range.names.size(), name);
+    }
     if (!allFilesMode && !TypeMatches(name, fileType)) continue;
     steps.Log({std::string(kRenamingFile) + folderPath + name});
     if (!allFilesMode && IsSkipped(name, prefix)) {
@@ -267,6 +298,7 @@ void PassOver(PassSteps& steps, const std::vector<std::string>& names,
       steps.Log({renamed, kDeleting, kDeleted});
     steps.Reached(name, FileOutcome::Renamed, newName);
   }
+  return true;
 }
 
 // Runs `work` on the opened folder; any refusal or failure becomes the result that says why.
@@ -275,12 +307,18 @@ PassResult Attempt(const std::string& folderPath, const std::string& prefix, Wor
   if (!FitsInName(prefix)) return {PassEnd::PrefixRefused, BadPrefixMessage(), {}};
   PassCounts counts;
   try {
-    const Folder folder(folderPath);
+    Folder folder(folderPath);
     work(folder, counts);
   } catch (const PlatformError& error) {
+    if (error.code() == MakeError(FileError::Stopped))
+      return {PassEnd::Stopped, std::string(kStopped), counts};
     return {PassEnd::Failed, error.what(), counts};
   }
   return {PassEnd::Done, std::string(kDone), counts};
+}
+
+std::string CountText(std::size_t count, std::string_view what) {
+  return std::to_string(count) + " " + std::string(what);
 }
 
 }  // namespace
@@ -301,32 +339,100 @@ std::string NewFileName(std::string& prefix, std::string_view name, bool allFile
 
 PassResult RenamePass(PassContext& context, const std::string& folderPath, std::string prefix,
                       const std::string& fileType) {
-  return Attempt(folderPath, prefix, [&](const Folder& folder, PassCounts& counts) {
+  std::size_t reached = 0;
+  PassResult result = Attempt(folderPath, prefix, [&](Folder& folder, PassCounts& counts) {
     // Listed once, before the first copy, so a pass never meets its own copies.
     const std::vector<std::string> names = folder.ListFiles();
     // What a killed pass left is removed first: it may hold the space this pass needs.
     folder.RemoveLeftovers();
-    RealSteps steps(folder, context);
-    try {
-      PassOver(steps, names, folderPath, prefix, fileType);
-      steps.Finish();
-    } catch (const PlatformError&) {
+    CopyWatch watch{context.stop, {}};
+    if (context.watcher != nullptr)
+      watch.copied = [&context](std::uint64_t done, std::uint64_t total) {
+        context.watcher->BytesCopied(done, total);
+      };
+    folder.Watch(std::move(watch));
+    std::optional<JournalWriter> journal;
+    if (!context.journalPath.empty())
+      journal.emplace(context.journalPath,
+                      Journal{folderPath, prefix, fileType, LogTimestamp(context.log.Now()), {}});
+    RealSteps steps(folder, context, journal ? &*journal : nullptr);
+    // The journal's steps come from a plan of the next batch, made as the pass will make it.
+    std::vector<FileStep> planned;
+    PlannedSteps planner(folder, context, planned);
+    std::string plannedPrefix = prefix;
+    const auto record = [&] {
       counts = steps.counts;
+      reached = steps.reached;
+    };
+    try {
+      bool going = true;
+      for (std::size_t first = 0; going && first < names.size(); first += kJournalBatch) {
+        const NameRange range{names, first, std::min(names.size(), first + kJournalBatch)};
+        if (journal) {
+          planned.clear();
+          PassOver(planner, range, folderPath, plannedPrefix, fileType, nullptr);
+          const StepKind kind = IsAllFiles(fileType) ? StepKind::Copy : StepKind::Rename;
+          for (const FileStep& step : planned)
+            if (step.outcome == FileOutcome::Renamed && step.file)
+              journal->Add({kind, *step.file, step.name, step.newName});
+          journal->Flush();
+        }
+        going = PassOver(steps, range, folderPath, prefix, fileType, &context);
+      }
+      steps.Finish();
+      if (journal) journal->Flush();
+      record();
+      if (!going) throw PlatformError(std::string(kStopped), MakeError(FileError::Stopped));
+    } catch (const PlatformError&) {
+      record();
       throw;
     }
-    counts = steps.counts;
     folder.Flush();
   });
+  result.reached = reached;
+  // The counts close the pass's lines, however it ended, unless the log itself failed.
+  if (result.end != PassEnd::PrefixRefused && reached > 0) {
+    try {
+      context.log.Write({CountsLine(result, IsAllFiles(fileType))});
+    } catch (const PlatformError&) {
+    }
+  }
+  return result;
 }
 
 PassResult PlanRenamePass(const PassContext& context, const std::string& folderPath,
                           std::string prefix, const std::string& fileType,
                           std::vector<FileStep>& steps) {
-  return Attempt(folderPath, prefix, [&](const Folder& folder, PassCounts& counts) {
+  std::size_t reached = 0;
+  PassResult result = Attempt(folderPath, prefix, [&](const Folder& folder, PassCounts& counts) {
     PlannedSteps planned(folder, context, steps);
-    PassOver(planned, folder.ListFiles(), folderPath, prefix, fileType);
+    const std::vector<std::string> names = folder.ListFiles();
+    PassOver(planned, {names, 0, names.size()}, folderPath, prefix, fileType, nullptr);
     counts = planned.counts;
+    reached = planned.reached;
   });
+  result.reached = reached;
+  return result;
+}
+
+bool IsAllFiles(std::string_view fileType) {
+  return fileType == kAllFiles;
+}
+
+std::string CountsLine(const PassResult& result, bool allFilesMode) {
+  const PassCounts& c = result.counts;
+  std::string line = result.end == PassEnd::Done ? "Pass done: " : "Pass stopped: ";
+  line += CountText(c.renamed, allFilesMode ? "copied" : "renamed");
+  const std::pair<std::size_t, std::string_view> others[] = {
+      {c.passedOver, "passed over"},
+      {c.nameTaken, "left, new name taken"},
+      {c.programFiles, "left, in use by Zantovel"},
+      {c.notFiles, "left, not files"},
+      {c.nameTooLong, "left, new name too long"},
+  };
+  for (const auto& [count, what] : others)
+    if (count > 0) line += ", " + CountText(count, what);
+  return line;
 }
 
 }  // namespace zantovel

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,12 +12,29 @@
 
 namespace zantovel {
 
-// What a pass needs besides its three inputs: the log it writes every step to, and the files
-// it must leave alone whatever their names (the program and its settings file; the log is
-// added by the pass itself, wherever the log is then).
+// Told of a pass's progress, from the thread the pass runs on.
+class PassWatcher {
+ public:
+  virtual ~PassWatcher() = default;
+  // Before each file the pass looks at: how many it has looked at, of how many, and the name.
+  virtual void FileReached(std::size_t done, std::size_t total, const std::string& name) = 0;
+  // While a copy is written: its bytes done, of its size.
+  virtual void BytesCopied(std::uint64_t done, std::uint64_t total) = 0;
+};
+
+// What a pass needs besides its three inputs: the log it writes every step to, the files it
+// must leave alone whatever their names (the program and its settings file; the log is added
+// by the pass itself, wherever the log is then), and optionally a watcher, a stop flag that
+// another thread may set, and where to keep the journal that lets the pass be taken back.
 struct PassContext {
+  explicit PassContext(ActivityLog& passLog, std::vector<std::string> programFiles = {})
+      : log(passLog), ownFiles(std::move(programFiles)) {}
+
   ActivityLog& log;
   std::vector<std::string> ownFiles;
+  PassWatcher* watcher = nullptr;
+  const std::atomic<bool>* stop = nullptr;
+  std::string journalPath;
 };
 
 // What a pass did, or would do, with one file it reached.
@@ -23,6 +43,7 @@ struct FileStep {
   std::string name;
   std::string newName;  // for Renamed, NameTaken and NameTooLong
   FileOutcome outcome;
+  std::optional<Entry> file;  // what the file was when the pass looked at it
 };
 
 // How many files a pass reached, by what became of them.
@@ -40,11 +61,13 @@ enum class PassEnd {
   Done,
   PrefixRefused,  // before anything was done
   Failed,         // an operation failed; what was done before stays done
+  Stopped,        // the stop flag was set; the file being worked on is done or untouched
 };
 struct PassResult {
   PassEnd end = PassEnd::Done;
-  std::string message;  // "Done", or the sentence that says why the pass stopped
+  std::string message;  // "Done", "Stopped", or the sentence that says why the pass stopped
   PassCounts counts;
+  std::size_t reached = 0;  // how many files matched the type and were looked at
   bool done() const { return end == PassEnd::Done; }
 };
 
@@ -60,7 +83,11 @@ struct PassResult {
 // a file (a folder or pipe put in its place since the listing). When an operation fails, the
 // pass stops there and says why; what was done before stays done. A prefix that cannot stand
 // in a file name is refused before anything is done. What a killed pass's copies left behind
-// is removed first.
+// is removed first. The pass's last log line gives its counts.
+//
+// With a journal path, every step is in the journal, on disk, before it is taken; steps are
+// planned and flushed a thousand at a time. With a stop flag, the pass stops between two files
+// or inside a copy (which then leaves nothing), and logs that it stopped.
 PassResult RenamePass(PassContext& context, const std::string& folderPath, std::string prefix,
                       const std::string& fileType);
 
@@ -71,7 +98,14 @@ PassResult PlanRenamePass(const PassContext& context, const std::string& folderP
                           std::string prefix, const std::string& fileType,
                           std::vector<FileStep>& steps);
 
+// The counts as the log's last line for a pass gives them: "Pass done: 3 renamed, 1 passed
+// over, ..." (copied for the all-files mode), leaving out what is zero.
+std::string CountsLine(const PassResult& result, bool allFilesMode);
+
 // The parts of a pass that decide about names, on their own.
+
+// Whether fileType selects the all-files mode.
+bool IsAllFiles(std::string_view fileType);
 
 // Typed mode: whether the lower-cased name ends with fileType (compared exactly).
 bool TypeMatches(std::string_view name, std::string_view fileType);

@@ -100,7 +100,7 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
   }
   // The two real passes: one rename, then one file passed over; the settings untouched.
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_x.tmp"});
-  EXPECT_EQ(LogMessages(log).size(), 6u);
+  EXPECT_EQ(StepMessages(log).size(), 6u);
   EXPECT_EQ(ReadFile(bin / "zantovel.ini"), "[Settings]\r\nAppLog=" + log + "\r\n");
 }
 
@@ -174,7 +174,7 @@ TEST_F(CommandLineTest, ADryRunTouchesNothingAndForetellsThePass) {
     const Ran real = Run(args);
     ASSERT_EQ(real.status, 0) << real.err;
     const Snapshot after = Take(folder);
-    const std::vector<std::string> logged = LogMessages(log);
+    const std::vector<std::string> logged = StepMessages(log);
 
     // Each dry-run line against the folder and the log.
     std::set<std::string> made, removed;

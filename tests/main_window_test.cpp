@@ -189,7 +189,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(seen.icon, QMessageBox::NoIcon);
     QVERIFY(!seen.busyCursor);
     QCOMPARE(FolderNames(dir / "files"), (std::vector<std::string>{"001p.tmp", "00q.tmp"}));
-    QCOMPARE(LogMessages(dir / "log").size(), std::size_t{8});
+    QCOMPARE(StepMessages(dir / "log").size(), std::size_t{8});
     QCOMPARE(Field(window, "txtPrefix"), QString("##"));
   }
 
@@ -257,7 +257,7 @@ class MainWindowTest : public QObject {
     QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_Return));
     QCOMPARE(done.text, QString("Done"));
     QCOMPARE(FolderNames(dir / "files"), std::vector<std::string>{"a_p.tmp"});
-    QCOMPARE(LogMessages(dir / "log").size(), std::size_t{4});
+    QCOMPARE(StepMessages(dir / "log").size(), std::size_t{4});
 
     // A closed box hands the keyboard back to the window, as a window manager does.
     const auto activate = [&window] {

@@ -95,7 +95,7 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
     }
     for (const std::string& name : FolderNames(folder)) after[name] = ReadFile(folder + "/" + name);
     EXPECT_EQ(after, expected);
-    EXPECT_EQ(fs::exists(log) ? LogMessages(log) : std::vector<std::string>{},
+    EXPECT_EQ(fs::exists(log) ? StepMessages(log) : std::vector<std::string>{},
               ExpectedLog(c.steps, folderText));
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].message, "Done");
@@ -125,7 +125,7 @@ TEST_F(PassTest, TwentyFilesKeepContentPermissionsAndTimes) {
     EXPECT_EQ(now.st_mtim.tv_sec, st.st_mtim.tv_sec) << name;
     EXPECT_EQ(now.st_mtim.tv_nsec, st.st_mtim.tv_nsec) << name;
   }
-  const std::vector<std::string> messages = LogMessages(log);
+  const std::vector<std::string> messages = StepMessages(log);
   ASSERT_EQ(messages.size(), 80u);
   for (std::size_t i = 0; i < messages.size(); i += 4) {
     EXPECT_EQ(messages[i].rfind("Renaming file: " + folder + "/f", 0), 0u) << messages[i];
@@ -157,7 +157,7 @@ TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
   EXPECT_FALSE(fs::exists(planted));
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"b_x.tmp", "b_y.tmp", "dirlink.tmp",
                                                            "pipe.tmp", "sub.tmp", "y.tmp"}));
-  EXPECT_EQ(LogMessages(log),
+  EXPECT_EQ(StepMessages(log),
             (std::vector<std::string>{
                 "Renaming file: " + folder + "b_y.tmp", "Filename too long, cannot rename",
                 "Renaming file: " + folder + "x.tmp", folder + "x.tmp renamed", "Deleting original",
@@ -214,7 +214,7 @@ TEST_F(PassTest, RefusedRenameKeepsTheFileAndStopsThePass) {
 
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"x.tmp", "y.tmp"}));
   EXPECT_EQ(ReadFile(folder + "/x.tmp"), "X");
-  EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "x.tmp"});
+  EXPECT_EQ(StepMessages(log), std::vector<std::string>{"Renaming file: " + folder + "x.tmp"});
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0].message, "Cannot rename \"" + folder + "/x.tmp\" to \"" + folder +
                                     "/a_x.tmp\": Operation not permitted");
@@ -230,7 +230,7 @@ TEST_F(PassTest, FullFileSystemRenamesButCopiesNothingPartial) {
   Run(folder, "a_", "*.*");
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big.tmp"});
   EXPECT_EQ(ReadFile(folder + "/big.tmp"), big);
-  EXPECT_EQ(LogMessages(log), std::vector<std::string>{"Renaming file: " + folder + "big.tmp"});
+  EXPECT_EQ(StepMessages(log), std::vector<std::string>{"Renaming file: " + folder + "big.tmp"});
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0].message, "Cannot copy \"" + folder + "/big.tmp\" to \"" + folder +
                                     "/a_big.tmp\": No space left on device");
@@ -271,7 +271,9 @@ TEST_F(PassTest, EveryLineCarriesTheTimeOfItsStep) {
     stamps.push_back(content.substr(at, 19));
   EXPECT_EQ(stamps, (std::vector<std::string>{"07-01-2026 00:00:00", "07-01-2026 00:00:01",
                                               "07-01-2026 00:00:02", "07-01-2026 00:00:03",
-                                              "07-01-2026 00:00:04", "07-01-2026 00:00:05"}));
+                                              "07-01-2026 00:00:04", "07-01-2026 00:00:05",
+                                              "07-01-2026 00:00:06"}));
+  EXPECT_EQ(LogMessages(log).back(), "Pass done: 3 copied");
 }
 
 TEST_F(PassTest, LogThatCannotBeWrittenStopsBeforeAnyCopy) {

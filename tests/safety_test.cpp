@@ -238,7 +238,7 @@ TEST_P(FuseTest, RenamesAndCopiesWithoutReplacingAnything) {
   for (const std::string& name : FolderNames(files))
     found.emplace_back(name, ReadFile(files + "/" + name));
   EXPECT_EQ(found, expected) << fsys.name;
-  EXPECT_EQ(LogMessages(log).at(7), "Target file exists, cannot rename");
+  EXPECT_EQ(StepMessages(log).at(7), "Target file exists, cannot rename");
   Shell("umount '" + mount + "'; losetup -j '" + image + "' -O NAME -n | xargs -r losetup -d");
 }
 
@@ -426,7 +426,7 @@ TEST(OwnFilesTest, APassLeavesTheProgramItsSettingsAndItsLogAlone) {
   EXPECT_EQ(FolderNames(bin.path()),
             (std::vector<std::string>{"applog.log", "b_a_data.log", "b_data.log", "settings-link",
                                       "zantovel", "zantovel.ini"}));
-  const std::vector<std::string> messages = LogMessages(bin / "applog.log");
+  const std::vector<std::string> messages = StepMessages(bin / "applog.log");
   EXPECT_EQ(std::count(messages.begin(), messages.end(), "File in use by Zantovel, cannot rename"),
             5);
 }

@@ -190,7 +190,7 @@ std::string RunPass(const std::string& dir, const std::string& prefix, const std
 // What the log says is whole lines, wherever the settings sent it.
 void CheckLogs(const std::string& dir) {
   for (const char* name : {"/run.log", "/default.log"})
-    if (fs::exists(dir + name)) LogMessages(dir + name);
+    if (fs::exists(dir + name)) StepMessages(dir + name);
 }
 
 // What a pass that ends well does: a typed pass renames x.tmp alone (y.tmp's new name is
@@ -278,10 +278,10 @@ const Operation kOperations[] = {
        if (failure.empty()) expected.push_back("next line");
        // A settings file that cannot be read sends the line to the default log.
        const bool moved = fs::exists(dir + "/default.log");
-       EXPECT_EQ(LogMessages(dir + "/run.log"),
+       EXPECT_EQ(StepMessages(dir + "/run.log"),
                  moved ? std::vector<std::string>{"earlier"} : expected);
        if (moved) {
-         EXPECT_EQ(LogMessages(dir + "/default.log"), std::vector<std::string>{"next line"});
+         EXPECT_EQ(StepMessages(dir + "/default.log"), std::vector<std::string>{"next line"});
        }
      }},
 };
@@ -426,7 +426,7 @@ TEST_F(BatchTest, AFailureInABatchKeepsWhatCameBeforeIt) {
         EXPECT_EQ(ReadFile(folder + "/a_" + name), name);
       }
     }
-    EXPECT_EQ(LogMessages(log), expectedLog);
+    EXPECT_EQ(StepMessages(log), expectedLog);
   }
 }
 

@@ -89,4 +89,12 @@ std::vector<std::string> LogMessages(const std::string& logPath) {
   return messages;
 }
 
+std::vector<std::string> StepMessages(const std::string& logPath) {
+  std::vector<std::string> messages = LogMessages(logPath);
+  std::erase_if(messages, [](const std::string& message) {
+    return message.rfind("Pass done: ", 0) == 0 || message.rfind("Pass stopped: ", 0) == 0;
+  });
+  return messages;
+}
+
 }  // namespace zantovel::test

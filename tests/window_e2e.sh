@@ -56,6 +56,7 @@ Renaming file: $work/files/y.TMP
 $work/files/y.TMP renamed
 Deleting original
 Original deleted
+Pass done: 2 renamed
 Renaming file: $work/files/e2e_x.tmp
 Filename too long, cannot rename
 Renaming file: $work/files/e2e_y.TMP
@@ -63,7 +64,8 @@ Filename too long, cannot rename
 Renaming file: $work/files/z.tmp
 $work/files/z.tmp renamed
 Deleting original
-Original deleted"
+Original deleted
+Pass done: 1 renamed, 2 passed over"
 [[ "$messages" == "$expected" ]] || fail "log reads:
 $messages"
 grep -q "^AppLog=$work/run.log" "$work/zantovel.ini" || fail "the AppLog line was lost"

@@ -110,6 +110,7 @@ Renaming file: ${folder}y.TMP
 ${folder}y.TMP renamed
 Deleting original
 Original deleted
+Pass done: 2 renamed
 Renaming file: ${folder}e2e_x.tmp
 Filename too long, cannot rename
 Renaming file: ${folder}e2e_y.TMP
@@ -117,7 +118,8 @@ Filename too long, cannot rename
 Renaming file: ${folder}z.tmp
 ${folder}z.tmp renamed
 Deleting original
-Original deleted"
+Original deleted
+Pass done: 1 renamed, 2 passed over"
 [[ "$messages" == "$expected" ]] || fail "log reads:
 $messages"
 settings=$(tr -d '\r' <"$work/zantovel.ini")

@@ -72,7 +72,7 @@ TEST_F(PassTest, TheWindowRestoresWhatItKeptAndRunsWithItsFields) {
   model.Run({folder + kSep, "a/", ".tmp"});
   model.Run({folder + kSep + "missing", "a_", ".tmp"});
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"001p.tmp"});
-  EXPECT_EQ(LogMessages(log).size(), 4u);
+  EXPECT_EQ(StepMessages(log).size(), 4u);
   model.ShowHelp();
   const MsgIcon icons[] = {MsgIcon::None, MsgIcon::Exclamation, MsgIcon::Critical,
                            MsgIcon::Information};

@@ -119,7 +119,7 @@ TEST_F(PassTest, PassesOverAWindowsFolder) {
         line.replace(at, 1, typed);
       log.push_back(line);
     }
-    EXPECT_EQ(LogMessages(this->log), log);
+    EXPECT_EQ(StepMessages(this->log), log);
   }
 }
 
@@ -189,7 +189,7 @@ TEST_F(PassTest, AFileInUseStopsThePassWithTheSystemsReason) {
       << result.message;
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_a.tmp", "b.tmp", "c.tmp"}));
   EXPECT_EQ(ReadFile(folder + "\\b.tmp"), "B");
-  const std::vector<std::string> log = LogMessages(this->log);
+  const std::vector<std::string> log = StepMessages(this->log);
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), "Renaming file: " + folder + "\\b.tmp");
 }

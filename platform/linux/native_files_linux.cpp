@@ -36,12 +36,18 @@ int FdOf(native::Handle handle) {
 // blocks where the file system can (a reflink on XFS or Btrfs) and copies inside the kernel
 // otherwise; file systems that offer neither (FUSE) get a plain read and write. A source that
 // ends early has changed since its size was read: that is a failure, never a copy padded out.
-std::error_code CopyRange(int from, int to, off_t offset, off_t length) {
+std::error_code CopyRange(int from, int to, off_t offset, off_t length, const CopyWatch& watch,
+                          off_t size) {
+  // A large file goes in chunks, so that a stop is seen and progress told within one.
+  constexpr off_t kChunk = off_t{8} << 20;
   loff_t in = offset;
   loff_t out = offset;
   while (length > 0) {
-    const ssize_t n =
-        Sys().copy_file_range(from, &in, to, &out, static_cast<std::size_t>(length), 0);
+    if (watch.stop != nullptr && watch.stop->load()) return MakeError(FileError::Stopped);
+    if (watch.copied)
+      watch.copied(static_cast<std::uint64_t>(in), static_cast<std::uint64_t>(size));
+    const ssize_t n = Sys().copy_file_range(from, &in, to, &out,
+                                            static_cast<std::size_t>(std::min(length, kChunk)), 0);
     if (n > 0) {
       length -= n;
       continue;
@@ -54,6 +60,7 @@ std::error_code CopyRange(int from, int to, off_t offset, off_t length) {
   if (length <= 0) return {};
   std::array<char, 1 << 16> buffer;  // left uninitialised: pread() fills it
   while (length > 0) {
+    if (watch.stop != nullptr && watch.stop->load()) return MakeError(FileError::Stopped);
     const ssize_t got =
         Sys().pread(from, buffer.data(), std::min<std::size_t>(buffer.size(), length), in);
     if (got < 0 && errno == EINTR) continue;
@@ -72,7 +79,7 @@ std::error_code CopyRange(int from, int to, off_t offset, off_t length) {
 
 // Copies the content of `from` (size bytes) to the empty file `to`, data segment by data
 // segment, so that holes stay holes and a sparse file takes no more space than it did.
-std::error_code CopyContent(int from, int to, off_t size) {
+std::error_code CopyContent(int from, int to, off_t size, const CopyWatch& watch) {
   off_t copied = 0;  // the end of the last data segment copied
   for (off_t pos = 0; pos < size;) {
     off_t data = Sys().lseek(from, pos, SEEK_DATA);
@@ -82,7 +89,8 @@ std::error_code CopyContent(int from, int to, off_t size) {
     if (data < 0) data = pos;
     if (hole < 0) hole = size;
     hole = std::min(hole, size);
-    if (const std::error_code error = CopyRange(from, to, data, hole - data)) return error;
+    if (const std::error_code error = CopyRange(from, to, data, hole - data, watch, size))
+      return error;
     pos = copied = hole;
   }
   // The source must not have grown or shrunk meanwhile: its copy would be cut or padded.
@@ -270,7 +278,8 @@ std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name)
   const EntryKind kind = S_ISREG(st.st_mode)   ? EntryKind::File
                          : S_ISLNK(st.st_mode) ? EntryKind::Link
                                                : EntryKind::Other;
-  return Entry{kind, IdOf(st)};
+  return Entry{kind, IdOf(st), static_cast<std::uint64_t>(st.st_size),
+               st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
 }
 
 std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,
@@ -337,7 +346,7 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
     copy.temporary = temporary;
   }
   copy.file = out;
-  std::error_code error = CopyContent(source.fd, out, st.st_size);
+  std::error_code error = CopyContent(source.fd, out, st.st_size, folder.watch);
   if (!error) {
     CopyOwnerModeAndAttributes(source.fd, out, st);
     // The times last: writing the content or the attributes would change them again.
@@ -404,10 +413,12 @@ std::error_code FlushFolder(const FolderState& folder) {
   return {};
 }
 
-std::error_code OpenAppend(const std::string& path, bool create, Handle& file, FileId& id) {
+std::error_code OpenAppend(const std::string& path, bool create, bool truncate, Handle& file,
+                           FileId& id) {
   // O_NONBLOCK only for the open, so that a pipe without a reader fails instead of hanging;
   // writes then block, so a slow reader slows the pass instead of failing it.
-  const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0);
+  const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0) |
+                    (truncate ? O_TRUNC : 0);
   int fd = Sys().openat(AT_FDCWD, path.c_str(), flags | O_NOFOLLOW, 0644);
   if (fd < 0 && errno == ELOOP) {
     // A link is followed only when this user made it (or root did): a link another user put in
@@ -427,6 +438,15 @@ std::error_code OpenAppend(const std::string& path, bool create, Handle& file, F
   file = fd;
   id = IdOf(st);
   return {};
+}
+
+std::error_code FlushFile(Handle file) {
+  return Sys().fdatasync(FdOf(file)) == 0 ? std::error_code() : LastError();
+}
+
+std::error_code RemoveAt(const FolderState& folder, const std::string& name) {
+  return Sys().unlinkat(FdOf(folder.handle), name.c_str(), 0) == 0 ? std::error_code()
+                                                                   : LastError();
 }
 
 void CloseFile(Handle& file) {

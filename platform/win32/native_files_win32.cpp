@@ -152,13 +152,21 @@ std::error_code ListNames(const FolderState& folder, std::vector<std::string>& n
 }
 
 std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(InFolder(folder, name).c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
   DWORD attributes = 0;
   const std::optional<FileId> id = IdOfPath(InFolder(folder, name), false, &attributes);
   if (!id) return std::nullopt;
+  // FILETIME counts 100 ns from 1601; 11,644,473,600 s lie between 1601 and 1970.
+  const std::int64_t ticks =
+      static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                data.ftLastWriteTime.dwLowDateTime);
+  const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   const EntryKind kind = (attributes & FILE_ATTRIBUTE_DIRECTORY)       ? EntryKind::Other
                          : (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::Link
                                                                        : EntryKind::File;
-  return Entry{kind, *id};
+  return Entry{kind, *id, size, (ticks - 116444736000000000LL) * 100};
 }
 
 std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,
@@ -169,14 +177,34 @@ std::error_code RenameNoReplace(const FolderState& folder, const std::string& fr
   return taken ? std::error_code() : LastError();
 }
 
+namespace {
+
+// Tells the copy's bytes, and cancels the copy when a stop is asked for.
+DWORD CALLBACK CopyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER,
+                            DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+  const auto* watch = static_cast<const CopyWatch*>(data);
+  if (watch->stop != nullptr && watch->stop->load()) return PROGRESS_CANCEL;
+  if (watch->copied)
+    watch->copied(static_cast<std::uint64_t>(done.QuadPart),
+                  static_cast<std::uint64_t>(total.QuadPart));
+  return PROGRESS_CONTINUE;
+}
+
+}  // namespace
+
 std::error_code WriteCopy(const FolderState& folder, const std::string& name,
                           const std::string& temporary, const std::string&, CopyState& copy,
                           bool& linkCopied, bool&) {
   linkCopied = false;
   const std::wstring target = InFolder(folder, temporary);
   // The copy keeps the file's attributes, times and streams; a link is copied as a link.
-  if (!CopyFileExW(InFolder(folder, name).c_str(), target.c_str(), nullptr, nullptr, nullptr,
+  if (!CopyFileExW(InFolder(folder, name).c_str(), target.c_str(), CopyProgress,
+                   const_cast<CopyWatch*>(&folder.watch), nullptr,
                    COPY_FILE_FAIL_IF_EXISTS | COPY_FILE_COPY_SYMLINK)) {
+    if (GetLastError() == ERROR_REQUEST_ABORTED) {
+      DeleteFileW(target.c_str());
+      return MakeError(FileError::Stopped);
+    }
     const std::error_code error = LastError();
     if (!IsTaken(GetLastError())) DeleteFileW(target.c_str());
     return error;
@@ -222,7 +250,8 @@ std::error_code FlushFolder(const FolderState&) {
   return {};
 }
 
-std::error_code OpenAppend(const std::string& path, bool create, Handle& file, FileId& id) {
+std::error_code OpenAppend(const std::string& path, bool create, bool truncate, Handle& file,
+                           FileId& id) {
   // FILE_APPEND_DATA alone makes every write land at the end, even with other writers; reading
   // is asked for to look at the last byte.
   const HANDLE handle = CreateFileW(
@@ -232,6 +261,14 @@ std::error_code OpenAppend(const std::string& path, bool create, Handle& file, F
   file = reinterpret_cast<Handle>(handle);
   id = IdOfHandle(handle).value_or(FileId{});
   return {};
+}
+
+std::error_code FlushFile(Handle file) {
+  return FlushFileBuffers(HandleOf(file)) ? std::error_code() : LastError();
+}
+
+std::error_code RemoveAt(const FolderState& folder, const std::string& name) {
+  return DeleteFileW(InFolder(folder, name).c_str()) ? std::error_code() : LastError();
 }
 
 void CloseFile(Handle& file) {
