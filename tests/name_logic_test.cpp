@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "rename/rename_pass.h"
 
 namespace zantovel::test {
@@ -89,6 +90,32 @@ TEST(NameLogicTest, NumberingGivesOneOnceAndKeepsTheReplacedPrefix) {
 // One pass over a folder, then the folder's names and contents and the log, checked whole.
 // One pass over a folder, then the folder's names and contents and the log, checked whole.
 // Every file holds its own name; "new<old" in `after` is a file that must hold old's content.
+
+// Only a name the program drew itself counts as its temporary: a file of the user's that merely
+// begins like one is the user's, and is never removed as a leftover.
+TEST(NameLogicTest, TemporaryNamesAreKnownExactly) {
+  for (int i = 0; i < 100; ++i) {
+    const std::string name = TemporaryName(kCopyStem);
+    EXPECT_TRUE(IsTemporaryName(name, kCopyStem)) << name;
+    EXPECT_FALSE(IsTemporaryName(name, ".zantovel.ini.")) << name;
+  }
+  for (const char* name : {
+           ".zantovel-copy-0123456789abcdef0c93",  // drawn: 16 digits and their 4-digit check
+       }) {
+    EXPECT_TRUE(IsTemporaryName(name, kCopyStem)) << name;
+  }
+  for (const char* name : {
+           ".zantovel-copy-backup",                 // the stem alone
+           ".zantovel-copy-0123456789abcdef0c94",   // a check that does not hold
+           ".zantovel-copy-0123456789abcdefghij",   // no hexadecimal digits
+           ".zantovel-copy-0123456789ABCDEF0C93",   // capitals are not drawn
+           ".zantovel-copy-0123456789abcdef0c9",    // one short
+           ".zantovel-copy-0123456789abcdef0c930",  // one long
+           "x.zantovel-copy-0123456789abcdef0c9",   // not at the start
+       }) {
+    EXPECT_FALSE(IsTemporaryName(name, kCopyStem)) << name;
+  }
+}
 
 }  // namespace
 }  // namespace zantovel::test

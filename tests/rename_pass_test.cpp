@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <map>
@@ -103,6 +104,39 @@ TEST_F(PassTest, PassesLeaveTheFilesAndLogTheStepsInOrder) {
   }
 }
 
+// The dry run plans what the pass then does, file by file, also where names are taken or freed
+// by earlier files of the same pass.
+TEST_F(PassTest, TheDryRunPlansWhatThePassDoes) {
+  struct Case {
+    std::string files, prefix, type;
+  } cases[] = {
+      {"x.tmp a_x.tmp y.tmp", "a_", ".tmp"},
+      {"p.tmp q.tmp 00q.tmp", "##", ".tmp"},
+      {"a b a_b", "a_", "*.*"},
+      {"0 10", "#", "*.*"},
+      {"b a_b a_a_b", "a_", ""},
+      {std::string(250, 'n') + ".tmp x.tmp", "a_", "*.*"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.files + " / " + c.prefix + " / " + c.type);
+    StartAfresh();
+    for (const std::string& name : Words(c.files)) WriteFile(folder + "/" + name, name);
+    std::vector<FileStep> plan;
+    const PassResult planned = PlanRenamePass(context, folder, c.prefix, c.type, plan);
+    const PassResult done = Run(folder, c.prefix, c.type);
+    EXPECT_EQ(planned.reached, done.reached);
+    const auto counts = [](const PassCounts& p) {
+      return std::vector<std::size_t>{p.renamed,      p.passedOver, p.nameTaken,
+                                      p.programFiles, p.notFiles,   p.nameTooLong};
+    };
+    EXPECT_EQ(counts(planned.counts), counts(done.counts));
+    for (const FileStep& step : plan)
+      if (step.outcome == FileOutcome::Renamed) {
+        EXPECT_EQ(ReadFile(folder + "/" + step.newName), step.name) << step.newName;
+      }
+  }
+}
+
 TEST_F(PassTest, TwentyFilesKeepContentPermissionsAndTimes) {
   std::map<std::string, struct stat> before;
   for (int i = 0; i < 20; ++i) {
@@ -132,6 +166,20 @@ TEST_F(PassTest, TwentyFilesKeepContentPermissionsAndTimes) {
     EXPECT_EQ(messages[i + 2], "Deleting original");
     EXPECT_EQ(messages[i + 3], "Original deleted");
   }
+}
+
+// A copy keeps every extended attribute, an empty one too.
+TEST_F(PassTest, CopiesKeepExtendedAttributes) {
+  const std::string x = folder + "/x";
+  WriteFile(x, "X");
+  if (setxattr(x.c_str(), "user.tag", "value", 5, 0) != 0 ||
+      setxattr(x.c_str(), "user.empty", "", 0, 0) != 0)
+    GTEST_SKIP() << "no user extended attributes here";
+  EXPECT_EQ(Run(folder, "c_", "*.*").message, "Done");
+  char value[16] = {};
+  EXPECT_EQ(getxattr((folder + "/c_x").c_str(), "user.tag", value, sizeof value), 5);
+  EXPECT_EQ(std::string(value), "value");
+  EXPECT_EQ(getxattr((folder + "/c_x").c_str(), "user.empty", value, sizeof value), 0);
 }
 
 TEST_F(PassTest, LinksAreRenamedAsLinksAndNeverFollowed) {
