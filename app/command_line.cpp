@@ -133,6 +133,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   }
   ProgramFiles files(ExecutablePath());
   PassContext context{files.Log(), files.OwnFiles()};
+  context.journalPath = files.JournalPath();
   PassResult result{};
   if (options->dryRun) {
     std::vector<FileStep> steps;

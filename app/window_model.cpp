@@ -39,6 +39,7 @@ void WindowModel::Keep(const WindowFields& fields) {
 
 void WindowModel::Run(const WindowFields& fields) {
   PassContext context{files_.Log(), files_.OwnFiles()};
+  context.journalPath = files_.JournalPath();
   const PassResult result = RenamePass(context, fields.folder, fields.prefix, fields.type);
   const MsgIcon icon = result.end == PassEnd::Done            ? MsgIcon::None
                        : result.end == PassEnd::PrefixRefused ? MsgIcon::Exclamation

@@ -18,6 +18,8 @@ class ProgramFiles {
   ProgramFiles& operator=(const ProgramFiles&) = delete;
 
   SettingsStore& Settings() { return settings_; }
+  // The journal of the last pass, beside the settings file.
+  std::string JournalPath() const;
   ActivityLog& Log() { return log_; }
 
   // The files a pass must leave alone besides the log: the program and its settings file.

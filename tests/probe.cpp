@@ -6,11 +6,13 @@
 //   probe get KEY DEFAULT         prints the value
 //   probe run FOLDER PREFIX TYPE  one pass; prints how it ended, "done|MESSAGE" or
 //                                 "failed|MESSAGE"
+//   probe undo                    takes the last pass back; prints how that ended
 #include <cstdio>
 #include <string>
 
 #include "platform/app.h"
 #include "rename/rename_pass.h"
+#include "rename/undo.h"
 #include "store/program_files.h"
 
 int main(int argc, char** argv) {
@@ -26,12 +28,18 @@ int main(int argc, char** argv) {
     std::printf("%s\n", settings.Read(kSettingsSection, argv[2], argv[3]).c_str());
   } else if (command == "run" && argc == 5) {
     PassContext context{files.Log(), files.OwnFiles()};
+    context.journalPath = files.JournalPath();
     const PassResult result = RenamePass(context, argv[2], argv[3], argv[4]);
     std::printf("%s|%s\n", result.done() ? "done" : "failed", result.message.c_str());
+  } else if (command == "undo" && argc == 2) {
+    PassContext context{files.Log(), files.OwnFiles()};
+    context.journalPath = files.JournalPath();
+    const UndoResult result = UndoLastPass(context, false);
+    std::printf("%s|%s\n", result.end == PassEnd::Done ? "done" : "failed", result.message.c_str());
   } else {
-    std::fprintf(
-        stderr,
-        "usage: probe save KEY VALUE | saveall P F T | get KEY DEFAULT | run FOLDER PREFIX TYPE\n");
+    std::fprintf(stderr,
+                 "usage: probe save KEY VALUE | saveall P F T | get KEY DEFAULT | run FOLDER "
+                 "PREFIX TYPE | undo\n");
     return 2;
   }
   return 0;

@@ -1,0 +1,172 @@
+// Taking a pass back: every file under its old name again with its content and inode, nothing
+// extra left, and nothing made after the pass ever replaced or removed.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "rename/undo.h"
+#include "tests/pass_fixture.h"
+
+namespace zantovel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// name -> content and inode of every entry in the folder.
+std::map<std::string, std::pair<std::string, ino_t>> Snapshot(const std::string& folder) {
+  std::map<std::string, std::pair<std::string, ino_t>> files;
+  for (const std::string& name : FolderNames(folder)) {
+    struct stat st {};
+    lstat((folder + "/" + name).c_str(), &st);
+    files[name] = {ReadFile(folder + "/" + name), st.st_ino};
+  }
+  return files;
+}
+
+class UndoTest : public PassTest {
+ protected:
+  void SetUp() override {
+    PassTest::SetUp();
+    context.journalPath = dir / "zantovel.journal";
+  }
+};
+
+TEST_F(UndoTest, APassIsTakenBackAndNothingMadeSinceIsTouched) {
+  struct Case {
+    const char* what;
+    std::string files, prefix, type;
+    void (*after)(const std::string& folder);  // what happens between the pass and the undo
+    std::string left;                          // the names that stay as they are after `after`
+    std::string line;                          // one line the undo logs, after the folder
+  } cases[] = {
+      {"renames", "a.tmp b.tmp c.txt a_z.tmp", "a_", ".tmp", nullptr, "",
+       "a_a.tmp renamed back to a.tmp"},
+      {"numbered renames", "p.tmp q.tmp", "##", ".tmp", nullptr, "", ""},
+      {"copies", "x y", "c_", "*.*", nullptr, "", "c_x removed"},
+      {"a copy changed since is kept", "x y", "c_", "*.*",
+       [](const std::string& f) { WriteFile(f + "/c_y", "changed"); }, "c_y", ""},
+      {"an old name taken since is never replaced", "a.tmp b.tmp", "a_", ".tmp",
+       [](const std::string& f) { WriteFile(f + "/a.tmp", "new"); }, "a.tmp a_a.tmp", ""},
+      {"a renamed file replaced since is kept", "a.tmp b.tmp", "a_", ".tmp",
+       [](const std::string& f) {
+         fs::remove(f + "/a_b.tmp");
+         WriteFile(f + "/a_b.tmp", "other");
+       },
+       "a_b.tmp b.tmp", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StartAfresh();
+    for (const std::string& name : Words(c.files)) WriteFile(folder + "/" + name, name);
+    const auto before = Snapshot(folder);
+    ASSERT_EQ(Run(folder + "/", c.prefix, c.type).message, "Done");
+    if (c.after != nullptr) c.after(folder);
+    const auto changed = Snapshot(folder);
+
+    UndoResult planned = UndoLastPass(context, true);
+    EXPECT_EQ(Snapshot(folder), changed) << "a dry run changes nothing";
+    const UndoResult undone = UndoLastPass(context, false);
+    EXPECT_EQ(undone.message, "Done");
+    EXPECT_EQ(undone.steps.size(), planned.steps.size());
+
+    auto expected = before;
+    const auto now = Snapshot(folder);
+    for (const std::string& name : Words(c.left)) {
+      expected.erase(name);
+      if (now.count(name)) expected[name] = changed.at(name);
+      // What was renamed from a name that is kept is kept under its new name.
+      for (const auto& [newName, entry] : changed)
+        if (newName == c.prefix + name && !before.count(newName)) expected[newName] = entry;
+    }
+    EXPECT_EQ(now, expected);
+    const std::size_t left =
+        undone.Count(UndoOutcome::Changed) + undone.Count(UndoOutcome::OldNameTaken);
+    EXPECT_EQ(left, c.left.empty() ? 0u : 1u);
+    // Once is enough: a second undo takes nothing more back.
+    const UndoResult again = UndoLastPass(context, false);
+    EXPECT_EQ(again.Count(UndoOutcome::RenamedBack) + again.Count(UndoOutcome::CopyRemoved), 0u);
+    EXPECT_EQ(Snapshot(folder), now);
+    // One line for each step taken back, then the counts.
+    const std::vector<std::string> lines = StepMessages(log);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("Undo: ", 0) == 0; }),
+              undone.Count(UndoOutcome::RenamedBack) + undone.Count(UndoOutcome::CopyRemoved));
+    if (!c.line.empty()) {
+      const std::string copy = c.type == "*.*" ? "copy " : "";
+      EXPECT_NE(std::find(lines.begin(), lines.end(), "Undo: " + copy + folder + "/" + c.line),
+                lines.end());
+    }
+    EXPECT_EQ(LogMessages(log).back().rfind("Undo done: ", 0), 0u);
+  }
+}
+
+// Stops after a random number of files, then takes back what was done.
+class StopAfter : public PassWatcher {
+ public:
+  StopAfter(std::size_t files, std::atomic<bool>& stop) : files_(files), stop_(stop) {}
+  void FileReached(std::size_t done, std::size_t, const std::string&) override {
+    if (done >= files_) stop_ = true;
+  }
+  void BytesCopied(std::uint64_t, std::uint64_t) override {}
+
+ private:
+  std::size_t files_;
+  std::atomic<bool>& stop_;
+};
+
+TEST_F(UndoTest, AStoppedPassIsTakenBackAsFarAsItWent) {
+  std::mt19937 random(17);
+  for (const char* type : {".tmp", "*.*"}) {
+    SCOPED_TRACE(type);
+    StartAfresh();
+    for (int i = 0; i < 300; ++i) WriteFile(folder + "/f" + std::to_string(1000 + i) + ".tmp", "x");
+    const auto before = Snapshot(folder);
+    std::atomic<bool> stop{false};
+    StopAfter watcher(std::uniform_int_distribution<std::size_t>(1, 299)(random), stop);
+    context.watcher = &watcher;
+    context.stop = &stop;
+    const PassResult result = Run(folder, "s_", type);
+    context.watcher = nullptr;
+    stop = false;
+    EXPECT_EQ(result.end, PassEnd::Stopped);
+    EXPECT_EQ(LogMessages(log).back().rfind("Pass stopped: ", 0), 0u);
+    EXPECT_LT(result.counts.renamed, 300u);
+    EXPECT_EQ(UndoLastPass(context, false).message, "Done");
+    context.stop = nullptr;
+    EXPECT_EQ(Snapshot(folder), before);
+  }
+}
+
+// A pass killed at a random moment, in a process of its own, is taken back as far as it went.
+TEST(UndoKillTest, AKilledPassIsTakenBackAsFarAsItWent) {
+  InstalledProbe probe("zantovel");
+  TempDir dir;
+  WriteFile(probe.bin / "zantovel.ini", "[Settings]\r\nAppLog=" + dir / "run.log" + "\r\n");
+  std::mt19937 random(23);
+  for (int round = 0; round < 4; ++round) {
+    const std::string folder = dir / ("f" + std::to_string(round));
+    fs::create_directory(folder);
+    for (int i = 0; i < 2000; ++i)
+      WriteFile(folder + "/g" + std::to_string(10000 + i) + ".tmp", "y");
+    const auto before = Snapshot(folder);
+    const pid_t pid =
+        Spawn({probe.exe, "run", folder, "k_", round % 2 ? "*.*" : ".tmp"}, dir / "out");
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(std::uniform_int_distribution<int>(0, 60000)(random)));
+    kill(pid, SIGKILL);
+    Wait(pid);
+    ASSERT_EQ(Wait(Spawn({probe.exe, "undo"}, dir / "out")), 0);
+    // A kill before the first pass had begun its journal leaves nothing to take back.
+    const std::string out = ReadFile(dir / "out");
+    if (out != "done|Done\n") EXPECT_EQ(out, "failed|There is no pass to take back\n");
+    EXPECT_EQ(Snapshot(folder), before) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace zantovel::test
