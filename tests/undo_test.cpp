@@ -163,7 +163,9 @@ TEST(UndoKillTest, AKilledPassIsTakenBackAsFarAsItWent) {
     ASSERT_EQ(Wait(Spawn({probe.exe, "undo"}, dir / "out")), 0);
     // A kill before the first pass had begun its journal leaves nothing to take back.
     const std::string out = ReadFile(dir / "out");
-    if (out != "done|Done\n") EXPECT_EQ(out, "failed|There is no pass to take back\n");
+    if (out != "done|Done\n") {
+      EXPECT_EQ(out, "failed|There is no pass to take back\n");
+    }
     EXPECT_EQ(Snapshot(folder), before) << "round " << round;
   }
 }
