@@ -192,10 +192,11 @@ bool AppendFile::StillNames(const std::string& path) const {
   return handle_ != native::kNoHandle && path == path_ && IdentityOf(path) == id_;
 }
 
-void AppendFile::Open(const std::string& path, bool create, bool truncate) {
+void AppendFile::Open(const std::string& path, bool create, bool truncate, std::string_view what) {
   native::CloseFile(handle_);
+  what_ = what;
   if (const std::error_code error = native::OpenAppend(path, create, truncate, handle_, id_))
-    Fail("Cannot open log " + Quoted(path), error);
+    Fail("Cannot open " + what_ + " " + Quoted(path), error);
   path_ = path;
   midLine_ = native::EndsMidLine(handle_, path);
 }
@@ -210,13 +211,13 @@ void AppendFile::Append(std::string_view data) {
   const std::error_code error = native::AppendWhole(handle_, path_, data);
   if (!error) midLine_ = false;
   if (error || !native::KeepsAppendFilesOpen()) native::CloseFile(handle_);
-  if (error) Fail("Cannot write log " + Quoted(path_), error);
+  if (error) Fail("Cannot write " + what_ + " " + Quoted(path_), error);
 }
 
 void AppendFile::Flush() {
   if (handle_ == native::kNoHandle) return;
   if (const std::error_code error = native::FlushFile(handle_))
-    Fail("Cannot write " + Quoted(path_), error);
+    Fail("Cannot write " + what_ + " " + Quoted(path_), error);
 }
 
 }  // namespace zantovel

@@ -168,7 +168,9 @@ class AppendFile {
   // in the last part of path is followed only when the process's own user made it, so a log in
   // another user's folder cannot be pointed at a file of someone else's. Writes block until
   // they are done, even to a pipe. Throws when the file cannot be opened.
-  void Open(const std::string& path, bool create, bool truncate = false);
+  // what names the file in failures: "log", "journal".
+  void Open(const std::string& path, bool create, bool truncate = false,
+            std::string_view what = "log");
 
   // Adds data at the end of the open file, on a line of its own: should the file end in the
   // middle of a line (a writer killed while writing), a line break comes first. data is in the
@@ -184,6 +186,7 @@ class AppendFile {
   FileId id_;
   bool midLine_ = false;  // the file ended inside a line when it was opened
   std::string path_;
+  std::string what_ = "log";
 };
 
 }  // namespace zantovel

@@ -304,17 +304,24 @@ bool PassOver(PassSteps& steps, NameRange range, const std::string& folderPath, 
 // Runs `work` on the opened folder; any refusal or failure becomes the result that says why.
 template <typename Work>
 PassResult Attempt(const std::string& folderPath, const std::string& prefix, Work work) {
-  if (!FitsInName(prefix)) return {PassEnd::PrefixRefused, BadPrefixMessage(), {}};
+  const auto ended = [](PassEnd end, std::string message, PassCounts counts) {
+    PassResult result;
+    result.end = end;
+    result.message = std::move(message);
+    result.counts = counts;
+    return result;
+  };
+  if (!FitsInName(prefix)) return ended(PassEnd::PrefixRefused, BadPrefixMessage(), {});
   PassCounts counts;
   try {
     Folder folder(folderPath);
     work(folder, counts);
   } catch (const PlatformError& error) {
     if (error.code() == MakeError(FileError::Stopped))
-      return {PassEnd::Stopped, std::string(kStopped), counts};
-    return {PassEnd::Failed, error.what(), counts};
+      return ended(PassEnd::Stopped, std::string(kStopped), counts);
+    return ended(PassEnd::Failed, error.what(), counts);
   }
-  return {PassEnd::Done, std::string(kDone), counts};
+  return ended(PassEnd::Done, std::string(kDone), counts);
 }
 
 std::string CountText(std::size_t count, std::string_view what) {
@@ -340,6 +347,7 @@ std::string NewFileName(std::string& prefix, std::string_view name, bool allFile
 PassResult RenamePass(PassContext& context, const std::string& folderPath, std::string prefix,
                       const std::string& fileType) {
   std::size_t reached = 0;
+  std::string journalProblem;
   PassResult result = Attempt(folderPath, prefix, [&](Folder& folder, PassCounts& counts) {
     // Listed once, before the first copy, so a pass never meets its own copies.
     const std::vector<std::string> names = folder.ListFiles();
@@ -352,9 +360,14 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
       };
     folder.Watch(std::move(watch));
     std::optional<JournalWriter> journal;
-    if (!context.journalPath.empty())
-      journal.emplace(context.journalPath,
-                      Journal{folderPath, prefix, fileType, LogTimestamp(context.log.Now()), {}});
+    if (!context.journalPath.empty()) {
+      try {
+        journal.emplace(context.journalPath,
+                        Journal{folderPath, prefix, fileType, LogTimestamp(context.log.Now()), {}});
+      } catch (const PlatformError& error) {
+        journalProblem = error.what();
+      }
+    }
     RealSteps steps(folder, context, journal ? &*journal : nullptr);
     // The journal's steps come from a plan of the next batch, made as the pass will make it.
     std::vector<FileStep> planned;
@@ -390,6 +403,7 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
     folder.Flush();
   });
   result.reached = reached;
+  result.journalProblem = journalProblem;
   // The counts close the pass's lines, however it ended, unless the log itself failed.
   if (result.end != PassEnd::PrefixRefused && reached > 0) {
     try {

@@ -67,7 +67,8 @@ struct PassResult {
   PassEnd end = PassEnd::Done;
   std::string message;  // "Done", "Stopped", or the sentence that says why the pass stopped
   PassCounts counts;
-  std::size_t reached = 0;  // how many files matched the type and were looked at
+  std::size_t reached = 0;     // how many files matched the type and were looked at
+  std::string journalProblem;  // why the pass cannot be taken back, when it cannot
   bool done() const { return end == PassEnd::Done; }
 };
 
@@ -86,8 +87,11 @@ struct PassResult {
 // is removed first. The pass's last log line gives its counts.
 //
 // With a journal path, every step is in the journal, on disk, before it is taken; steps are
-// planned and flushed a thousand at a time. With a stop flag, the pass stops between two files
-// or inside a copy (which then leaves nothing), and logs that it stopped.
+// planned and flushed a thousand at a time. A journal that cannot be started (a folder the
+// user may not write) does not stop the pass: the result says why it cannot be taken back.
+// One that fails later does stop it, since its later steps could not be taken back. With a stop
+// flag, the pass stops between two files or inside a copy (which then leaves nothing), and logs
+// that it stopped.
 PassResult RenamePass(PassContext& context, const std::string& folderPath, std::string prefix,
                       const std::string& fileType);
 

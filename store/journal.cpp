@@ -66,7 +66,7 @@ std::string JournalFileOf(const std::string& settingsFile) {
 }
 
 JournalWriter::JournalWriter(const std::string& path, const Journal& header) {
-  file_.Open(path, true, true);
+  file_.Open(path, true, true, "journal");
   waiting_ = std::string(kFirstLine) + "\n" + Field("folder", header.folder) +
              Field("prefix", header.prefix) + Field("type", header.type) +
              Field("time", header.time);

@@ -22,8 +22,11 @@ class ProgramFiles {
   std::string JournalPath() const;
   ActivityLog& Log() { return log_; }
 
-  // The files a pass must leave alone besides the log: the program and its settings file.
-  std::vector<std::string> OwnFiles() const { return {executable_, settings_.Path()}; }
+  // The files a pass must leave alone besides the log: the program, its settings file and the
+  // journal.
+  std::vector<std::string> OwnFiles() const {
+    return {executable_, settings_.Path(), JournalPath()};
+  }
 
  private:
   std::string executable_;

@@ -423,12 +423,13 @@ TEST(OwnFilesTest, APassLeavesTheProgramItsSettingsAndItsLogAlone) {
 
   EXPECT_EQ(probe("run " + bin.path() + " a_ '*.*'"), "done|Done\n");
   EXPECT_EQ(probe("run " + bin.path() + " b_ .log"), "done|Done\n");
+  EXPECT_EQ(probe("run " + bin.path() + " c_ .journal"), "done|Done\n");
   EXPECT_EQ(FolderNames(bin.path()),
             (std::vector<std::string>{"applog.log", "b_a_data.log", "b_data.log", "settings-link",
-                                      "zantovel", "zantovel.ini"}));
+                                      "zantovel", "zantovel.ini", "zantovel.journal"}));
   const std::vector<std::string> messages = StepMessages(bin / "applog.log");
   EXPECT_EQ(std::count(messages.begin(), messages.end(), "File in use by Zantovel, cannot rename"),
-            5);
+            6);
 }
 
 }  // namespace
