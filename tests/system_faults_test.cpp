@@ -4,8 +4,8 @@
 // fails with that error, and the outcome is checked: the failure is reported with its
 // sentence, or the operation went round it and did all of its work; no file is lost or
 // changed, and nothing is left behind. Each sweep runs three times: on this file system, as on
-// one without unnamed files and RENAME_NOREPLACE (most FUSE drivers), and as on one without
-// hard links either (FAT, exFAT).
+// one without unnamed files, RENAME_NOREPLACE and copy_file_range (most FUSE drivers), and as
+// on one without hard links either (FAT, exFAT).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -42,7 +42,8 @@ struct Injection {
   int calls = 0;
   std::vector<std::pair<const char*, const std::vector<int>*>> seen;  // when counting
   // The file system's shape: calls it does not offer at all.
-  bool noUnnamedFiles = false, noRenameNoReplace = false, noHardLinks = false;
+  bool noUnnamedFiles = false, noRenameNoReplace = false, noHardLinks = false,
+       noCopyFileRange = false;
 } injected;
 
 // 0 to go on with the real call, or the error this call is to fail with.
@@ -145,6 +146,11 @@ void InstallHooks() {
   Sys().renameat2 = [](int from, const char* a, int to, const char* b, unsigned flags) {
     if (injected.noRenameNoReplace) return errno = EINVAL, -1;
     return renameat2(from, a, to, b, flags);
+  };
+  static auto copy_file_range = Sys().copy_file_range;
+  Sys().copy_file_range = [](int in, loff_t* from, int out, loff_t* to, size_t n, unsigned f) {
+    if (injected.noCopyFileRange) return errno = EXDEV, ssize_t{-1};
+    return copy_file_range(in, from, out, to, n, f);
   };
   static auto linkat = Sys().linkat;
   Sys().linkat = [](int from, const char* a, int to, const char* b, int flags) {
@@ -288,12 +294,12 @@ const Operation kOperations[] = {
 
 struct Shape {
   const char* what;
-  bool noUnnamedFiles, noRenameNoReplace, noHardLinks;
+  bool noUnnamedFiles, noRenameNoReplace, noHardLinks, noCopyFileRange;
 };
 const Shape kShapes[] = {
-    {"this file system", false, false, false},
-    {"without unnamed files and RENAME_NOREPLACE", true, true, false},
-    {"without hard links either", true, true, true},
+    {"this file system", false, false, false, false},
+    {"without unnamed files, RENAME_NOREPLACE and copy_file_range", true, true, false, true},
+    {"without hard links either", true, true, true, true},
 };
 
 class SystemCallSweep : public ::testing::Test {
@@ -325,6 +331,7 @@ TEST_F(SystemCallSweep, EveryFailureIsReportedAndLosesNothing) {
     injected.noUnnamedFiles = shape.noUnnamedFiles;
     injected.noRenameNoReplace = shape.noRenameNoReplace;
     injected.noHardLinks = shape.noHardLinks;
+    injected.noCopyFileRange = shape.noCopyFileRange;
     for (const Operation& operation : kOperations) {
       SCOPED_TRACE(std::string(operation.what) + " on " + shape.what);
       injected.seen.clear();
