@@ -1,11 +1,14 @@
 #include "app/command_line.h"
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/app.h"
+#include "platform/terminal.h"
 #include "rename/rename_pass.h"
+#include "rename/undo.h"
 #include "store/program_files.h"
 #include "util/text.h"
 
@@ -13,7 +16,8 @@ namespace zantovel {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zantovel [--folder DIR --prefix PREFIX --type TYPE [--dry-run]] [--help] [--version]";
+    "usage: zantovel [--folder DIR --prefix PREFIX --type TYPE | --undo] [--dry-run] [-q | -v]\n"
+    "                [--help] [--version]";
 
 constexpr const char* kHelp =
     "Puts a prefix in front of the names of the files in one folder, as the window's \"Run\"\n"
@@ -24,12 +28,20 @@ constexpr const char* kHelp =
     "  --folder DIR     the folder whose files are renamed\n"
     "  --prefix PREFIX  what to put in front of each name\n"
     "  --type TYPE      the name ending to match, or \"*.*\"\n"
-    "  -n, --dry-run    print what the pass would do, one line per file, and change nothing\n"
+    "  --undo           take back the last pass, newest step first; a file changed since, or\n"
+    "                   whose old name is taken again, is left as it is and named\n"
+    "  -n, --dry-run    print what the pass (or the undo) would do, one line per file, and\n"
+    "                   change nothing\n"
+    "  -q, --quiet      print nothing when all goes well\n"
+    "  -v, --verbose    print one line per file, as the dry run does\n"
     "  --help           print this text\n"
     "  --version        print the version\n"
     "\n"
+    "Ctrl+C stops the pass between two files; what was done stays done and can be taken back.\n"
+    "On a terminal a progress line is drawn on standard error.\n"
     "Control characters and backslashes in names are printed escaped (\\n, \\x1B, \\\\).\n"
-    "Exit status: 0 done, 1 the pass stopped on a failure, 2 a usage error.\n";
+    "Exit status: 0 done, 1 the pass stopped on a failure, 2 a usage error, 130 stopped by\n"
+    "Ctrl+C, 143 stopped by SIGTERM.\n";
 
 // Names are bytes: a line break or a terminal's escape sequence in a name is shown, never
 // obeyed, so a name cannot fake a line of output.
@@ -40,6 +52,9 @@ std::string Printable(std::string_view text) {
 struct Options {
   std::optional<std::string> folder, prefix, type;
   bool dryRun = false;
+  bool undo = false;
+  bool quiet = false;
+  bool verbose = false;
   bool help = false;
   bool version = false;
 };
@@ -69,6 +84,12 @@ std::optional<Options> Parse(const std::vector<std::string_view>& args, std::str
       return std::nullopt;
     } else if (arg == "--dry-run" || arg == "-n") {
       options.dryRun = true;
+    } else if (arg == "--undo") {
+      options.undo = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+      options.quiet = true;
+    } else if (arg == "--verbose" || arg == "-v") {
+      options.verbose = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else if (arg == "--version") {
@@ -79,6 +100,17 @@ std::optional<Options> Parse(const std::vector<std::string_view>& args, std::str
     }
   }
   if (options.help || options.version) return options;
+  if (options.quiet && options.verbose) {
+    problem = "-q and -v do not go together";
+    return std::nullopt;
+  }
+  if (options.undo) {
+    if (options.folder || options.prefix || options.type) {
+      problem = "--undo takes back the last pass: it takes no --folder, --prefix or --type";
+      return std::nullopt;
+    }
+    return options;
+  }
   for (const auto& [value, name] :
        {std::pair{&options.folder, "--folder"}, std::pair{&options.prefix, "--prefix"},
         std::pair{&options.type, "--type"}}) {
@@ -109,6 +141,87 @@ std::string StepLine(const FileStep& step) {
   return name;
 }
 
+std::string UndoLine(const UndoStep& step) {
+  const std::string name = Printable(step.newName);
+  switch (step.outcome) {
+    case UndoOutcome::RenamedBack:
+      return name + " -> " + Printable(step.oldName);
+    case UndoOutcome::CopyRemoved:
+      return name + ": copy removed";
+    case UndoOutcome::NotDone:
+      return name + ": not done by the pass, or already taken back";
+    case UndoOutcome::Changed:
+      return name + ": left, changed since the pass";
+    case UndoOutcome::OldNameTaken:
+      return name + ": left, " + Printable(step.oldName) + " is taken";
+  }
+  return name;
+}
+
+// One line on standard error, redrawn at most ten times a second, erased at the end.
+class ProgressLine : public PassWatcher {
+ public:
+  explicit ProgressLine(std::FILE* err) : err_(err) {}
+  ~ProgressLine() override {
+    if (drawn_) std::fputs("\r\x1B[K", err_);
+  }
+  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
+    name_ = Printable(name);
+    Draw(std::to_string(done) + " of " + std::to_string(total) + " files: " + name_);
+  }
+  void BytesCopied(std::uint64_t done, std::uint64_t total) override {
+    if (total > 0) Draw(name_ + ": " + std::to_string(done * 100 / total) + "% copied");
+  }
+
+ private:
+  void Draw(const std::string& text) {
+    const auto now = std::chrono::steady_clock::now();
+    if (drawn_ && now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    drawn_ = true;
+    std::fprintf(err_, "\r\x1B[K%s", text.substr(0, 78).c_str());
+    std::fflush(err_);
+  }
+
+  std::FILE* err_;
+  std::string name_;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point last_;
+};
+
+int StatusOf(PassEnd end, int signal) {
+  switch (end) {
+    case PassEnd::Done:
+      return 0;
+    case PassEnd::Stopped:
+      return 128 + signal;
+    default:
+      return 1;
+  }
+}
+
+int RunUndo(const Options& options, PassContext& context, std::atomic<int>& signal, std::FILE* out,
+            std::FILE* err) {
+  const UndoResult result = UndoLastPass(context, options.dryRun);
+  if (result.end == PassEnd::Failed) {
+    std::fprintf(err, "zantovel: %s\n", Printable(result.message).c_str());
+    return 1;
+  }
+  for (const UndoStep& step : result.steps) {
+    const bool left =
+        step.outcome == UndoOutcome::Changed || step.outcome == UndoOutcome::OldNameTaken;
+    if (options.dryRun || (options.verbose && step.outcome != UndoOutcome::NotDone) || left)
+      std::fprintf(left && !options.dryRun ? err : out, "%s\n", UndoLine(step).c_str());
+  }
+  if (!options.quiet || result.end != PassEnd::Done)
+    std::fprintf(out,
+                 "%s\n\nThe pass of %s in %s: %zu renamed back, %zu copies removed, %zu left.\n",
+                 result.message.c_str(), result.time.c_str(), Printable(result.folder).c_str(),
+                 result.Count(UndoOutcome::RenamedBack), result.Count(UndoOutcome::CopyRemoved),
+                 result.Count(UndoOutcome::Changed) + result.Count(UndoOutcome::OldNameTaken));
+  return StatusOf(result.end, signal);
+}
+
 }  // namespace
 
 std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* out,
@@ -134,17 +247,31 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   ProgramFiles files(ExecutablePath());
   PassContext context{files.Log(), files.OwnFiles()};
   context.journalPath = files.JournalPath();
+  std::atomic<bool> stop{false};
+  std::atomic<int> signal{0};
+  StopOnInterrupt(stop, signal);
+  context.stop = &stop;
+  std::optional<ProgressLine> progress;
+  if (!options->dryRun && IsTerminal(err)) context.watcher = &progress.emplace(err);
+  if (options->undo) return RunUndo(*options, context, signal, out, err);
+
+  std::vector<FileStep> steps;
   PassResult result{};
   if (options->dryRun) {
-    std::vector<FileStep> steps;
     result = PlanRenamePass(context, *options->folder, *options->prefix, *options->type, steps);
-    for (const FileStep& step : steps) std::fprintf(out, "%s\n", StepLine(step).c_str());
   } else {
+    if (options->verbose) context.record = &steps;
     result = RenamePass(context, *options->folder, *options->prefix, *options->type);
-    if (result.done()) std::fprintf(out, "%s\n", result.message.c_str());
   }
-  if (!result.done()) std::fprintf(err, "%s\n", Printable(result.message).c_str());
-  return result.done() ? 0 : 1;
+  progress.reset();
+  for (const FileStep& step : steps) std::fprintf(out, "%s\n", StepLine(step).c_str());
+  if (result.end == PassEnd::Failed || result.end == PassEnd::PrefixRefused) {
+    std::fprintf(err, "%s\n", Printable(result.message).c_str());
+  } else if (!options->dryRun && (!options->quiet || !result.done())) {
+    std::fprintf(result.done() ? out : err, "%s\n",
+                 PassSummary(result, *options->type, files.Log().Path()).c_str());
+  }
+  return StatusOf(result.end, signal);
 }
 
 }  // namespace zantovel

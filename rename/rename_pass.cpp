@@ -131,6 +131,7 @@ class RealSteps : public PassSteps {
       : PassSteps(folder, context),
         log_(context.log),
         journal_(journal),
+        record_(context.record),
         batch_(folder.CopiesAtOnce()) {}
 
   void Log(std::initializer_list<std::string_view> lines) override {
@@ -160,12 +161,16 @@ class RealSteps : public PassSteps {
     if (!started) return made;
     copies_.push_back(std::move(*started));
     copyNames_.emplace_back(name, newName);
+    copySteps_.push_back(record_ != nullptr ? record_->size() : 0);
     names_.insert(newName);
     awaited_ = copies_.size() - 1;
     return NewName::Made;
   }
 
-  void Reached(const std::string&, FileOutcome outcome, const std::string&) override {
+  void DropJournal() { journal_ = nullptr; }
+
+  void Reached(const std::string& name, FileOutcome outcome, const std::string& newName) override {
+    if (record_ != nullptr) record_->push_back({name, newName, outcome, looked_});
     Count(outcome);
     awaited_ = kNone;
     if (copies_.size() >= batch_) Finish();
@@ -191,6 +196,8 @@ class RealSteps : public PassSteps {
             journal_->Add({StepKind::Made, *copy, oldName, newName});
         if (*made[line.copy] == NewName::Taken) {
           lines.push_back({line.entry.time, std::string(kTargetExists)});
+          if (record_ != nullptr)
+            (*record_)[copySteps_[line.copy]].outcome = FileOutcome::NameTaken;
           --counts.renamed;
           ++counts.nameTaken;
         }
@@ -201,6 +208,7 @@ class RealSteps : public PassSteps {
     writeLines();
     copies_.clear();
     copyNames_.clear();
+    copySteps_.clear();
     waiting_.clear();
     names_.clear();
   }
@@ -214,9 +222,11 @@ class RealSteps : public PassSteps {
   };
   ActivityLog& log_;
   JournalWriter* journal_;
+  std::vector<FileStep>* record_;
   const std::size_t batch_;
   std::vector<PendingCopy> copies_;
   std::vector<std::pair<std::string, std::string>> copyNames_;  // old and new, by copy
+  std::vector<std::size_t> copySteps_;  // where each copy's step stands in record_
   std::vector<Waiting> waiting_;
   std::set<std::string> names_;  // the new names of the batch
   std::size_t awaited_ = kNone;
@@ -360,14 +370,9 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
       };
     folder.Watch(std::move(watch));
     std::optional<JournalWriter> journal;
-    if (!context.journalPath.empty()) {
-      try {
-        journal.emplace(context.journalPath,
-                        Journal{folderPath, prefix, fileType, LogTimestamp(context.log.Now()), {}});
-      } catch (const PlatformError& error) {
-        journalProblem = error.what();
-      }
-    }
+    if (!context.journalPath.empty())
+      journal.emplace(context.journalPath,
+                      Journal{folderPath, prefix, fileType, LogTimestamp(context.log.Now()), {}});
     RealSteps steps(folder, context, journal ? &*journal : nullptr);
     // The journal's steps come from a plan of the next batch, made as the pass will make it.
     std::vector<FileStep> planned;
@@ -388,7 +393,17 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
           for (const FileStep& step : planned)
             if (step.outcome == FileOutcome::Renamed && step.file)
               journal->Add({kind, *step.file, step.name, step.newName});
-          journal->Flush();
+          try {
+            journal->Flush();
+          } catch (const PlatformError& error) {
+            // A journal that cannot be started (a folder the user may not write) leaves the
+            // pass without undo; one that fails later stops it, since its later steps could not
+            // be taken back.
+            if (journal->Started()) throw;
+            journalProblem = error.what();
+            steps.DropJournal();
+            journal.reset();
+          }
         }
         going = PassOver(steps, range, folderPath, prefix, fileType, &context);
       }
@@ -433,20 +448,48 @@ bool IsAllFiles(std::string_view fileType) {
   return fileType == kAllFiles;
 }
 
+namespace {
+
+// "3 renamed, 1 passed over, 1 left: new name taken", leaving out what is zero but the first.
+std::string CountsText(const PassCounts& c, bool allFilesMode, std::string_view left) {
+  std::string text = CountText(c.renamed, allFilesMode ? "copied" : "renamed");
+  const std::pair<std::size_t, std::string_view> others[] = {
+      {c.passedOver, "passed over"},          {c.nameTaken, "new name taken"},
+      {c.programFiles, "in use by Zantovel"}, {c.notFiles, "not files"},
+      {c.nameTooLong, "new name too long"},
+  };
+  for (const auto& [count, what] : others) {
+    if (count == 0) continue;
+    const bool leftOver = what != "passed over";
+    text += ", " + std::to_string(count) + " " +
+            (leftOver ? std::string(left) + std::string(what) : std::string(what));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string PassSummary(const PassResult& result, std::string_view fileType,
+                        const std::string& logPath) {
+  std::string text = result.message;
+  if (result.end == PassEnd::PrefixRefused) return text;
+  const bool allFiles = IsAllFiles(fileType);
+  text += "\n\n" + CountsText(result.counts, allFiles, "left: ") + ".";
+  if (result.reached == 0 && result.end == PassEnd::Done && !allFiles) {
+    text += "\nNo file name ends with \"" + std::string(fileType) + "\".";
+    if (LowerCase(fileType) != fileType)
+      text += " Names are compared in lower case, so a type holding capitals matches nothing.";
+  }
+  if (!result.journalProblem.empty())
+    text += "\nThis pass cannot be taken back: " + result.journalProblem + ".";
+  text += "\nLog: " + logPath;
+  return text;
+}
+
 std::string CountsLine(const PassResult& result, bool allFilesMode) {
   const PassCounts& c = result.counts;
-  std::string line = result.end == PassEnd::Done ? "Pass done: " : "Pass stopped: ";
-  line += CountText(c.renamed, allFilesMode ? "copied" : "renamed");
-  const std::pair<std::size_t, std::string_view> others[] = {
-      {c.passedOver, "passed over"},
-      {c.nameTaken, "left, new name taken"},
-      {c.programFiles, "left, in use by Zantovel"},
-      {c.notFiles, "left, not files"},
-      {c.nameTooLong, "left, new name too long"},
-  };
-  for (const auto& [count, what] : others)
-    if (count > 0) line += ", " + CountText(count, what);
-  return line;
+  const std::string line = result.end == PassEnd::Done ? "Pass done: " : "Pass stopped: ";
+  return line + CountsText(c, allFilesMode, "left, ");
 }
 
 }  // namespace zantovel

@@ -12,6 +12,15 @@
 
 namespace zantovel {
 
+// What a pass did, or would do, with one file it reached.
+enum class FileOutcome { Renamed, PassedOver, NameTaken, ProgramFile, NotAFile, NameTooLong };
+struct FileStep {
+  std::string name;
+  std::string newName;  // for Renamed, NameTaken and NameTooLong
+  FileOutcome outcome;
+  std::optional<Entry> file;  // what the file was when the pass looked at it
+};
+
 // Told of a pass's progress, from the thread the pass runs on.
 class PassWatcher {
  public:
@@ -35,15 +44,7 @@ struct PassContext {
   PassWatcher* watcher = nullptr;
   const std::atomic<bool>* stop = nullptr;
   std::string journalPath;
-};
-
-// What a pass did, or would do, with one file it reached.
-enum class FileOutcome { Renamed, PassedOver, NameTaken, ProgramFile, NotAFile, NameTooLong };
-struct FileStep {
-  std::string name;
-  std::string newName;  // for Renamed, NameTaken and NameTooLong
-  FileOutcome outcome;
-  std::optional<Entry> file;  // what the file was when the pass looked at it
+  std::vector<FileStep>* record = nullptr;  // given every file the pass reached, as it ended
 };
 
 // How many files a pass reached, by what became of them.
@@ -101,6 +102,14 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
 PassResult PlanRenamePass(const PassContext& context, const std::string& folderPath,
                           std::string prefix, const std::string& fileType,
                           std::vector<FileStep>& steps);
+
+// What a person reads after a pass, in the box or on the terminal: its first line as
+// result.message ("Done", "Stopped" or the failure's sentence), then the counts ("3 renamed,
+// 1 passed over, 1 left: new name taken"), why nothing may have matched (a type holding
+// capitals matches nothing, since names are compared in lower case), why the pass cannot be
+// taken back if it cannot, and where the log is.
+std::string PassSummary(const PassResult& result, std::string_view fileType,
+                        const std::string& logPath);
 
 // The counts as the log's last line for a pass gives them: "Pass done: 3 renamed, 1 passed
 // over, ..." (copied for the all-files mode), leaving out what is zero.

@@ -65,13 +65,11 @@ std::string JournalFileOf(const std::string& settingsFile) {
   return settingsFile.substr(0, dot) + ".journal";
 }
 
-JournalWriter::JournalWriter(const std::string& path, const Journal& header) {
-  file_.Open(path, true, true, "journal");
-  waiting_ = std::string(kFirstLine) + "\n" + Field("folder", header.folder) +
-             Field("prefix", header.prefix) + Field("type", header.type) +
-             Field("time", header.time);
-  Flush();
-}
+JournalWriter::JournalWriter(std::string path, const Journal& header)
+    : path_(std::move(path)),
+      header_(std::string(kFirstLine) + "\n" + Field("folder", header.folder) +
+              Field("prefix", header.prefix) + Field("type", header.type) +
+              Field("time", header.time)) {}
 
 void JournalWriter::Add(const JournalStep& step) {
   waiting_ += kKinds[static_cast<int>(step.kind)];
@@ -83,7 +81,13 @@ void JournalWriter::Add(const JournalStep& step) {
 }
 
 void JournalWriter::Flush() {
-  if (!waiting_.empty()) file_.Append(waiting_);
+  if (waiting_.empty()) return;
+  if (!started_) {
+    file_.Open(path_, true, true, "journal");
+    started_ = true;
+    waiting_.insert(0, header_);
+  }
+  file_.Append(waiting_);
   waiting_.clear();
   file_.Flush();
 }

@@ -38,19 +38,23 @@ struct Journal {
   std::vector<JournalStep> steps;
 };
 
-// Writes a journal: the header when it starts (replacing an earlier journal), then records,
-// which reach the disk at each Flush.
+// Writes a journal: records, which reach the disk at each Flush. The journal starts (replacing
+// an earlier one, with the header first) only at the first Flush that has a record, so a pass
+// that does nothing leaves the last journal as it was.
 class JournalWriter {
  public:
-  // Throws PlatformError when the journal cannot be started.
-  JournalWriter(const std::string& path, const Journal& header);
+  JournalWriter(std::string path, const Journal& header);
   void Add(const JournalStep& step);
   // Writes what was added and puts it on disk. Throws PlatformError when it cannot.
   void Flush();
+  bool Started() const { return started_; }
 
  private:
+  std::string path_;
   AppendFile file_;
+  std::string header_;
   std::string waiting_;
+  bool started_ = false;
 };
 
 // The journal at path, or nothing (with problem saying why) when there is none or it is not one.

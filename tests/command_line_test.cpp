@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <map>
 #include <random>
@@ -59,8 +62,9 @@ class CommandLineTest : public ::testing::Test {
 TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
   WriteFile(folder + "/x.tmp", "X");
   const std::string usage =
-      "usage: zantovel [--folder DIR --prefix PREFIX --type TYPE [--dry-run]] [--help] "
-      "[--version]\n";
+      "usage: zantovel [--folder DIR --prefix PREFIX --type TYPE | --undo] [--dry-run] [-q | -v]\n"
+      "                [--help] [--version]\n";
+  const std::string summary = "1 renamed.\nLog: " + log + "\n";
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -82,9 +86,32 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
        "",
        "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
        "folder.\n"},
+      {{"-q", "-v"}, 2, "", "zantovel: -q and -v do not go together\n" + usage},
+      {{"--undo", "--folder", folder},
+       2,
+       "",
+       "zantovel: --undo takes back the last pass: it takes no --folder, --prefix or --type\n" +
+           usage},
+      {{"--undo"}, 1, "", "zantovel: There is no pass to take back\n"},
       {{"-n", "--folder", folder, "--prefix", "a_", "--type", ".tmp"}, 0, "x.tmp -> a_x.tmp\n", ""},
-      {{"--folder=" + folder, "--prefix=a_", "--type=.tmp"}, 0, "Done\n", ""},
-      {{"--folder", folder, "--prefix", "a_", "--type", ".tmp"}, 0, "Done\n", ""},
+      {{"--folder=" + folder, "--prefix=a_", "--type=.tmp"}, 0, "Done\n\n" + summary, ""},
+      {{"-n", "--undo"}, 0, "a_x.tmp -> x.tmp\nDone\n...", ""},
+      {{"-q", "--undo"}, 0, "", ""},
+      {{"-v", "--folder", folder, "--prefix", "a_", "--type", ".tmp"},
+       0,
+       "x.tmp -> a_x.tmp\nDone\n\n" + summary,
+       ""},
+      {{"-q", "--folder", folder, "--prefix", "a_", "--type", ".TMP"}, 0, "", ""},
+      {{"--folder", folder, "--prefix", "a_", "--type", ".TMP"},
+       0,
+       "Done\n\n0 renamed.\nNo file name ends with \".TMP\". Names are compared in lower case, "
+       "so a type holding capitals matches nothing.\nLog: " +
+           log + "\n",
+       ""},
+      {{"--folder", folder, "--prefix", "a_", "--type", ".tmp"},
+       0,
+       "Done\n\n0 renamed, 1 passed over.\nLog: " + log + "\n",
+       ""},
   };
   for (const Case& c : cases) {
     std::string shown;
@@ -98,10 +125,44 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
       EXPECT_EQ(ran.out, c.out);
     EXPECT_EQ(ran.err, c.err);
   }
-  // The two real passes: one rename, then one file passed over; the settings untouched.
+  // A rename, its undo, the rename again, and the file passed over; the settings untouched.
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_x.tmp"});
-  EXPECT_EQ(StepMessages(log).size(), 6u);
+  EXPECT_EQ(StepMessages(log).size(), 11u);
   EXPECT_EQ(ReadFile(bin / "zantovel.ini"), "[Settings]\r\nAppLog=" + log + "\r\n");
+}
+
+// Ctrl+C and SIGTERM stop a pass between two files, with their own exit status; the log says
+// the pass stopped, and the undo takes back what it did. The progress line is drawn only on
+// a terminal.
+TEST_F(CommandLineTest, APassStopsOnASignalAndShowsProgressOnlyOnATerminal) {
+  for (int i = 0; i < 8000; ++i) WriteFile(folder + "/f" + std::to_string(i) + ".tmp", "x");
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    SCOPED_TRACE(signal);
+    const std::size_t before = CountLines(log);
+    const pid_t pid =
+        Spawn({program, "--folder", folder, "--prefix", "s_", "--type", ".tmp"}, bin / "out");
+    // Until the pass is under way.
+    for (int wait = 0; wait < 5000 && CountLines(log) < before + 40; ++wait) usleep(1000);
+    kill(pid, signal);
+    const int waited = Wait(pid);
+    ASSERT_TRUE(WIFEXITED(waited));
+    EXPECT_EQ(WEXITSTATUS(waited), status);
+    EXPECT_EQ(LogMessages(log).back().rfind("Pass stopped: ", 0), 0u);
+    EXPECT_EQ(Run({"-q", "--undo"}).status, 0);
+    EXPECT_EQ(FolderNames(folder).size(), 8000u);
+    EXPECT_FALSE(fs::exists(folder + "/s_f0.tmp"));
+  }
+  // On a terminal (script gives the program one) progress is drawn and erased; elsewhere not.
+  if (Shell("command -v script >/dev/null") != 0) GTEST_SKIP() << "needs script for a terminal";
+  const std::string args = " --folder " + Quote(folder) + " --prefix t_ --type .tmp";
+  ASSERT_EQ(Shell("script -qec " + Quote(program + args + " >/dev/null") + " /dev/null >" +
+                  Quote(bin / "tty")),
+            0);
+  const std::string tty = ReadFile(bin / "tty");
+  EXPECT_NE(tty.find(" of 8000 files: "), std::string::npos);
+  EXPECT_NE(tty.find("\r\x1B[K"), std::string::npos);
+  EXPECT_EQ(Run({"-q", "--undo"}).err, "");
+  EXPECT_EQ(Run({"--folder", folder, "--prefix", "t_", "--type", ".tmp"}).err, "");
 }
 
 TEST_F(CommandLineTest, NamesAreBytesAndPrintedEscaped) {

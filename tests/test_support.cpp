@@ -92,7 +92,9 @@ std::vector<std::string> LogMessages(const std::string& logPath) {
 std::vector<std::string> StepMessages(const std::string& logPath) {
   std::vector<std::string> messages = LogMessages(logPath);
   std::erase_if(messages, [](const std::string& message) {
-    return message.rfind("Pass done: ", 0) == 0 || message.rfind("Pass stopped: ", 0) == 0;
+    for (const char* counts : {"Pass done: ", "Pass stopped: ", "Undo done: ", "Undo stopped: "})
+      if (message.rfind(counts, 0) == 0) return true;
+    return false;
   });
   return messages;
 }

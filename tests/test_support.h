@@ -39,7 +39,7 @@ std::vector<std::string> FolderNames(const std::string& folder);
 // "dd-mm-yyyy hh:mm:ss message" ended by CR LF.
 std::vector<std::string> LogMessages(const std::string& logPath);
 
-// LogMessages without the line of counts that closes each pass ("Pass done: ...").
+// LogMessages without the line of counts that closes each pass or undo ("Pass done: ...").
 std::vector<std::string> StepMessages(const std::string& logPath);
 
 // Runs a shell command, returning its exit status.
