@@ -118,8 +118,10 @@ TEST_F(PassTest, WriteCreatesThenOnlyExtends) {
 TEST_F(PassTest, ALogStartsEveryWriteOnALineOfItsOwnAndFollowsOnlyItsOwnLinks) {
   WriteFile(log, "06-12-2026 14:05:09 Renaming fi");
   activityLog.Write({"next"});
+  activityLog.Write({"and the next"});  // on the line after, with no empty line between
   EXPECT_EQ(ReadFile(log).substr(31, 2), "\r\n");
-  EXPECT_EQ(ReadFile(log).substr(33 + 19), " next\r\n");
+  EXPECT_EQ(ReadFile(log).substr(33 + 19, 7), " next\r\n");
+  EXPECT_EQ(LogMessages(log).size(), 3u);
 
   const std::string target = dir / "target";
   WriteFile(target, "");
