@@ -9,10 +9,13 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QShortcut>
 #include <QSvgRenderer>
+#include <QTimer>
 
+#include "platform/app.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -84,6 +87,36 @@ void Fill(QFrame* shape, const QColor& colour) {
 
 }  // namespace
 
+// The pass's progress as its thread reports it; the window's timer reads it.
+class MainWindow::Progress : public zantovel::PassWatcher {
+ public:
+  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
+    const std::lock_guard lock(mutex_);
+    done_ = done;
+    total_ = total;
+    name_ = name;
+    bytes_.clear();
+  }
+  void BytesCopied(std::uint64_t done, std::uint64_t total) override {
+    const std::lock_guard lock(mutex_);
+    bytes_ = total == 0 ? ""
+                        : "\n" + std::to_string(done >> 20) + " of " + std::to_string(total >> 20) +
+                              " MiB copied";
+  }
+  // Files done, of how many, and what is being done now.
+  void Read(int& done, int& total, QString& label) const {
+    const std::lock_guard lock(mutex_);
+    done = static_cast<int>(done_);
+    total = static_cast<int>(total_);
+    label = Q(name_ + bytes_);
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::size_t done_ = 0, total_ = 0;
+  std::string name_, bytes_;
+};
+
 MainWindow::MainWindow(zantovel::ProgramFiles& files, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -94,6 +127,11 @@ MainWindow::MainWindow(zantovel::ProgramFiles& files, QWidget* parent)
   setObjectName("frmMain");
   CreateControls();
   OnLoad();
+}
+
+MainWindow::~MainWindow() {
+  stop_ = true;
+  if (worker_.joinable()) worker_.join();
 }
 
 QRect MainWindow::InPixels(layout::TwipsBox box) const {
@@ -213,6 +251,8 @@ void MainWindow::CreateControls() {
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), &MainWindow::OnRunClicked);
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::OnBrowseClicked);
   shortcut(QKeySequence(Qt::Key_F1), &MainWindow::OnHelpClicked);
+  shortcut(QKeySequence(Qt::Key_Escape), &MainWindow::OnStopAsked);
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::OnUndoAsked);
 }
 
 void MainWindow::OnLoad() {
@@ -252,15 +292,87 @@ void MainWindow::OnMouseMovedOverRunButton() {
 }
 
 void MainWindow::OnBrowseClicked() {
+  if (Busy()) return;
   folderEdit->setText(
       Q(WindowModel::PickFolder(static_cast<WindowHandle>(this), S(folderEdit->text()))));
 }
 
 void MainWindow::OnRunClicked() {
+  if (Busy()) return;
   const WindowFields fields = Fields();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  model.Run(fields);
-  while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+  RunOffThread([this, fields] {
+    return model.AfterPass(model.RunPass(fields, progress_.get(), &stop_), fields);
+  });
+}
+
+void MainWindow::OnStopAsked() {
+  if (Busy()) stop_ = true;
+}
+
+void MainWindow::OnUndoAsked() {
+  if (Busy()) return;
+  WindowModel::Box nothing;
+  const std::optional<std::string> question = model.UndoQuestion(nothing);
+  if (!question) {
+    MsgBox(nothing.text, nothing.icon, AppTitle());
+    return;
+  }
+  if (!AskYesNo(*question, AppTitle())) return;
+  RunOffThread([this] { return model.AfterUndo(model.UndoPass(&stop_)); });
+}
+
+void MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
+  stop_ = false;
+  progress_ = std::make_unique<Progress>();
+  for (QWidget* control : {static_cast<QWidget*>(folderEdit), static_cast<QWidget*>(prefixEdit),
+                           static_cast<QWidget*>(typeEdit), static_cast<QWidget*>(runButton),
+                           static_cast<QWidget*>(browseButton)})
+    control->setEnabled(false);
+  progressTimer_ = new QTimer(this);
+  connect(progressTimer_, &QTimer::timeout, this, &MainWindow::ShowProgress);
+  progressTimer_->start(100);
+  QTimer::singleShot(500, progressTimer_, [this] {
+    if (!Busy()) return;
+    progressBox_ = new QProgressDialog(this);
+    progressBox_->setObjectName("progressBox");
+    progressBox_->setWindowTitle(Q(AppTitle()));
+    progressBox_->setMinimumDuration(0);
+    progressBox_->setAutoClose(false);
+    progressBox_->setAutoReset(false);
+    connect(progressBox_, &QProgressDialog::canceled, this, &MainWindow::OnStopAsked);
+    ShowProgress();
+    progressBox_->open();
+  });
+  worker_ = std::thread([this, work = std::move(work)] {
+    WindowModel::Box box = work();
+    QMetaObject::invokeMethod(
+        this, [this, box] { WorkEnded(box); }, Qt::QueuedConnection);
+  });
+}
+
+void MainWindow::ShowProgress() {
+  if (progressBox_ == nullptr || progress_ == nullptr) return;
+  int done = 0, total = 0;
+  QString label;
+  progress_->Read(done, total, label);
+  progressBox_->setMaximum(std::max(total, 1));
+  progressBox_->setValue(std::min(done, std::max(total, 1)));
+  progressBox_->setLabelText(QString("%1 of %2 files\n%3").arg(done).arg(total).arg(label));
+}
+
+void MainWindow::WorkEnded(WindowModel::Box box) {
+  if (worker_.joinable()) worker_.join();
+  delete progressTimer_;
+  progressTimer_ = nullptr;
+  delete progressBox_;
+  progressBox_ = nullptr;
+  for (QWidget* control : {static_cast<QWidget*>(folderEdit), static_cast<QWidget*>(prefixEdit),
+                           static_cast<QWidget*>(typeEdit), static_cast<QWidget*>(runButton),
+                           static_cast<QWidget*>(browseButton)})
+    control->setEnabled(true);
+  // A pass stopped by closing the window ends with the window, without its box.
+  if (closing_) return;
+  MsgBox(box.text, box.icon, AppTitle());
 }
 
 void MainWindow::OnHelpClicked() {
@@ -268,6 +380,16 @@ void MainWindow::OnHelpClicked() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (Busy()) {
+    if (!AskYesNo("A pass is running. Stop it, and close the window?", AppTitle())) {
+      event->ignore();
+      return;
+    }
+    // The pass stops between two files, or inside a copy, which then leaves nothing.
+    closing_ = true;
+    stop_ = true;
+    worker_.join();
+  }
   OnClose();
   event->accept();
 }

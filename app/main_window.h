@@ -2,6 +2,11 @@
 
 #include <QWidget>
 #include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "app/window_layout.h"
 #include "app/window_model.h"
@@ -9,6 +14,8 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
+class QTimer;
 
 // The program's one window: the three inputs of a rename pass, the "..." and "Run"
 // label-buttons with the rectangles that light up behind them, and the help icon. It draws
@@ -19,6 +26,7 @@ class MainWindow : public QWidget {
  public:
   // The window of the program whose settings and log are `files`.
   explicit MainWindow(zantovel::ProgramFiles& files, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // What the window does, one handler per event it answers.
   void OnLoad();
@@ -29,6 +37,11 @@ class MainWindow : public QWidget {
   void OnBrowseClicked();
   void OnRunClicked();
   void OnHelpClicked();
+  void OnStopAsked();
+  void OnUndoAsked();
+
+  // Whether a pass or an undo is running.
+  bool Busy() const { return worker_.joinable(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -41,6 +54,20 @@ class MainWindow : public QWidget {
   QRect InPixels(zantovel::layout::TwipsBox box) const;
   zantovel::WindowFields Fields() const;
   void ShowHighlights(zantovel::WindowModel::Highlights lit);
+  // Runs work off the window's thread, the fields and buttons disabled and a progress box shown
+  // after half a second; then shows the box work returns.
+  void RunOffThread(std::function<zantovel::WindowModel::Box()> work);
+  void WorkEnded(zantovel::WindowModel::Box box);
+  void ShowProgress();
+
+  // What the worker reports, read by the window's timer.
+  class Progress;
+  std::unique_ptr<Progress> progress_;
+  std::atomic<bool> stop_{false};
+  bool closing_ = false;
+  std::thread worker_;
+  QProgressDialog* progressBox_ = nullptr;
+  QTimer* progressTimer_ = nullptr;
 
   zantovel::WindowModel model;
   QLineEdit* typeEdit;

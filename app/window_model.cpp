@@ -38,13 +38,72 @@ void WindowModel::Keep(const WindowFields& fields) {
 }
 
 void WindowModel::Run(const WindowFields& fields) {
+  const Box box = AfterPass(RunPass(fields, nullptr, nullptr), fields);
+  MsgBox(box.text, box.icon, AppTitle());
+}
+
+PassResult WindowModel::RunPass(const WindowFields& fields, PassWatcher* watcher,
+                                const std::atomic<bool>* stop) {
   PassContext context{files_.Log(), files_.OwnFiles()};
   context.journalPath = files_.JournalPath();
-  const PassResult result = RenamePass(context, fields.folder, fields.prefix, fields.type);
-  const MsgIcon icon = result.end == PassEnd::Done            ? MsgIcon::None
-                       : result.end == PassEnd::PrefixRefused ? MsgIcon::Exclamation
-                                                              : MsgIcon::Critical;
-  MsgBox(result.message, icon, AppTitle());
+  context.watcher = watcher;
+  context.stop = stop;
+  return RenamePass(context, fields.folder, fields.prefix, fields.type);
+}
+
+WindowModel::Box WindowModel::AfterPass(const PassResult& result,
+                                        const WindowFields& fields) const {
+  switch (result.end) {
+    case PassEnd::PrefixRefused:
+      return {result.message, MsgIcon::Exclamation};
+    case PassEnd::Failed:
+      return {result.message, MsgIcon::Critical};
+    case PassEnd::Stopped:
+      return {PassSummary(result, fields.type, files_.Log().Path()), MsgIcon::Information};
+    case PassEnd::Done:
+      break;
+  }
+  return {PassSummary(result, fields.type, files_.Log().Path()), MsgIcon::None};
+}
+
+std::optional<std::string> WindowModel::UndoQuestion(Box& nothing) const {
+  PassContext context{files_.Log(), files_.OwnFiles()};
+  context.journalPath = files_.JournalPath();
+  const UndoResult plan = UndoLastPass(context, true);
+  const std::size_t steps =
+      plan.Count(UndoOutcome::RenamedBack) + plan.Count(UndoOutcome::CopyRemoved);
+  if (plan.end == PassEnd::Failed || steps == 0) {
+    nothing = {plan.end == PassEnd::Failed ? plan.message : "There is nothing to take back",
+               MsgIcon::Information};
+    return std::nullopt;
+  }
+  return "Take back the pass of " + plan.time + " in " + plan.folder + "?\n\n" +
+         std::to_string(plan.Count(UndoOutcome::RenamedBack)) + " renamed back, " +
+         std::to_string(plan.Count(UndoOutcome::CopyRemoved)) + " copies removed, " +
+         std::to_string(plan.Count(UndoOutcome::Changed) + plan.Count(UndoOutcome::OldNameTaken)) +
+         " left as they are.";
+}
+
+UndoResult WindowModel::UndoPass(const std::atomic<bool>* stop) {
+  PassContext context{files_.Log(), files_.OwnFiles()};
+  context.journalPath = files_.JournalPath();
+  context.stop = stop;
+  return UndoLastPass(context, false);
+}
+
+WindowModel::Box WindowModel::AfterUndo(const UndoResult& result) const {
+  if (result.end == PassEnd::Failed) return {result.message, MsgIcon::Critical};
+  std::string text = result.message + "\n\n" +
+                     std::to_string(result.Count(UndoOutcome::RenamedBack)) + " renamed back, " +
+                     std::to_string(result.Count(UndoOutcome::CopyRemoved)) + " copies removed.";
+  for (const UndoStep& step : result.steps) {
+    if (step.outcome == UndoOutcome::Changed)
+      text += "\nLeft: " + step.newName + ", changed since the pass";
+    if (step.outcome == UndoOutcome::OldNameTaken)
+      text += "\nLeft: " + step.newName + ", " + step.oldName + " is taken";
+  }
+  text += "\nLog: " + files_.Log().Path();
+  return {text, result.end == PassEnd::Done ? MsgIcon::None : MsgIcon::Information};
 }
 
 void WindowModel::ShowHelp() {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <atomic>
+#include <optional>
 #include <string>
 
 #include "platform/dialogs.h"
+#include "rename/undo.h"
 #include "store/program_files.h"
 
 namespace zantovel {
@@ -31,9 +34,28 @@ class WindowModel {
   // the last one decides. A save that fails is not reported: the fields are not kept.
   void Keep(const WindowFields& fields);
 
-  // One rename pass with the fields, ended by its box: "Done" with no icon, a refused prefix
-  // with an exclamation mark, a failure with the critical icon. The fields are not changed.
+  // One rename pass with the fields, ended by its box (AfterPass). The fields are not changed.
   void Run(const WindowFields& fields);
+
+  // The pass of Run without its box, for a window that runs it off its own thread: watcher is
+  // told of its progress there, and stop may be set from any thread.
+  PassResult RunPass(const WindowFields& fields, PassWatcher* watcher,
+                     const std::atomic<bool>* stop);
+
+  // A message box's text and icon.
+  struct Box {
+    std::string text;
+    MsgIcon icon;
+  };
+  // The box after a pass: the summary ("Done" first) with no icon, a refused prefix with an
+  // exclamation mark, a failure or a stop with the critical or the information icon.
+  Box AfterPass(const PassResult& result, const WindowFields& fields) const;
+
+  // Taking back the last pass, as Ctrl+Z does. The question to confirm it with (the folder, the
+  // time and the counts), or nothing with the box that says why there is nothing to take back.
+  std::optional<std::string> UndoQuestion(Box& nothing) const;
+  UndoResult UndoPass(const std::atomic<bool>* stop);
+  Box AfterUndo(const UndoResult& result) const;
 
   // The help box.
   static void ShowHelp();

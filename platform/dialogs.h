@@ -17,6 +17,10 @@ using WindowHandle = void*;
 // when the user closes it.
 void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption);
 
+// A modal question with Yes and No (Yes the default, so Return confirms). Returns whether the
+// user answered Yes.
+bool AskYesNo(const std::string& text, const std::string& caption);
+
 // Handles the window events already waiting, once, then shows the modal folder dialog owned by
 // owner with the title, nothing preselected. Returns the chosen folder's file-system path, or
 // the empty text when the user cancels or chooses an item that has no file-system path.

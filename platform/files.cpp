@@ -195,6 +195,7 @@ bool AppendFile::StillNames(const std::string& path) const {
 void AppendFile::Open(const std::string& path, bool create, bool truncate, std::string_view what) {
   native::CloseFile(handle_);
   what_ = what;
+  keepOpen_ = truncate;
   if (const std::error_code error = native::OpenAppend(path, create, truncate, handle_, id_))
     Fail("Cannot open " + what_ + " " + Quoted(path), error);
   path_ = path;
@@ -210,7 +211,7 @@ void AppendFile::Append(std::string_view data) {
   }
   const std::error_code error = native::AppendWhole(handle_, path_, data);
   if (!error) midLine_ = false;
-  if (error || !native::KeepsAppendFilesOpen()) native::CloseFile(handle_);
+  if (error || (!native::KeepsAppendFilesOpen() && !keepOpen_)) native::CloseFile(handle_);
   if (error) Fail("Cannot write " + what_ + " " + Quoted(path_), error);
 }
 

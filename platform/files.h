@@ -187,6 +187,7 @@ class AppendFile {
   bool midLine_ = false;  // the file ended inside a line when it was opened
   std::string path_;
   std::string what_ = "log";
+  bool keepOpen_ = false;  // a file started afresh has one writer: it stays open everywhere
 };
 
 }  // namespace zantovel

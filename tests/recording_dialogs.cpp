@@ -14,7 +14,21 @@ std::deque<std::string>& FolderDialogAnswers() {
   return answers;
 }
 
+std::deque<bool>& QuestionAnswers() {
+  static std::deque<bool> answers;
+  return answers;
+}
+
 }  // namespace test
+
+bool AskYesNo(const std::string& text, const std::string& caption) {
+  test::RecordedBoxes().push_back({text, MsgIcon::Information, caption});
+  auto& answers = test::QuestionAnswers();
+  if (answers.empty()) return false;
+  const bool answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
 
 void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   test::RecordedBoxes().push_back({text, icon, caption});

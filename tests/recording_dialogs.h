@@ -18,6 +18,9 @@ struct RecordedBox {
 
 std::vector<RecordedBox>& RecordedBoxes();
 
+// The answers questions get, one per call; none left stands for No.
+std::deque<bool>& QuestionAnswers();
+
 // The answers the folder dialog gives, one per call; the empty text stands for a cancel.
 std::deque<std::string>& FolderDialogAnswers();
 

@@ -81,7 +81,7 @@ TEST_F(PassTest, TheWindowRestoresWhatItKeptAndRunsWithItsFields) {
     EXPECT_EQ(RecordedBoxes()[i].icon, icons[i]) << RecordedBoxes()[i].text;
     EXPECT_EQ(RecordedBoxes()[i].caption, "Zantovel");
   }
-  EXPECT_EQ(RecordedBoxes()[0].text, "Done");
+  EXPECT_EQ(RecordedBoxes()[0].text, "Done\n\n1 renamed.\nLog: " + log);
   EXPECT_EQ(RecordedBoxes()[3].text.substr(0, 25), "The prefix is the charact");
 }
 

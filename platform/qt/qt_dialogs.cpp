@@ -50,6 +50,15 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   box.exec();
 }
 
+bool AskYesNo(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
+                  QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                  QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
 std::string ChooseFolder(WindowHandle owner, const std::string& title) {
   // Input and repaints already waiting are handled before the dialog opens.
   QCoreApplication::processEvents();

@@ -253,10 +253,15 @@ std::error_code FlushFolder(const FolderState&) {
 std::error_code OpenAppend(const std::string& path, bool create, bool truncate, Handle& file,
                            FileId& id) {
   // FILE_APPEND_DATA alone makes every write land at the end, even with other writers; reading
-  // is asked for to look at the last byte.
-  const HANDLE handle = CreateFileW(
-      Wide(path).c_str(), FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES, kShareAll,
-      nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // is asked for to look at the last byte. A file started afresh (the journal) has one writer,
+  // and is flushed, which needs GENERIC_WRITE.
+  const DWORD access = truncate ? GENERIC_WRITE | FILE_READ_DATA
+                                : FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES;
+  const HANDLE handle = CreateFileW(Wide(path).c_str(), access, kShareAll, nullptr,
+                                    truncate ? CREATE_ALWAYS
+                                    : create ? OPEN_ALWAYS
+                                             : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   file = reinterpret_cast<Handle>(handle);
   id = IdOfHandle(handle).value_or(FileId{});

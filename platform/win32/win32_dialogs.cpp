@@ -46,6 +46,11 @@ struct Com {
 
 }  // namespace
 
+bool AskYesNo(const std::string& text, const std::string& caption) {
+  return MessageBoxW(GetActiveWindow(), win32::Wide(text).c_str(), win32::Wide(caption).c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+}
+
 std::string ChooseFolder(WindowHandle owner, const std::string& title) {
   // Input and repaints already waiting are handled before the dialog opens.
   MSG message;
