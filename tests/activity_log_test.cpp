@@ -123,13 +123,18 @@ TEST_F(PassTest, ALogStartsEveryWriteOnALineOfItsOwnAndFollowsOnlyItsOwnLinks) {
   EXPECT_EQ(ReadFile(log).substr(33 + 19, 7), " next\r\n");
   EXPECT_EQ(LogMessages(log).size(), 3u);
 
+  // A link of the user's own is followed, also to a log not made yet.
   const std::string target = dir / "target";
-  WriteFile(target, "");
   const std::string link = dir / "link.log";
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
   settings.Save(kSettingsSection, {{"AppLog", link}});
   activityLog.Write({"through my own link"});
   EXPECT_EQ(LogMessages(target), std::vector<std::string>{"through my own link"});
+  struct stat made {};
+  ASSERT_EQ(stat(target.c_str(), &made), 0);
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(made.st_mode & 0777, 0644u & ~mask);
   if (getuid() != 0) GTEST_SKIP() << "needs root to make a link of another user's";
   const std::string planted = dir / "planted.log";
   ASSERT_EQ(symlink(target.c_str(), planted.c_str()), 0);

@@ -105,7 +105,7 @@ TEST(PathRulesTest, BothStylesOnEveryBuild) {
   } names[] = {
       {"a_", true, true},       {"a/b", false, false},        {std::string("a\0", 2), false, false},
       {"a\\b", true, false},    {"a:b", true, false},         {"a\x1F", true, false},
-      {"\"*?<>|", true, false}, {"\xEF\xBC\x83", true, true},
+      {"\"*?<>|", true, false}, {"\xEF\xBC\x83", true, true}, {"a b", true, true},
   };
   for (const NameCase& c : names) {
     EXPECT_EQ(FitsInName(c.text, posix), c.posix) << c.text;

@@ -87,6 +87,7 @@ TEST(TextTest, LowerCasingKeepsStrayBytesAndTheCharacterCount) {
       {"\xF0\x90\x90\x80", "\xF0\x90\x90\xA8"},    // Deseret capital long I, four bytes
       {"\xC3\x89\xFF\x80Z", "\xC3\xA9\xFF\x80z"},  // stray bytes kept as they are
       {"\xED\xA0\x80Q", "\xED\xA0\x80q"},          // so is a surrogate's bytes
+      {"\xC2\x80\x7F", "\xC2\x80\x7F"},  // the first two-byte character, and the last one-byte
 #ifndef _WIN32
       // The Kelvin sign lower-cases to k; Wine's case tables leave it as it is.
       {"\xE2\x84\xAA", "k"},
