@@ -112,6 +112,7 @@ TEST(NameLogicTest, TemporaryNamesAreKnownExactly) {
            ".zantovel-copy-0123456789abcdef0c9",    // one short
            ".zantovel-copy-0123456789abcdef0c930",  // one long
            "x.zantovel-copy-0123456789abcdef0c9",   // not at the start
+           "Xzantovel-copy-0123456789abcdef0c93",   // another stem, of the same length
        }) {
     EXPECT_FALSE(IsTemporaryName(name, kCopyStem)) << name;
   }
