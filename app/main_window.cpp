@@ -335,7 +335,7 @@ void MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
     if (!Busy()) return;
     progressBox_ = new QProgressDialog(this);
     progressBox_->setObjectName("progressBox");
-    progressBox_->setWindowTitle(Q(AppTitle()));
+    progressBox_->setWindowTitle(Q(AppTitle() + " progress"));
     progressBox_->setMinimumDuration(0);
     progressBox_->setAutoClose(false);
     progressBox_->setAutoReset(false);

@@ -420,7 +420,7 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
   result.reached = reached;
   result.journalProblem = journalProblem;
   // The counts close the pass's lines, however it ended, unless the log itself failed.
-  if (result.end != PassEnd::PrefixRefused && reached > 0) {
+  if (result.end != PassEnd::PrefixRefused && (reached > 0 || result.end == PassEnd::Stopped)) {
     try {
       context.log.Write({CountsLine(result, IsAllFiles(fileType))});
     } catch (const PlatformError&) {

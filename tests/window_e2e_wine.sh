@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end with the Windows program under Wine in a real X server: zantovel.exe beside its
 # settings file renames a folder of files when "Run" is clicked and again on Ctrl+Return, says
-# "Done", lights its rectangles by the hover rules, takes a folder from the picker (Ctrl+O) and keeps it on a cancel, and saves its fields
-# when closed.
+# "Done", lights its rectangles by the hover rules, takes a folder from the picker (Ctrl+O) and
+# keeps it on a cancel, and saves its fields when closed; a long pass shows its progress, stops
+# on Esc, and is taken back by Ctrl+Z.
 # Usage: tests/window_e2e_wine.sh PATH-TO-ZANTOVEL.EXE VERSION
 # Exits 77 (skipped, for ctest) when Wine, the X server or its tools are missing.
 set -euo pipefail
@@ -128,4 +129,39 @@ grep -qxF "; settings for the test" <<<"$settings" || fail "the comment was lost
 grep -qxF "LastF=e2e_" <<<"$settings" || fail "the prefix was not saved"
 grep -qxF "LastP=$(windows_path "$work/chosen")\\" <<<"$settings" ||
   fail "the picked folder was not saved: $settings"
+
+# A long pass runs beside the window: its progress window appears, Esc stops it, and Ctrl+Z,
+# once confirmed with Return, takes it back.
+mkdir "$work/long"
+(cd "$work/long" && seq -f 'f%04g.tmp' 1 3000 | xargs touch)
+printf '[Settings]\r\nLastP=%s\\\r\nLastF=long_\r\nLastT=.tmp\r\nAppLog=%s\r\n' \
+  "$(windows_path "$work/long")" "$log" >"$work/zantovel.ini"
+(cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
+app=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zantovel v${version//./\\.}\$" | head -1)
+[[ -n "$window" ]] || fail "the window did not open again"
+sleep 1
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
+# Polled: windows come and go meanwhile, and a search that meets one going fails.
+for _ in $(seq 300); do
+  xdotool search --onlyvisible --name '^Zantovel progress$' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^Zantovel progress$' >/dev/null 2>&1 ||
+  fail "no progress window during a long pass"
+# Stopped once some files are done.
+for _ in $(seq 300); do [[ $(wc -l <"$work/run.log") -gt 60 ]] && break; sleep 0.1; done
+xdotool windowactivate --sync "$window" key --clearmodifiers Escape
+close_box "Esc gave no box"
+tail -1 "$work/run.log" | grep -q 'Pass stopped: ' || fail "the log does not say the pass stopped"
+renamed=$(find "$work/long" -name 'long_*' | wc -l)
+[[ "$renamed" -gt 0 && "$renamed" -lt 3000 ]] || fail "$renamed files renamed by the stopped pass"
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+z
+close_box "Ctrl+Z asked nothing"
+close_box "the undo gave no box"
+[[ -z "$(find "$work/long" -name 'long_*')" ]] || fail "Ctrl+Z left renamed files"
+[[ $(find "$work/long" -type f | wc -l) -eq 3000 ]] || fail "files lost by the stop and undo"
+wmctrl -c "Zantovel v$version"
+for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the window did not close after the long pass"
 echo "Windows window end-to-end: 1 passed, 0 failed"
