@@ -222,9 +222,11 @@ int main(int argc, char** argv) {
   const std::string copies = work + "/copies";
   std::printf("%-18s %-34s %10s %10s %8s %10s\n", "case", "method", "seconds", "us/file", "ratio",
               "peak MiB");
-  const auto pass = [&](const char* type) {
-    return [&folder, &activityLog, type] {
+  const std::string journal = work + "/bench.journal";
+  const auto pass = [&](const char* type, bool journalled = false) {
+    return [&folder, &activityLog, &journal, type, journalled] {
       zantovel::PassContext context{activityLog, {}};
+      if (journalled) context.journalPath = journal;
       zantovel::RenamePass(context, folder, "a_", type);
     };
   };
@@ -237,6 +239,7 @@ int main(int argc, char** argv) {
     };
     std::vector<Method> typed = {
         {"Zantovel .tmp", pass(".tmp")},
+        {"Zantovel .tmp, with its journal", pass(".tmp", true)},
         {"mmv '*.tmp' 'a_#1.tmp'", [&] { Shell(inFolder + "mmv '*.tmp' 'a_#1.tmp'"); }},
         {"perl rename 's/^/a_/'",
          [&] { Shell(inFolder + "printf '%s\\n' *.tmp | rename 's/^/a_/'"); }},

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <fstream>
 #include <map>
 #include <random>
 #include <thread>
@@ -140,6 +141,38 @@ TEST_F(UndoTest, AStoppedPassIsTakenBackAsFarAsItWent) {
     context.stop = nullptr;
     EXPECT_EQ(Snapshot(folder), before);
   }
+}
+
+// A stop inside a large copy discards the unnamed copy: nothing of it is left.
+class StopInCopy : public PassWatcher {
+ public:
+  explicit StopInCopy(std::atomic<bool>& stop) : stop_(stop) {}
+  void FileReached(std::size_t, std::size_t, const std::string&) override {}
+  void BytesCopied(std::uint64_t done, std::uint64_t) override {
+    if (done > 0) stop_ = true;
+  }
+
+ private:
+  std::atomic<bool>& stop_;
+};
+
+TEST_F(UndoTest, AStopInsideALargeCopyLeavesNothingOfIt) {
+  const std::string big = folder + "/big";
+  {
+    std::ofstream out(big, std::ios::binary);
+    const std::string block(1 << 20, 'b');
+    for (int i = 0; i < 40; ++i) out << block;
+  }
+  std::atomic<bool> stop{false};
+  StopInCopy watcher(stop);
+  context.watcher = &watcher;
+  context.stop = &stop;
+  const PassResult result = Run(folder, "c_", "*.*");
+  context.watcher = nullptr;
+  context.stop = nullptr;
+  EXPECT_EQ(result.end, PassEnd::Stopped);
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big"});
+  EXPECT_EQ(fs::file_size(big), 40u << 20);
 }
 
 // A pass killed at a random moment, in a process of its own, is taken back as far as it went.
