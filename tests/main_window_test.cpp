@@ -285,6 +285,25 @@ class MainWindowTest : public QObject {
   }
 
   // Every action has a key; plain Return in a text box starts nothing.
+  // Only a left press and release over "Run" is a click: a right click, or a press dragged off
+  // it, starts nothing.
+  void onlyALeftClickOverRunRunsAPass() {
+    TempDir dir;
+    WriteFile(dir / "x.tmp", "X");
+    WriteFile(files->Settings().Path(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window(*files);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    SetField(window, "txtPath", QString::fromStdString(dir.path() + "/"));
+    QWidget* run = window.findChild<QWidget*>("Label3");
+    QTest::mouseClick(run, Qt::RightButton);
+    QTest::mousePress(run, Qt::LeftButton);
+    QTest::mouseRelease(run, Qt::LeftButton, {}, QPoint(run->width() + 5, run->height() / 2));
+    QTest::qWait(300);
+    QVERIFY(!window.Busy());
+    QCOMPARE(FolderNames(dir.path()), (std::vector<std::string>{"x.tmp"}));
+  }
+
   void keyboardDoesWhatTheMouseDoes() {
     TempDir dir;
     std::filesystem::create_directory(dir / "files");
