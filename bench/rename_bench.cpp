@@ -1,12 +1,12 @@
 // Measures a rename pass against its peers, in one run, each method in a child process of its
 // own (so its peak memory is its own), the methods taking turns at going first:
 //
-// - typed mode (prefix "a_", type ".tmp") over N files of 1 KiB: RunRenamePass; mmv '*.tmp'
-//   'a_#1.tmp'; perl rename 's/^/a_/'; and a bare loop of renameat2 calls, the floor of any
-//   rename tool;
-// - all-files mode ("*.*") over the same files: RunRenamePass against cp --reflink=auto
+// - typed mode (prefix "a_", type ".tmp") over N files of 1 KiB: RenamePass, without and with
+//   its journal; mmv '*.tmp' 'a_#1.tmp'; perl rename 's/^/a_/'; and a bare loop of renameat2
+//   calls, the floor of any rename tool;
+// - all-files mode ("*.*") over the same files: RenamePass against cp --reflink=auto
 //   --preserve=all of the folder;
-// - one large file renamed by RunRenamePass and by mmv.
+// - one large file renamed by RenamePass and by mmv.
 //
 //   rename_bench [--sizes 1000,10000,100000] [--runs 3] [--big-mib 1024] [--work DIR]
 #include <dirent.h>
