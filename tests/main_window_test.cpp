@@ -40,7 +40,8 @@ void OnNextModal(std::function<void(QDialog*)> act) {
   auto* timer = new QTimer;
   QObject::connect(timer, &QTimer::timeout, [timer, act] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
+    // A pass's progress box is no box to answer: the one after it is.
+    if (dialog == nullptr || qobject_cast<QProgressDialog*>(dialog) != nullptr) return;
     timer->stop();
     timer->deleteLater();
     act(dialog);
