@@ -317,7 +317,7 @@ void MainWindow::OnUndoAsked() {
     MsgBox(nothing.text, nothing.icon, AppTitle());
     return;
   }
-  if (!AskYesNo(*question, AppTitle())) return;
+  if (!AskYesNo(*question, "Take back the last pass")) return;
   RunOffThread([this] { return model.AfterUndo(model.UndoPass(&stop_)); });
 }
 

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <mutex>
 #include <string>
 
 #include "platform/app.h"
@@ -31,69 +30,15 @@ enum : int {
   kBrowseId = 201,
   kRunId,
   kHelpId,
-  kStopId,
   kUndoId,
   kCaptionId = 301,
 };
-
-// Posted by the worker when a pass or an undo has ended.
-constexpr UINT kWorkEnded = WM_APP + 1;
-// The window's timers: the progress is read ten times a second, and shown after half a second.
-constexpr UINT_PTR kProgressTimer = 1;
-constexpr UINT_PTR kShowProgressTimer = 2;
-constexpr wchar_t kProgressClassName[] = L"ZantovelProgress";
-
-// The progress window's own messages: Cancel, or its close button, asks the owner to stop.
-LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if ((message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || message == WM_CLOSE) {
-    PostMessageW(GetWindow(window, GW_OWNER), WM_COMMAND, kStopId, 0);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
 
 // The icons in the program's resources.
 constexpr int kAppIconResource = 1;
 constexpr int kHelpIconResource = 2;
 
 }  // namespace
-
-// The pass's progress as its thread reports it; the window's timer reads it.
-class Win32MainWindow::Progress : public zantovel::PassWatcher {
- public:
-  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
-    const std::lock_guard lock(mutex_);
-    done_ = done;
-    total_ = total;
-    name_ = name;
-    bytes_.clear();
-  }
-  void BytesCopied(std::uint64_t done, std::uint64_t total) override {
-    const std::lock_guard lock(mutex_);
-    bytes_ = total == 0 ? ""
-                        : "\r\n" + std::to_string(done >> 20) + " of " +
-                              std::to_string(total >> 20) + " MiB copied";
-  }
-  void Read(std::size_t& done, std::size_t& total, std::string& text) const {
-    const std::lock_guard lock(mutex_);
-    done = done_;
-    total = total_;
-    text = std::to_string(done_) + " of " + std::to_string(total_) + " files\r\n" + name_ + bytes_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::size_t done_ = 0, total_ = 0;
-  std::string name_, bytes_;
-};
-
-Win32MainWindow::Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
-    : instance_(instance), model_(files) {}
-
-Win32MainWindow::~Win32MainWindow() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
-}
 
 int Win32MainWindow::Run(HINSTANCE instance, int show) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -108,14 +53,6 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   windowClass.hbrBackground = CreateSolidBrush(ColourRef(layout::kBackgroundColour));
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
-  WNDCLASSEXW progressClass{};
-  progressClass.cbSize = sizeof progressClass;
-  progressClass.lpfnWndProc = ProgressProc;
-  progressClass.hInstance = instance;
-  progressClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  progressClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  progressClass.lpszClassName = kProgressClassName;
-  RegisterClassExW(&progressClass);
 
   zantovel::ProgramFiles files(zantovel::ExecutablePath());
   Win32MainWindow self(instance, files);
@@ -132,7 +69,6 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
       {FVIRTKEY | FCONTROL, VK_RETURN, kRunId},
       {FVIRTKEY | FCONTROL, 'O', kBrowseId},
       {FVIRTKEY, VK_F1, kHelpId},
-      {FVIRTKEY, VK_ESCAPE, kStopId},
       {FVIRTKEY | FCONTROL, 'Z', kUndoId},
   };
   const HACCEL shortcuts = CreateAcceleratorTableW(keys, ARRAYSIZE(keys));
@@ -220,35 +156,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case kHelpId:
           OnHelpClicked();
           return 0;
-        case kStopId:
-          OnStopAsked();
-          return 0;
         case kUndoId:
           OnUndoAsked();
           return 0;
       }
       break;
-    case WM_TIMER:
-      if (wParam == kShowProgressTimer) {
-        KillTimer(window_, kShowProgressTimer);
-        if (Busy() && progressWindow_ != nullptr) ShowWindow(progressWindow_, SW_SHOWNOACTIVATE);
-      }
-      ShowProgress();
-      return 0;
-    case kWorkEnded:
-      WorkEnded();
-      return 0;
     case WM_CLOSE:
-      if (Busy()) {
-        if (!zantovel::AskYesNo("A pass is running. Stop it, and close the window?",
-                                zantovel::AppTitle()))
-          return 0;
-        // The pass stops between two files, or inside a copy, which then leaves nothing.
-        closing_ = true;
-        stop_ = true;
-        worker_.join();
-        WorkEnded();
-      }
       OnClose();
       DestroyWindow(window_);
       return 0;
@@ -425,91 +338,28 @@ void Win32MainWindow::OnMouseMovedOver(Over where) {
 }
 
 void Win32MainWindow::OnBrowseClicked() {
-  if (Busy()) return;
   const std::string folder = WindowModel::PickFolder(window_, Fields().folder);
   SetWindowTextW(folderEdit_, Wide(folder).c_str());
 }
 
 void Win32MainWindow::OnRunClicked() {
-  if (Busy()) return;
   const zantovel::WindowFields fields = Fields();
-  RunOffThread([this, fields] {
-    return model_.AfterPass(model_.RunPass(fields, progress_.get(), &stop_), fields);
-  });
-}
-
-void Win32MainWindow::OnStopAsked() {
-  if (Busy()) stop_ = true;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  model_.Run(fields);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void Win32MainWindow::OnUndoAsked() {
-  if (Busy()) return;
   WindowModel::Box nothing;
   const std::optional<std::string> question = model_.UndoQuestion(nothing);
   if (!question) {
     zantovel::MsgBox(nothing.text, nothing.icon, zantovel::AppTitle());
     return;
   }
-  if (!zantovel::AskYesNo(*question, zantovel::AppTitle())) return;
-  RunOffThread([this] { return model_.AfterUndo(model_.UndoPass(&stop_)); });
-}
-
-void Win32MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
-  stop_ = false;
-  progress_ = std::make_unique<Progress>();
-  for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
-    EnableWindow(control, FALSE);
-  // The progress window, hidden until the work has run half a second.
-  const UINT scale = dpi_;
-  const auto px = [scale](int points) { return MulDiv(points, static_cast<int>(scale), 96); };
-  progressWindow_ = CreateWindowExW(
-      WS_EX_TOOLWINDOW, kProgressClassName, Wide(zantovel::AppTitle() + " progress").c_str(),
-      WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, px(360), px(150), window_,
-      nullptr, instance_, nullptr);
-  progressText_ =
-      CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_LEFT, px(12), px(10), px(330),
-                      px(36), progressWindow_, nullptr, instance_, nullptr);
-  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, px(12), px(52),
-                                 px(330), px(18), progressWindow_, nullptr, instance_, nullptr);
-  CreateWindowExW(0, WC_BUTTONW, L"Cancel", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, px(262),
-                  px(80), px(80), px(26), progressWindow_,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), instance_, nullptr);
-  for (HWND control : {progressText_, progressBar_})
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), TRUE);
-  RECT owner{};
-  GetWindowRect(window_, &owner);
-  SetWindowPos(progressWindow_, nullptr, owner.left + px(40), owner.top + px(40), 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetTimer(window_, kProgressTimer, 100, nullptr);
-  SetTimer(window_, kShowProgressTimer, 500, nullptr);
-  worker_ = std::thread([this, work = std::move(work)] {
-    ended_ = work();
-    PostMessageW(window_, kWorkEnded, 0, 0);
-  });
-}
-
-void Win32MainWindow::ShowProgress() {
-  if (progress_ == nullptr || progressWindow_ == nullptr) return;
-  std::size_t done = 0, total = 0;
-  std::string text;
-  progress_->Read(done, total, text);
-  SendMessageW(progressBar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
-  SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(done), 0);
-  SetWindowTextW(progressText_, Wide(text).c_str());
-}
-
-void Win32MainWindow::WorkEnded() {
-  if (worker_.joinable()) worker_.join();
-  if (progressWindow_ == nullptr) return;  // ended already, on a close
-  KillTimer(window_, kProgressTimer);
-  KillTimer(window_, kShowProgressTimer);
-  DestroyWindow(progressWindow_);
-  progressWindow_ = progressBar_ = progressText_ = nullptr;
-  for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
-    EnableWindow(control, TRUE);
-  // A pass stopped by closing the window ends with the window, without its box.
-  if (closing_) return;
-  zantovel::MsgBox(ended_.text, ended_.icon, zantovel::AppTitle());
+  if (!zantovel::AskYesNo(*question, "Take back the last pass")) return;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  const WindowModel::Box box = model_.AfterUndo(model_.UndoPass(nullptr));
+  zantovel::MsgBox(box.text, box.icon, zantovel::AppTitle());
 }
 
 void Win32MainWindow::OnHelpClicked() {

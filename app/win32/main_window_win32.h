@@ -2,11 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <functional>
-#include <memory>
-#include <thread>
-
 #include "app/window_layout.h"
 #include "app/window_model.h"
 
@@ -19,8 +14,8 @@ class Win32MainWindow {
   static int Run(HINSTANCE instance, int show);
 
  private:
-  Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files);
-  ~Win32MainWindow();
+  Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
+      : instance_(instance), model_(files) {}
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK LabelButtonProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
@@ -40,15 +35,9 @@ class Win32MainWindow {
   void OnBrowseClicked();
   void OnRunClicked();
   void OnHelpClicked();
-  void OnStopAsked();
+  // Ctrl+Z: takes the last pass back after a question. The Windows window still runs a pass
+  // and its undo on its own thread, with a busy pointer.
   void OnUndoAsked();
-
-  // Runs work off the window's thread, the fields and buttons disabled and a progress window
-  // shown after half a second; then shows the box work returns.
-  void RunOffThread(std::function<zantovel::WindowModel::Box()> work);
-  void WorkEnded();
-  void ShowProgress();
-  bool Busy() const { return worker_.joinable(); }
 
   zantovel::WindowFields Fields() const;
 
@@ -61,12 +50,4 @@ class Win32MainWindow {
   HICON helpPicture_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   zantovel::WindowModel model_;
-
-  class Progress;
-  std::unique_ptr<Progress> progress_;
-  std::atomic<bool> stop_{false};
-  std::thread worker_;
-  zantovel::WindowModel::Box ended_;  // written by the worker before it posts its end
-  HWND progressWindow_ = nullptr, progressBar_ = nullptr, progressText_ = nullptr;
-  bool closing_ = false;
 };
