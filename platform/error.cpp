@@ -14,8 +14,6 @@ class FileErrors : public std::error_category {
         return "It is no longer a file";
       case FileError::LinkNotOwned:
         return "It is a link that another user made";
-      case FileError::TooLarge:
-        return "The file is too large";
       case FileError::NoFreeName:
         return "No free name for a temporary file";
       case FileError::Stopped:

@@ -26,7 +26,6 @@ enum class FileError {
   Changed = 1,   // a file changed size while it was copied
   NotAFile,      // a name that was a file is now a folder, pipe or device
   LinkNotOwned,  // a link in the log's place that another user made
-  TooLarge,      // a settings file far larger than any the program writes
   NoFreeName,    // no free name could be drawn for a temporary file
   Stopped,       // the user stopped the operation
 };

@@ -23,6 +23,17 @@ void AppendHex(std::uint64_t value, std::size_t digits, std::string& out) {
   for (std::size_t i = digits; i > 0; --i) out += kHexDigits[(value >> (4 * (i - 1))) & 15];
 }
 
+// The value of lower-case hexadecimal digits, or nothing when text holds anything else.
+std::optional<std::uint64_t> HexValue(std::string_view text) {
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    const auto digit = kHexDigits.find(c);
+    if (digit == std::string_view::npos) return std::nullopt;
+    value = (value << 4) | digit;
+  }
+  return value;
+}
+
 std::string CopySentence(const std::string& folder, const std::string& name,
                          const std::string& newName) {
   return "Cannot copy " + Quoted(JoinPath(folder, name)) + " to " +
@@ -44,18 +55,9 @@ bool IsTemporaryName(std::string_view name, std::string_view stem) {
   if (name.size() != stem.size() + kRandomDigits + kCheckDigits ||
       name.substr(0, stem.size()) != stem)
     return false;
-  std::uint64_t value = 0;
-  for (const char c : name.substr(stem.size())) {
-    const auto digit = kHexDigits.find(c);
-    if (digit == std::string_view::npos) return false;
-    value = (value << 4) | digit;
-  }
-  // value now holds the random part's low bits shifted up by the check's digits.
-  const std::uint64_t check = value & 0xFFFF;
-  std::uint64_t random = 0;
-  for (const char c : name.substr(stem.size(), kRandomDigits))
-    random = (random << 4) | kHexDigits.find(c);
-  return check == CheckOf(random);
+  const std::optional<std::uint64_t> random = HexValue(name.substr(stem.size(), kRandomDigits));
+  const std::optional<std::uint64_t> check = HexValue(name.substr(stem.size() + kRandomDigits));
+  return random && check && *check == CheckOf(*random);
 }
 
 Folder::Folder(const std::string& folderText) : state_(std::make_unique<native::FolderState>()) {
@@ -160,12 +162,6 @@ NewName Folder::FinishCopy(PendingCopy& copy) const {
   if (taken) return NewName::Taken;  // the copy goes with copy
   copy.state_.reset();               // it has its name now
   return NewName::Made;
-}
-
-NewName Folder::CopyNoReplace(const std::string& name, const std::string& newName) const {
-  NewName made = NewName::Made;
-  std::optional<PendingCopy> copy = StartCopy(name, newName, made);
-  return copy ? FinishCopy(*copy) : made;
 }
 
 void Folder::Remove(const std::string& name) const {

@@ -120,14 +120,13 @@ class Folder {
   // and setgid bit); its content is on disk before newName appears, and nothing partial is
   // ever visible under newName. A symbolic link is copied as a link. A file that changes size
   // while it is copied is not copied.
-  NewName CopyNoReplace(const std::string& name, const std::string& newName) const;
-
-  // CopyNoReplace in parts, so that many copies can be flushed to disk at the cost of about
-  // one. StartCopy writes the content and attributes of a regular file into a copy without a
-  // name; a symbolic link, which has nothing to flush, is copied at once, nothing is returned
-  // and made says whether its new name was free. FlushCopies puts the content of many copies
-  // on disk together where the file system allows it. FinishCopy flushes a copy that is not
-  // yet on disk, then names it, never replacing anything. Each throws as CopyNoReplace does.
+  //
+  // A copy goes in parts, so that many copies can be flushed to disk at the cost of about one.
+  // StartCopy writes the content and attributes of a regular file into a copy without a name;
+  // a symbolic link, which has nothing to flush, is copied at once, nothing is returned and
+  // made says whether its new name was free. FlushCopies puts the content of many copies on
+  // disk together where the file system allows it. FinishCopy flushes a copy that is not yet
+  // on disk, then names it, never replacing anything, and says whether the name was free.
   std::optional<PendingCopy> StartCopy(const std::string& name, const std::string& newName,
                                        NewName& made) const;
   void FlushCopies(std::vector<PendingCopy>& copies) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,9 @@ struct ProfileCache {
   std::string path;
   std::vector<long long> stamp;  // identity, size and change times when it was read
   std::optional<std::string> content;
+  // Values already looked up in content, by section and key: the log's place is asked for
+  // before every line.
+  std::map<std::pair<std::string, std::string>, std::optional<std::string>> values;
 };
 
 // The value of key in section of the file at path, or defaultValue when the file cannot be read

@@ -33,7 +33,7 @@ const std::optional<std::string>& ReadCached(const std::string& path, ProfileCac
   }
   std::vector<long long> stamp = StampOf(st);
   if (cache.path == path && cache.stamp == stamp) return cache.content;
-  cache = {path, std::move(stamp), std::nullopt};
+  cache = {path, std::move(stamp), std::nullopt, {}};  // the values go with the old content
   if (!S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kLargestProfile)
     return cache.content;
   Fd file(Sys().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0));
@@ -166,7 +166,10 @@ std::string ReadProfileString(std::string_view section, std::string_view key,
                               ProfileCache& cache) {
   const std::optional<std::string>& content = ReadCached(path, cache);
   if (!content) return defaultValue;
-  return FindProfileValue(*content, section, key).value_or(defaultValue);
+  const auto [found, added] =
+      cache.values.try_emplace({std::string(section), std::string(key)}, std::nullopt);
+  if (added) found->second = FindProfileValue(*content, section, key);
+  return found->second.value_or(defaultValue);
 }
 
 bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
