@@ -22,7 +22,7 @@ printf '; settings for the test\r\n[Settings]\r\nLastP=%s/files/\r\nLastF=e2e_\r
 
 QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Zantovel v${version//./\\.}\$" | head -1)
+window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
 [[ -n "$window" ]] || fail "the window did not open"
 sleep 0.5
 

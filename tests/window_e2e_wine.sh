@@ -2,7 +2,9 @@
 # End to end with the Windows program under Wine in a real X server: zantovel.exe beside its
 # settings file renames a folder of files when "Run" is clicked and again on Ctrl+Return, says
 # "Done", lights its rectangles by the hover rules, takes a folder from the picker (Ctrl+O) and
-# keeps it on a cancel, takes the last pass back on Ctrl+Z, and saves its fields when closed.
+# keeps it on a cancel, gives the focus back after a box, takes the last pass back on Ctrl+Z,
+# and saves its fields when closed; a long pass shows its progress, stops on Esc, and is taken
+# back by Ctrl+Z.
 # Usage: tests/window_e2e_wine.sh PATH-TO-ZANTOVEL.EXE VERSION
 # Exits 77 (skipped, for ctest) when Wine, the X server or its tools are missing.
 set -euo pipefail
@@ -31,7 +33,7 @@ printf '; settings for the test\r\n[Settings]\r\nLastP=%s\r\nLastF=e2e_\r\nLastT
 
 (cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
 app=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zantovel v${version//./\\.}\$" | head -1)
+window=$(find_window "^Zantovel v${version//./\\.}\$" 60)
 [[ -n "$window" ]] || fail "the window did not open"
 sleep 1
 
@@ -70,8 +72,12 @@ printf 'z-content' >"$work/files/z.tmp"
 xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
 close_box "Ctrl+Return started no pass"
 [[ -f "$work/files/e2e_z.tmp" ]] || fail "the keyboard pass did not rename z.tmp"
-xdotool windowactivate --sync "$window" key --clearmodifiers F1
+# The focus comes back to the field that had it, after a box and on activation: a click at
+# the end of Prefix, F1 and its box, and a key typed then goes into Prefix.
+xdotool mousemove --window "$window" 260 41 click 1
+xdotool key --clearmodifiers F1
 close_box "F1 showed no help"
+xdotool windowactivate --sync "$window" type 2
 
 # The picker: a chosen folder comes back with a "\", and a cancel after it leaves it there.
 mkdir "$work/chosen"
@@ -96,8 +102,7 @@ pick "" Escape
 
 # Ctrl+Z takes the last pass (z.tmp's) back, after a question that Return confirms.
 xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+z
-question=$(timeout 30 xdotool search --sync --onlyvisible --name '^Take back the last pass$' 2>/dev/null | head -1) ||
-  true
+question=$(find_window '^Take back the last pass$' 30)
 [[ -n "$question" ]] || fail "Ctrl+Z asked nothing"
 xdotool windowactivate --sync "$question" key Return
 close_box "the undo gave no box"
@@ -136,7 +141,38 @@ $messages"
 settings=$(tr -d '\r' <"$work/zantovel.ini")
 grep -qxF "AppLog=$log" <<<"$settings" || fail "the AppLog line was lost: $settings"
 grep -qxF "; settings for the test" <<<"$settings" || fail "the comment was lost"
-grep -qxF "LastF=e2e_" <<<"$settings" || fail "the prefix was not saved"
+grep -qxF "LastF=e2e_2" <<<"$settings" || fail "the prefix was not saved, or the focus lost: $settings"
 grep -qxF "LastP=$(windows_path "$work/chosen")\\" <<<"$settings" ||
   fail "the picked folder was not saved: $settings"
+
+# A long pass runs beside the window: its progress window appears, Esc stops it, and Ctrl+Z,
+# once confirmed with Return, takes it back.
+mkdir "$work/long"
+(cd "$work/long" && seq -f 'f%04g.tmp' 1 3000 | xargs touch)
+printf '[Settings]\r\nLastP=%s\\\r\nLastF=long_\r\nLastT=.tmp\r\nAppLog=%s\r\n' \
+  "$(windows_path "$work/long")" "$log" >"$work/zantovel.ini"
+(cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
+app=$!
+window=$(find_window "^Zantovel v${version//./\\.}\$" 60)
+[[ -n "$window" ]] || fail "the window did not open again"
+sleep 1
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
+[[ -n "$(find_window '^Zantovel progress$' 30)" ]] || fail "no progress window during a long pass"
+# Stopped once some files are done.
+for _ in $(seq 300); do [[ $(wc -l <"$work/run.log") -gt 60 ]] && break; sleep 0.1; done
+xdotool windowactivate --sync "$window" key --clearmodifiers Escape
+close_box "Esc gave no box"
+tail -1 "$work/run.log" | grep -q 'Pass stopped: ' || fail "the log does not say the pass stopped"
+renamed=$(find "$work/long" -name 'long_*' | wc -l)
+[[ "$renamed" -gt 0 && "$renamed" -lt 3000 ]] || fail "$renamed files renamed by the stopped pass"
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+z
+question=$(find_window '^Take back the last pass$' 30)
+[[ -n "$question" ]] || fail "Ctrl+Z after the stopped pass asked nothing"
+xdotool windowactivate --sync "$question" key Return
+close_box "the undo gave no box"
+[[ -z "$(find "$work/long" -name 'long_*')" ]] || fail "Ctrl+Z left renamed files"
+[[ $(find "$work/long" -type f | wc -l) -eq 3000 ]] || fail "files lost by the stop and undo"
+wmctrl -c "Zantovel v$version"
+for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the window did not close after the long pass"
 echo "Windows window end-to-end: 1 passed, 0 failed"

@@ -32,11 +32,23 @@ start_x_session() {
   sleep 0.5
 }
 
+# Prints the first visible window whose title matches the pattern, waiting up to the given
+# seconds; prints nothing when none appears. Polled: a search that meets a window going away
+# fails, and windows come and go while a pass runs.
+find_window() {
+  local pattern=$1 seconds=$2 found
+  for _ in $(seq $((seconds * 10))); do
+    found=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -1) || true
+    [[ -n "$found" ]] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+}
+
 # Waits for the program's box (a window titled "Zantovel") and closes it with Return; fails
 # with the message when none appears.
 close_box() {
   local box
-  box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zantovel$' 2>/dev/null | head -1)
+  box=$(find_window '^Zantovel$' 30)
   [[ -n "$box" ]] || fail "$1"
   xdotool windowactivate --sync "$box" key Return
   for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null 2>&1 || return 0; sleep 0.1; done

@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 
+#include <mutex>
 #include <string>
 
 #include "platform/app.h"
 #include "platform/dialogs.h"
+#include "platform/win32/taskbar_win32.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
@@ -30,15 +32,69 @@ enum : int {
   kBrowseId = 201,
   kRunId,
   kHelpId,
+  kStopId,
   kUndoId,
   kCaptionId = 301,
 };
+
+// Posted by the worker when a pass or an undo has ended.
+constexpr UINT kWorkEnded = WM_APP + 1;
+// The window's timers: the progress is read ten times a second, and shown after half a second.
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT_PTR kShowProgressTimer = 2;
+constexpr wchar_t kProgressClassName[] = L"ZantovelProgress";
+
+// The progress window's own messages: Cancel, or its close button, asks the owner to stop.
+LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if ((message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || message == WM_CLOSE) {
+    PostMessageW(GetWindow(window, GW_OWNER), WM_COMMAND, kStopId, 0);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
 
 // The icons in the program's resources.
 constexpr int kAppIconResource = 1;
 constexpr int kHelpIconResource = 2;
 
 }  // namespace
+
+// The pass's progress as its thread reports it; the window's timer reads it.
+class Win32MainWindow::Progress : public zantovel::PassWatcher {
+ public:
+  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
+    const std::lock_guard lock(mutex_);
+    done_ = done;
+    total_ = total;
+    name_ = name;
+    bytes_.clear();
+  }
+  void BytesCopied(std::uint64_t done, std::uint64_t total) override {
+    const std::lock_guard lock(mutex_);
+    bytes_ = total == 0 ? ""
+                        : "\r\n" + std::to_string(done >> 20) + " of " +
+                              std::to_string(total >> 20) + " MiB copied";
+  }
+  void Read(std::size_t& done, std::size_t& total, std::string& text) const {
+    const std::lock_guard lock(mutex_);
+    done = done_;
+    total = total_;
+    text = std::to_string(done_) + " of " + std::to_string(total_) + " files\r\n" + name_ + bytes_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::size_t done_ = 0, total_ = 0;
+  std::string name_, bytes_;
+};
+
+Win32MainWindow::Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
+    : instance_(instance), model_(files) {}
+
+Win32MainWindow::~Win32MainWindow() {
+  stop_ = true;
+  if (worker_.joinable()) worker_.join();
+}
 
 int Win32MainWindow::Run(HINSTANCE instance, int show) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -53,6 +109,14 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   windowClass.hbrBackground = CreateSolidBrush(ColourRef(layout::kBackgroundColour));
   windowClass.lpszClassName = kClassName;
   RegisterClassExW(&windowClass);
+  WNDCLASSEXW progressClass{};
+  progressClass.cbSize = sizeof progressClass;
+  progressClass.lpfnWndProc = ProgressProc;
+  progressClass.hInstance = instance;
+  progressClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  progressClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  progressClass.lpszClassName = kProgressClassName;
+  RegisterClassExW(&progressClass);
 
   zantovel::ProgramFiles files(zantovel::ExecutablePath());
   Win32MainWindow self(instance, files);
@@ -60,6 +124,7 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   CreateWindowExW(0, kClassName, L"", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &self);
   if (self.window_ == nullptr) return 1;
+  self.taskbar_ = std::make_unique<zantovel::win32::TaskbarProgress>(self.window_);
   ShowWindow(self.window_, show);
   SetFocus(self.folderEdit_);
 
@@ -69,6 +134,7 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
       {FVIRTKEY | FCONTROL, VK_RETURN, kRunId},
       {FVIRTKEY | FCONTROL, 'O', kBrowseId},
       {FVIRTKEY, VK_F1, kHelpId},
+      {FVIRTKEY, VK_ESCAPE, kStopId},
       {FVIRTKEY | FCONTROL, 'Z', kUndoId},
   };
   const HACCEL shortcuts = CreateAcceleratorTableW(keys, ARRAYSIZE(keys));
@@ -142,7 +208,18 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // background.
       OnMouseMovedOver(Over::Background);
       return 0;
+    case WM_SETFOCUS:
+      // The window passes its focus on to the text box that had it last, so that after any
+      // box, picker or switch to another program the keys go where they went before. While a
+      // pass runs the fields are disabled and the window keeps the focus, so that Esc and the
+      // other keys still reach it.
+      if (!Busy()) SetFocus(lastFocus_);
+      return 0;
     case WM_COMMAND:
+      if (HIWORD(wParam) == EN_SETFOCUS) {
+        lastFocus_ = reinterpret_cast<HWND>(lParam);
+        return 0;
+      }
       // A click on a label-button, or its key. A label-button that is enabled or disabled
       // says so too (STN_ENABLE, STN_DISABLE): that is no click.
       if (HIWORD(wParam) == STN_ENABLE || HIWORD(wParam) == STN_DISABLE) break;
@@ -156,12 +233,35 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case kHelpId:
           OnHelpClicked();
           return 0;
+        case kStopId:
+          OnStopAsked();
+          return 0;
         case kUndoId:
           OnUndoAsked();
           return 0;
       }
       break;
+    case WM_TIMER:
+      if (wParam == kShowProgressTimer) {
+        KillTimer(window_, kShowProgressTimer);
+        if (Busy()) OpenProgressWindow();
+      }
+      ShowProgress();
+      return 0;
+    case kWorkEnded:
+      WorkEnded();
+      return 0;
     case WM_CLOSE:
+      if (Busy()) {
+        if (!zantovel::AskYesNo("A pass is running. Stop it, and close the window?",
+                                zantovel::AppTitle()))
+          return 0;
+        // The pass stops between two files, or inside a copy, which then leaves nothing.
+        closing_ = true;
+        stop_ = true;
+        worker_.join();
+        WorkEnded();
+      }
       OnClose();
       DestroyWindow(window_);
       return 0;
@@ -203,6 +303,7 @@ void Win32MainWindow::CreateControls() {
   folderEdit_ = child(WC_EDITW, L"", editStyle | WS_GROUP, kFolderId, WS_EX_CLIENTEDGE);
   prefixEdit_ = child(WC_EDITW, L"", editStyle, kPrefixId, WS_EX_CLIENTEDGE);
   typeEdit_ = child(WC_EDITW, L"", editStyle, kTypeId, WS_EX_CLIENTEDGE);
+  lastFocus_ = folderEdit_;
   SetWindowSubclass(browseButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(runButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
@@ -338,18 +439,25 @@ void Win32MainWindow::OnMouseMovedOver(Over where) {
 }
 
 void Win32MainWindow::OnBrowseClicked() {
+  if (Busy()) return;
   const std::string folder = WindowModel::PickFolder(window_, Fields().folder);
   SetWindowTextW(folderEdit_, Wide(folder).c_str());
 }
 
 void Win32MainWindow::OnRunClicked() {
+  if (Busy()) return;
   const zantovel::WindowFields fields = Fields();
-  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  model_.Run(fields);
-  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  RunOffThread([this, fields] {
+    return model_.AfterPass(model_.RunPass(fields, progress_.get(), &stop_), fields);
+  });
+}
+
+void Win32MainWindow::OnStopAsked() {
+  if (Busy()) stop_ = true;
 }
 
 void Win32MainWindow::OnUndoAsked() {
+  if (Busy()) return;
   WindowModel::Box nothing;
   const std::optional<std::string> question = model_.UndoQuestion(nothing);
   if (!question) {
@@ -357,9 +465,81 @@ void Win32MainWindow::OnUndoAsked() {
     return;
   }
   if (!zantovel::AskYesNo(*question, "Take back the last pass")) return;
-  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  const WindowModel::Box box = model_.AfterUndo(model_.UndoPass(nullptr));
-  zantovel::MsgBox(box.text, box.icon, zantovel::AppTitle());
+  RunOffThread([this] { return model_.AfterUndo(model_.UndoPass(&stop_)); });
+}
+
+void Win32MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
+  stop_ = false;
+  progress_ = std::make_unique<Progress>();
+  // A disabled control that has the focus loses it to nobody, and keys then reach no window.
+  SetFocus(window_);
+  for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
+    EnableWindow(control, FALSE);
+  SetTimer(window_, kProgressTimer, 100, nullptr);
+  SetTimer(window_, kShowProgressTimer, 500, nullptr);
+  worker_ = std::thread([this, work = std::move(work)] {
+    ended_ = work();
+    PostMessageW(window_, kWorkEnded, 0, 0);
+  });
+}
+
+void Win32MainWindow::OpenProgressWindow() {
+  const UINT scale = dpi_;
+  const auto px = [scale](int points) { return MulDiv(points, static_cast<int>(scale), 96); };
+  // As wide as the main window, over its lower part, so that its caption stays in sight.
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  RECT frame{0, 0, px(300), px(108)};
+  AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_TOOLWINDOW, scale);
+  RECT owner{};
+  GetWindowRect(window_, &owner);
+  progressWindow_ = CreateWindowExW(
+      WS_EX_TOOLWINDOW, kProgressClassName, Wide(zantovel::AppTitle() + " progress").c_str(), style,
+      owner.left + (owner.right - owner.left - (frame.right - frame.left)) / 2, owner.top + px(40),
+      frame.right - frame.left, frame.bottom - frame.top, window_, nullptr, instance_, nullptr);
+  const auto child = [&](const wchar_t* kind, const wchar_t* text, DWORD childStyle, RECT where,
+                         int id = 0) {
+    const HWND control =
+        CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | childStyle, px(where.left),
+                        px(where.top), px(where.right), px(where.bottom), progressWindow_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
+    return control;
+  };
+  progressText_ = child(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, {12, 8, 276, 34});
+  progressBar_ = child(PROGRESS_CLASSW, L"", 0, {12, 46, 276, 16});
+  child(WC_BUTTONW, L"Cancel", WS_TABSTOP | BS_DEFPUSHBUTTON, {208, 72, 80, 26}, IDCANCEL);
+  ShowProgress();
+  // Shown without taking the activation: the keys still go to the main window.
+  ShowWindow(progressWindow_, SW_SHOWNOACTIVATE);
+}
+
+void Win32MainWindow::ShowProgress() {
+  if (progress_ == nullptr) return;
+  std::size_t done = 0, total = 0;
+  std::string text;
+  progress_->Read(done, total, text);
+  taskbar_->Show(done, total);
+  if (progressWindow_ == nullptr) return;
+  SendMessageW(progressBar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
+  SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+  SetWindowTextW(progressText_, Wide(text).c_str());
+}
+
+void Win32MainWindow::WorkEnded() {
+  if (worker_.joinable()) worker_.join();
+  if (progress_ == nullptr) return;  // ended already, on a close
+  progress_.reset();
+  KillTimer(window_, kProgressTimer);
+  KillTimer(window_, kShowProgressTimer);
+  if (progressWindow_ != nullptr) DestroyWindow(progressWindow_);
+  progressWindow_ = progressBar_ = progressText_ = nullptr;
+  taskbar_->Clear();
+  for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
+    EnableWindow(control, TRUE);
+  SetFocus(lastFocus_);
+  // A pass stopped by closing the window ends with the window, without its box.
+  if (closing_) return;
+  zantovel::MsgBox(ended_.text, ended_.icon, zantovel::AppTitle());
 }
 
 void Win32MainWindow::OnHelpClicked() {

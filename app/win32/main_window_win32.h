@@ -2,8 +2,14 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
 #include "app/window_layout.h"
 #include "app/window_model.h"
+#include "platform/win32/taskbar_win32.h"
 
 // The program's one window, drawn with the system's own controls: the Windows counterpart of
 // the Qt MainWindow, with the same controls, places, hover rules and keys. What the window
@@ -14,8 +20,8 @@ class Win32MainWindow {
   static int Run(HINSTANCE instance, int show);
 
  private:
-  Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
-      : instance_(instance), model_(files) {}
+  Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files);
+  ~Win32MainWindow();
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK LabelButtonProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
@@ -35,9 +41,20 @@ class Win32MainWindow {
   void OnBrowseClicked();
   void OnRunClicked();
   void OnHelpClicked();
-  // Ctrl+Z: takes the last pass back after a question. The Windows window still runs a pass
-  // and its undo on its own thread, with a busy pointer.
+  // Esc, or the progress window's Cancel: the pass stops between two files.
+  void OnStopAsked();
+  // Ctrl+Z: takes the last pass back after a question.
   void OnUndoAsked();
+
+  // Runs work off the window's thread, the fields and buttons disabled and a progress window
+  // shown after half a second; then shows the box work returns.
+  void RunOffThread(std::function<zantovel::WindowModel::Box()> work);
+  void WorkEnded();
+  // The progress window, opened once the work has run half a second, so that a short pass
+  // shows none.
+  void OpenProgressWindow();
+  void ShowProgress();
+  bool Busy() const { return worker_.joinable(); }
 
   zantovel::WindowFields Fields() const;
 
@@ -50,4 +67,15 @@ class Win32MainWindow {
   HICON helpPicture_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   zantovel::WindowModel model_;
+
+  class Progress;
+  std::unique_ptr<Progress> progress_;
+  std::atomic<bool> stop_{false};
+  std::thread worker_;
+  zantovel::WindowModel::Box ended_;  // written by the worker before it posts its end
+  std::unique_ptr<zantovel::win32::TaskbarProgress> taskbar_;
+  // The text box that had the focus last: it gets it back whenever the window does.
+  HWND lastFocus_ = nullptr;
+  HWND progressWindow_ = nullptr, progressBar_ = nullptr, progressText_ = nullptr;
+  bool closing_ = false;
 };
