@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <optional>
 #include <set>
+#include <unordered_map>
 
 #include "platform/error.h"
 #include "platform/files.h"
@@ -65,10 +66,19 @@ class PassSteps {
       : folder_(folder), programFiles_(ProgramFiles(context)) {}
   virtual ~PassSteps() = default;
 
+  // What a look at each file found, by name.
+  using Looks = std::unordered_map<std::string, std::optional<Entry>>;
+
   // Why name is left alone before it gets a new name, if it is: it is one of the program's
   // files, or no longer a file at all.
   std::optional<FileOutcome> Refusal(const std::string& name) {
-    const std::optional<Entry> entry = folder_.EntryOf(name);
+    std::optional<Entry> entry;
+    const auto known = looks_ != nullptr ? looks_->find(name) : Looks::const_iterator{};
+    if (looks_ != nullptr && known != looks_->end())
+      entry = known->second;
+    else
+      entry = folder_.EntryOf(name);
+    Looked(name, entry);
     looked_ = entry;
     if (!entry) return std::nullopt;  // gone: the rename or copy says so
     if (entry->kind == EntryKind::Other) return FileOutcome::NotAFile;
@@ -76,6 +86,9 @@ class PassSteps {
       return FileOutcome::ProgramFile;
     return std::nullopt;
   }
+  // Takes each file as the given looks found it, where they hold it, instead of looking again.
+  void TakeLooks(const Looks* looks) { looks_ = looks; }
+
   virtual void Log(std::initializer_list<std::string_view> lines) = 0;
   // Gives name the new name by a rename, or by a copy in the all-files mode.
   virtual NewName Give(const std::string& name, const std::string& newName, bool copy) = 0;
@@ -110,11 +123,14 @@ class PassSteps {
     }
   }
 
+  virtual void Looked(const std::string&, const std::optional<Entry>&) {}
+
   const Folder& folder_;
   std::optional<Entry> looked_;  // the last file Refusal looked at
 
  private:
   const std::vector<FileId> programFiles_;
+  const Looks* looks_ = nullptr;
 };
 
 // Carries the steps out. Copies are made in batches: each copy's content is written, then the
@@ -235,12 +251,25 @@ class RealSteps : public PassSteps {
 // Follows the names the pass would make and remove, over the names the folder has now.
 class PlannedSteps : public PassSteps {
  public:
-  PlannedSteps(const Folder& folder, const PassContext& context, std::vector<FileStep>& steps)
-      : PassSteps(folder, context), steps_(steps) {}
+  // A plan that takes a name as taken when the folder has it now; or, given the folder's
+  // sorted listing, when the listing holds it. That plan, for the journal, saves a look per
+  // file and may count a rename that the pass then finds taken (a folder of that name, or a
+  // file made since the listing): the journal then holds a step that never happened, which
+  // undo passes over, since the file is still under its old name.
+  PlannedSteps(const Folder& folder, const PassContext& context, std::vector<FileStep>& steps,
+               const std::vector<std::string>* listing = nullptr)
+      : PassSteps(folder, context), steps_(steps), listing_(listing) {}
+  // What the plan's looks found since the last Forget.
+  const Looks& Found() const { return found_; }
+  void Forget() { found_.clear(); }
+
   void Log(std::initializer_list<std::string_view>) override {}
   NewName Give(const std::string& name, const std::string& newName, bool copy) override {
-    const bool taken =
-        made_.count(newName) > 0 || (removed_.count(newName) == 0 && folder_.EntryOf(newName));
+    const auto there = [&] {
+      return listing_ != nullptr ? std::binary_search(listing_->begin(), listing_->end(), newName)
+                                 : folder_.EntryOf(newName).has_value();
+    };
+    const bool taken = made_.count(newName) > 0 || (removed_.count(newName) == 0 && there());
     if (taken) return NewName::Taken;
     made_.insert(newName);
     removed_.erase(newName);
@@ -257,7 +286,13 @@ class PlannedSteps : public PassSteps {
   }
 
  private:
+  void Looked(const std::string& name, const std::optional<Entry>& entry) override {
+    found_.emplace(name, entry);
+  }
+
   std::vector<FileStep>& steps_;
+  const std::vector<std::string>* listing_;
+  Looks found_;
   std::set<std::string> made_, removed_;
 };
 
@@ -267,15 +302,19 @@ struct NameRange {
   std::size_t first, last;
 };
 
+// Who watches a pass over the names: a stop flag, and one told of each name reached.
+struct Watch {
+  const std::atomic<bool>* stop = nullptr;
+  PassWatcher* watcher = nullptr;
+};
+
 bool PassOver(PassSteps& steps, NameRange range, const std::string& folderPath, std::string& prefix,
-              const std::string& fileType, const PassContext* watched) {
+              const std::string& fileType, Watch watched) {
   const bool allFilesMode = fileType == kAllFiles;
   for (std::size_t i = range.first; i < range.last; ++i) {
     const std::string& name = range.names[i];
-    if (watched != nullptr) {
-      if (watched->stop != nullptr && watched->stop->load()) return false;
-      if (watched->watcher != nullptr) watched->watcher->FileReached(i, range.names.size(), name);
-    }
+    if (watched.stop != nullptr && watched.stop->load()) return false;
+    if (watched.watcher != nullptr) watched.watcher->FileReached(i, range.names.size(), name);
     if (!allFilesMode && !TypeMatches(name, fileType)) continue;
     steps.Log({std::string(kRenamingFile) + folderPath + name});
     if (!allFilesMode && IsSkipped(name, prefix)) {
@@ -376,7 +415,7 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
     RealSteps steps(folder, context, journal ? &*journal : nullptr);
     // The journal's steps come from a plan of the next batch, made as the pass will make it.
     std::vector<FileStep> planned;
-    PlannedSteps planner(folder, context, planned);
+    PlannedSteps planner(folder, context, planned, &names);
     std::string plannedPrefix = prefix;
     const auto record = [&] {
       counts = steps.counts;
@@ -388,7 +427,10 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
         const NameRange range{names, first, std::min(names.size(), first + kJournalBatch)};
         if (journal) {
           planned.clear();
-          PassOver(planner, range, folderPath, plannedPrefix, fileType, nullptr);
+          planner.Forget();
+          // A stop while the batch is planned stops before any of its steps.
+          going = PassOver(planner, range, folderPath, plannedPrefix, fileType, {context.stop});
+          if (!going) break;
           const StepKind kind = IsAllFiles(fileType) ? StepKind::Copy : StepKind::Rename;
           for (const FileStep& step : planned)
             if (step.outcome == FileOutcome::Renamed && step.file)
@@ -405,7 +447,11 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath, std::
             journal.reset();
           }
         }
-        going = PassOver(steps, range, folderPath, prefix, fileType, &context);
+        // The pass takes each file as the plan found it moments ago: one look at each file,
+        // journal or not.
+        steps.TakeLooks(journal ? &planner.Found() : nullptr);
+        going =
+            PassOver(steps, range, folderPath, prefix, fileType, {context.stop, context.watcher});
       }
       steps.Finish();
       if (journal) journal->Flush();
@@ -436,7 +482,7 @@ PassResult PlanRenamePass(const PassContext& context, const std::string& folderP
   PassResult result = Attempt(folderPath, prefix, [&](const Folder& folder, PassCounts& counts) {
     PlannedSteps planned(folder, context, steps);
     const std::vector<std::string> names = folder.ListFiles();
-    PassOver(planned, {names, 0, names.size()}, folderPath, prefix, fileType, nullptr);
+    PassOver(planned, {names, 0, names.size()}, folderPath, prefix, fileType, {});
     counts = planned.counts;
     reached = planned.reached;
   });
