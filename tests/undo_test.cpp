@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -173,6 +174,62 @@ TEST_F(UndoTest, AStopInsideALargeCopyLeavesNothingOfIt) {
   EXPECT_EQ(result.end, PassEnd::Stopped);
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big"});
   EXPECT_EQ(fs::file_size(big), 40u << 20);
+}
+
+// Copies the disk image as a power cut would leave it when the pass reaches a random file:
+// what the pass had handed to the disk is there, what it had not is lost.
+class CutPowerAt : public PassWatcher {
+ public:
+  CutPowerAt(std::size_t file, std::string image) : file_(file), image_(std::move(image)) {}
+  void FileReached(std::size_t done, std::size_t, const std::string&) override {
+    if (done == file_) cut = Shell("cp --sparse=always '" + image_ + "' '" + image_ + ".cut'") == 0;
+  }
+  void BytesCopied(std::uint64_t, std::uint64_t) override {}
+  bool cut = false;
+
+ private:
+  std::size_t file_;
+  std::string image_;
+};
+
+// A power cut at a random file of a pass over a loop-mounted ext4 image, its journal on the
+// same disk: after the disk's own journal is replayed, undo puts every file back under its
+// old name with its content and inode, and leaves nothing extra.
+TEST_F(UndoTest, APassCutByPowerIsTakenBackAsFarAsItWent) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to loop-mount an ext4 image";
+  for (const char* tool : {"mkfs.ext4", "e2fsck", "losetup"})
+    if (Shell(std::string("command -v ") + tool + " >/dev/null") != 0)
+      GTEST_SKIP() << "needs " << tool;
+  const std::string image = dir / "ext4.img", mount = dir / "mnt", files = mount + "/files";
+  fs::create_directory(mount);
+  ASSERT_EQ(Shell("truncate -s 64M '" + image + "' && mkfs.ext4 -q '" + image + "'"), 0);
+  if (Shell("mount -o loop '" + image + "' '" + mount + "' 2>/dev/null") != 0)
+    GTEST_SKIP() << "cannot loop-mount here";
+  std::mt19937 random(29);
+  for (const char* type : {".tmp", "*.*"}) {
+    SCOPED_TRACE(type);
+    fs::remove_all(files);
+    fs::create_directory(files);
+    for (int i = 0; i < 2500; ++i)
+      WriteFile(files + "/h" + std::to_string(10000 + i) + ".tmp", std::to_string(i));
+    sync();
+    const auto before = Snapshot(files);
+    context.journalPath = mount + "/zantovel.journal";
+    CutPowerAt watcher(std::uniform_int_distribution<std::size_t>(1, 2499)(random), image);
+    context.watcher = &watcher;
+    Run(files, "p_", type);
+    context.watcher = nullptr;
+    ASSERT_TRUE(watcher.cut);
+    // The cut disk takes the place of the one the pass went on.
+    ASSERT_EQ(Shell("umount '" + mount + "'"), 0);
+    ASSERT_LE(Shell("e2fsck -fy '" + image + ".cut' >/dev/null 2>&1"), 1);
+    ASSERT_EQ(Shell("mv '" + image + ".cut' '" + image + "' && mount -o loop '" + image + "' '" +
+                    mount + "'"),
+              0);
+    EXPECT_EQ(UndoLastPass(context, false).message, "Done");
+    EXPECT_EQ(Snapshot(files), before);
+  }
+  Shell("umount '" + mount + "'");
 }
 
 // A pass killed at a random moment, in a process of its own, is taken back as far as it went.
