@@ -208,6 +208,7 @@ void MainWindow::CreateControls() {
     box->setAccessibleName(spokenName);
     box->setGeometry(where);
     box->setAttribute(Qt::WA_NoMousePropagation);
+    box->installEventFilter(this);
     return box;
   };
 
@@ -324,6 +325,8 @@ void MainWindow::OnUndoAsked() {
 void MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
   stop_ = false;
   progress_ = std::make_unique<Progress>();
+  // The text box that has the focus gets it back when the pass ends.
+  lastFocus_ = qobject_cast<QLineEdit*>(focusWidget());
   for (QWidget* control : {static_cast<QWidget*>(folderEdit), static_cast<QWidget*>(prefixEdit),
                            static_cast<QWidget*>(typeEdit), static_cast<QWidget*>(runButton),
                            static_cast<QWidget*>(browseButton)})
@@ -370,6 +373,7 @@ void MainWindow::WorkEnded(WindowModel::Box box) {
                            static_cast<QWidget*>(typeEdit), static_cast<QWidget*>(runButton),
                            static_cast<QWidget*>(browseButton)})
     control->setEnabled(true);
+  (lastFocus_ != nullptr ? lastFocus_ : folderEdit)->setFocus();
   // A pass stopped by closing the window ends with the window, without its box.
   if (closing_) return;
   MsgBox(box.text, box.icon, AppTitle());
@@ -400,6 +404,17 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Ctrl+Z takes back what was typed in a text box first, as in any text box; with nothing
+  // typed left to take back, the box lets it through to the window, which takes back the last
+  // pass (after a question).
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit != nullptr && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo) &&
+        !edit->isUndoAvailable()) {
+      event->ignore();
+      return true;
+    }
+  }
   if (event->type() == QEvent::MouseMove) {
     if (watched == browseButton) OnMouseMovedOverBrowseButton();
     if (watched == runButton) OnMouseMovedOverRunButton();

@@ -65,6 +65,7 @@ class MainWindow : public QWidget {
   std::unique_ptr<Progress> progress_;
   std::atomic<bool> stop_{false};
   bool closing_ = false;
+  QLineEdit* lastFocus_ = nullptr;  // the text box that had the focus when the pass began
   std::thread worker_;
   QProgressDialog* progressBox_ = nullptr;
   QTimer* progressTimer_ = nullptr;

@@ -71,4 +71,48 @@ $messages"
 grep -q "^AppLog=$work/run.log" "$work/zantovel.ini" || fail "the AppLog line was lost"
 grep -q "^; settings for the test" "$work/zantovel.ini" || fail "the comment was lost"
 grep -q "^LastF=e2e_" "$work/zantovel.ini" || fail "the prefix was not saved"
+
+# A long pass runs beside the window: its progress box appears, the window draws itself again
+# when it comes back from the taskbar, Esc in the progress box stops the pass, and Ctrl+Z, once confirmed with
+# Return, takes it back.
+mkdir "$work/long"
+(cd "$work/long" && seq -f 'f%05g' 1 30000 | xargs touch)
+printf '[Settings]\r\nLastP=%s/long/\r\nLastF=c_\r\nLastT=*.*\r\nAppLog=%s/run.log\r\n' \
+  "$work" "$work" >"$work/zantovel.ini"
+QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
+app=$!
+window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
+[[ -n "$window" ]] || fail "the window did not open again"
+sleep 0.5
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
+progress=$(find_window '^Zantovel progress$' 30)
+[[ -n "$progress" ]] || fail "no progress box during a long pass"
+# Nothing keeps a hidden window's pixels here: what shows after it comes back, it drew anew.
+# The rectangle behind "..." is white, and the window's background light grey.
+xdotool windowminimize --sync "$window"
+xdotool windowactivate --sync "$window"
+sleep 0.5
+pixel() {
+  import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+    grep -o '([0-9]*,[0-9]*,[0-9]*)' | head -1
+}
+[[ "$(pixel 282 10) $(pixel 150 100)" == "(255,255,255) (224,224,224)" ]] ||
+  fail "the window did not draw itself again during the pass: $(pixel 282 10) $(pixel 150 100)"
+# The progress box holds the keys while it is open.
+xdotool windowactivate --sync "$progress" key --clearmodifiers Escape 2>/dev/null ||
+  fail "the pass ended before Esc could stop it"
+close_box "Esc gave no box"
+tail -1 "$work/run.log" | grep -q 'Pass stopped: ' || fail "the log does not say the pass stopped"
+copies=$(find "$work/long" -name 'c_*' | wc -l)
+[[ "$copies" -gt 0 && "$copies" -lt 30000 ]] || fail "$copies copies made by the stopped pass"
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+z
+question=$(find_window '^Take back the last pass$' 30)
+[[ -n "$question" ]] || fail "Ctrl+Z after the stopped pass asked nothing"
+xdotool windowactivate --sync "$question" key Return
+close_box "the undo gave no box"
+[[ -z "$(find "$work/long" -name 'c_*')" ]] || fail "Ctrl+Z left copies"
+[[ $(find "$work/long" -type f | wc -l) -eq 30000 ]] || fail "files lost by the stop and undo"
+wmctrl -c "Zantovel v$version"
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "the window did not close after the long pass"
 echo "window end-to-end: 1 passed, 0 failed"
