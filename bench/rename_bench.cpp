@@ -2,8 +2,9 @@
 // own (so its peak memory is its own), the methods taking turns at going first:
 //
 // - typed mode (prefix "a_", type ".tmp") over N files of 1 KiB: RenamePass, without and with
-//   its journal; mmv '*.tmp' 'a_#1.tmp'; perl rename 's/^/a_/'; and a bare loop of renameat2
-//   calls, the floor of any rename tool;
+//   its journal, and with the journal and a watcher and stop flag as the window's; mmv '*.tmp'
+//   'a_#1.tmp'; perl rename 's/^/a_/'; and a bare loop of renameat2 calls, the floor of any rename
+//   tool;
 // - all-files mode ("*.*") over the same files: RenamePass against cp --reflink=auto
 //   --preserve=all of the folder;
 // - one large file renamed by RenamePass and by mmv.
@@ -18,12 +19,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -154,6 +157,24 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// Watches a pass as the window does: each file's count and name kept under a lock, for a
+// timer on another thread to read.
+class WindowLikeWatcher : public zantovel::PassWatcher {
+ public:
+  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
+    const std::lock_guard lock(mutex_);
+    done_ = done;
+    total_ = total;
+    name_ = name;
+  }
+  void BytesCopied(std::uint64_t, std::uint64_t) override {}
+
+ private:
+  std::mutex mutex_;
+  std::size_t done_ = 0, total_ = 0;
+  std::string name_;
+};
+
 struct Method {
   Method(std::string n, std::function<void()> w) : name(std::move(n)), work(std::move(w)) {}
   std::string name;
@@ -228,10 +249,16 @@ int main(int argc, char** argv) {
   std::printf("%-18s %-34s %10s %10s %8s %10s\n", "case", "method", "seconds", "us/file", "ratio",
               "peak MiB");
   const std::string journal = work + "/bench.journal";
-  const auto pass = [&](const char* type, bool journalled = false) {
-    return [&folder, &activityLog, &journal, type, journalled] {
+  const auto pass = [&](const char* type, bool journalled = false, bool watched = false) {
+    return [&folder, &activityLog, &journal, type, journalled, watched] {
       zantovel::PassContext context{activityLog, {}};
       if (journalled) context.journalPath = journal;
+      WindowLikeWatcher watcher;
+      std::atomic<bool> stop{false};
+      if (watched) {
+        context.watcher = &watcher;
+        context.stop = &stop;
+      }
       zantovel::RenamePass(context, folder, "a_", type);
     };
   };
@@ -245,6 +272,7 @@ int main(int argc, char** argv) {
     std::vector<Method> typed = {
         {"Zantovel .tmp", pass(".tmp")},
         {"Zantovel .tmp, with its journal", pass(".tmp", true)},
+        {"... and watched as the window does", pass(".tmp", true, true)},
         {"mmv '*.tmp' 'a_#1.tmp'", [&] { Shell(inFolder + "mmv '*.tmp' 'a_#1.tmp'"); }},
         {"perl rename 's/^/a_/'",
          [&] { Shell(inFolder + "printf '%s\\n' *.tmp | rename 's/^/a_/'"); }},
