@@ -87,36 +87,6 @@ void Fill(QFrame* shape, const QColor& colour) {
 
 }  // namespace
 
-// The pass's progress as its thread reports it; the window's timer reads it.
-class MainWindow::Progress : public zantovel::PassWatcher {
- public:
-  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
-    const std::lock_guard lock(mutex_);
-    done_ = done;
-    total_ = total;
-    name_ = name;
-    bytes_.clear();
-  }
-  void BytesCopied(std::uint64_t done, std::uint64_t total) override {
-    const std::lock_guard lock(mutex_);
-    bytes_ = total == 0 ? ""
-                        : "\n" + std::to_string(done >> 20) + " of " + std::to_string(total >> 20) +
-                              " MiB copied";
-  }
-  // Files done, of how many, and what is being done now.
-  void Read(int& done, int& total, QString& label) const {
-    const std::lock_guard lock(mutex_);
-    done = static_cast<int>(done_);
-    total = static_cast<int>(total_);
-    label = Q(name_ + bytes_);
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::size_t done_ = 0, total_ = 0;
-  std::string name_, bytes_;
-};
-
 MainWindow::MainWindow(zantovel::ProgramFiles& files, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -311,20 +281,13 @@ void MainWindow::OnStopAsked() {
 }
 
 void MainWindow::OnUndoAsked() {
-  if (Busy()) return;
-  WindowModel::Box nothing;
-  const std::optional<std::string> question = model.UndoQuestion(nothing);
-  if (!question) {
-    MsgBox(nothing.text, nothing.icon, AppTitle());
-    return;
-  }
-  if (!AskYesNo(*question, "Take back the last pass")) return;
+  if (Busy() || !model.ConfirmUndo()) return;
   RunOffThread([this] { return model.AfterUndo(model.UndoPass(&stop_)); });
 }
 
 void MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
   stop_ = false;
-  progress_ = std::make_unique<Progress>();
+  progress_ = std::make_unique<zantovel::PassProgress>();
   // The text box that has the focus gets it back when the pass ends.
   lastFocus_ = qobject_cast<QLineEdit*>(focusWidget());
   for (QWidget* control : {static_cast<QWidget*>(folderEdit), static_cast<QWidget*>(prefixEdit),
@@ -355,12 +318,11 @@ void MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
 
 void MainWindow::ShowProgress() {
   if (progressBox_ == nullptr || progress_ == nullptr) return;
-  int done = 0, total = 0;
-  QString label;
-  progress_->Read(done, total, label);
-  progressBox_->setMaximum(std::max(total, 1));
-  progressBox_->setValue(std::min(done, std::max(total, 1)));
-  progressBox_->setLabelText(QString("%1 of %2 files\n%3").arg(done).arg(total).arg(label));
+  const PassProgress::Snapshot now = progress_->Read("\n");
+  const int total = std::max(static_cast<int>(now.total), 1);
+  progressBox_->setMaximum(total);
+  progressBox_->setValue(std::min(static_cast<int>(now.done), total));
+  progressBox_->setLabelText(Q(now.text));
 }
 
 void MainWindow::WorkEnded(WindowModel::Box box) {

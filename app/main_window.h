@@ -5,11 +5,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "app/window_layout.h"
 #include "app/window_model.h"
+#include "rename/pass_progress.h"
 
 class QFrame;
 class QLabel;
@@ -61,8 +61,7 @@ class MainWindow : public QWidget {
   void ShowProgress();
 
   // What the worker reports, read by the window's timer.
-  class Progress;
-  std::unique_ptr<Progress> progress_;
+  std::unique_ptr<zantovel::PassProgress> progress_;
   std::atomic<bool> stop_{false};
   bool closing_ = false;
   QLineEdit* lastFocus_ = nullptr;  // the text box that had the focus when the pass began

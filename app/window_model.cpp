@@ -84,6 +84,16 @@ std::optional<std::string> WindowModel::UndoQuestion(Box& nothing) const {
          " left as they are.";
 }
 
+bool WindowModel::ConfirmUndo() const {
+  Box nothing;
+  const std::optional<std::string> question = UndoQuestion(nothing);
+  if (!question) {
+    MsgBox(nothing.text, nothing.icon, AppTitle());
+    return false;
+  }
+  return AskYesNo(*question, "Take back the last pass");
+}
+
 UndoResult WindowModel::UndoPass(const std::atomic<bool>* stop) {
   PassContext context{files_.Log(), files_.OwnFiles()};
   context.journalPath = files_.JournalPath();

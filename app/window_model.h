@@ -54,6 +54,9 @@ class WindowModel {
   // Taking back the last pass, as Ctrl+Z does. The question to confirm it with (the folder, the
   // time and the counts), or nothing with the box that says why there is nothing to take back.
   std::optional<std::string> UndoQuestion(Box& nothing) const;
+  // Asks that question ("Take back the last pass"), or shows why there is nothing to take
+  // back. Returns whether the user confirmed.
+  bool ConfirmUndo() const;
   UndoResult UndoPass(const std::atomic<bool>* stop);
   Box AfterUndo(const UndoResult& result) const;
 

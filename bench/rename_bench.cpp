@@ -26,11 +26,11 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/app.h"
+#include "rename/pass_progress.h"
 #include "rename/rename_pass.h"
 #include "store/settings.h"
 
@@ -157,24 +157,6 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// Watches a pass as the window does: each file's count and name kept under a lock, for a
-// timer on another thread to read.
-class WindowLikeWatcher : public zantovel::PassWatcher {
- public:
-  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
-    const std::lock_guard lock(mutex_);
-    done_ = done;
-    total_ = total;
-    name_ = name;
-  }
-  void BytesCopied(std::uint64_t, std::uint64_t) override {}
-
- private:
-  std::mutex mutex_;
-  std::size_t done_ = 0, total_ = 0;
-  std::string name_;
-};
-
 struct Method {
   Method(std::string n, std::function<void()> w) : name(std::move(n)), work(std::move(w)) {}
   std::string name;
@@ -253,7 +235,7 @@ int main(int argc, char** argv) {
     return [&folder, &activityLog, &journal, type, journalled, watched] {
       zantovel::PassContext context{activityLog, {}};
       if (journalled) context.journalPath = journal;
-      WindowLikeWatcher watcher;
+      zantovel::PassProgress watcher;  // the window's watcher
       std::atomic<bool> stop{false};
       if (watched) {
         context.watcher = &watcher;

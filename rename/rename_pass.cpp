@@ -72,12 +72,7 @@ class PassSteps {
   // Why name is left alone before it gets a new name, if it is: it is one of the program's
   // files, or no longer a file at all.
   std::optional<FileOutcome> Refusal(const std::string& name) {
-    std::optional<Entry> entry;
-    const auto known = looks_ != nullptr ? looks_->find(name) : Looks::const_iterator{};
-    if (looks_ != nullptr && known != looks_->end())
-      entry = known->second;
-    else
-      entry = folder_.EntryOf(name);
+    const std::optional<Entry> entry = Look(name);
     Looked(name, entry);
     looked_ = entry;
     if (!entry) return std::nullopt;  // gone: the rename or copy says so
@@ -124,6 +119,13 @@ class PassSteps {
   }
 
   virtual void Looked(const std::string&, const std::optional<Entry>&) {}
+
+  // name as the looks handed over found it, or else as the folder has it now.
+  std::optional<Entry> Look(const std::string& name) const {
+    if (looks_ != nullptr)
+      if (const auto known = looks_->find(name); known != looks_->end()) return known->second;
+    return folder_.EntryOf(name);
+  }
 
   const Folder& folder_;
   std::optional<Entry> looked_;  // the last file Refusal looked at

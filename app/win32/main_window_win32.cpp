@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <mutex>
 #include <string>
 
 #include "platform/app.h"
@@ -58,35 +57,6 @@ constexpr int kAppIconResource = 1;
 constexpr int kHelpIconResource = 2;
 
 }  // namespace
-
-// The pass's progress as its thread reports it; the window's timer reads it.
-class Win32MainWindow::Progress : public zantovel::PassWatcher {
- public:
-  void FileReached(std::size_t done, std::size_t total, const std::string& name) override {
-    const std::lock_guard lock(mutex_);
-    done_ = done;
-    total_ = total;
-    name_ = name;
-    bytes_.clear();
-  }
-  void BytesCopied(std::uint64_t done, std::uint64_t total) override {
-    const std::lock_guard lock(mutex_);
-    bytes_ = total == 0 ? ""
-                        : "\r\n" + std::to_string(done >> 20) + " of " +
-                              std::to_string(total >> 20) + " MiB copied";
-  }
-  void Read(std::size_t& done, std::size_t& total, std::string& text) const {
-    const std::lock_guard lock(mutex_);
-    done = done_;
-    total = total_;
-    text = std::to_string(done_) + " of " + std::to_string(total_) + " files\r\n" + name_ + bytes_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::size_t done_ = 0, total_ = 0;
-  std::string name_, bytes_;
-};
 
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
     : instance_(instance), model_(files) {}
@@ -457,20 +427,13 @@ void Win32MainWindow::OnStopAsked() {
 }
 
 void Win32MainWindow::OnUndoAsked() {
-  if (Busy()) return;
-  WindowModel::Box nothing;
-  const std::optional<std::string> question = model_.UndoQuestion(nothing);
-  if (!question) {
-    zantovel::MsgBox(nothing.text, nothing.icon, zantovel::AppTitle());
-    return;
-  }
-  if (!zantovel::AskYesNo(*question, "Take back the last pass")) return;
+  if (Busy() || !model_.ConfirmUndo()) return;
   RunOffThread([this] { return model_.AfterUndo(model_.UndoPass(&stop_)); });
 }
 
 void Win32MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
   stop_ = false;
-  progress_ = std::make_unique<Progress>();
+  progress_ = std::make_unique<zantovel::PassProgress>();
   // A disabled control that has the focus loses it to nobody, and keys then reach no window.
   SetFocus(window_);
   for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
@@ -515,14 +478,12 @@ void Win32MainWindow::OpenProgressWindow() {
 
 void Win32MainWindow::ShowProgress() {
   if (progress_ == nullptr) return;
-  std::size_t done = 0, total = 0;
-  std::string text;
-  progress_->Read(done, total, text);
-  taskbar_->Show(done, total);
+  const zantovel::PassProgress::Snapshot now = progress_->Read("\r\n");
+  taskbar_->Show(now.done, now.total);
   if (progressWindow_ == nullptr) return;
-  SendMessageW(progressBar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
-  SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(done), 0);
-  SetWindowTextW(progressText_, Wide(text).c_str());
+  SendMessageW(progressBar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(now.total));
+  SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(now.done), 0);
+  SetWindowTextW(progressText_, Wide(now.text).c_str());
 }
 
 void Win32MainWindow::WorkEnded() {

@@ -10,6 +10,7 @@
 #include "app/window_layout.h"
 #include "app/window_model.h"
 #include "platform/win32/taskbar_win32.h"
+#include "rename/pass_progress.h"
 
 // The program's one window, drawn with the system's own controls: the Windows counterpart of
 // the Qt MainWindow, with the same controls, places, hover rules and keys. What the window
@@ -68,8 +69,7 @@ class Win32MainWindow {
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   zantovel::WindowModel model_;
 
-  class Progress;
-  std::unique_ptr<Progress> progress_;
+  std::unique_ptr<zantovel::PassProgress> progress_;
   std::atomic<bool> stop_{false};
   std::thread worker_;
   zantovel::WindowModel::Box ended_;  // written by the worker before it posts its end
