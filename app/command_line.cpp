@@ -137,6 +137,8 @@ std::string StepLine(const FileStep& step) {
       return name + ": not a file";
     case FileOutcome::NameTooLong:
       return name + ": new name too long";
+    case FileOutcome::NameReserved:
+      return name + ": new name reserved by Windows";
   }
   return name;
 }

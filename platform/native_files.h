@@ -34,6 +34,9 @@ struct CopyState {
   Handle file = kNoHandle;
   std::string temporary;  // empty for an unnamed copy
   bool flushed = false;
+  // Windows: the source's attributes, which the copy takes when it is named. Until then it is
+  // hidden and writable, so that it can be flushed and, when abandoned, removed.
+  std::uint32_t attributes = 0;
 };
 
 std::error_code OpenFolder(const std::string& text, FolderState& folder);

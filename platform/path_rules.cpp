@@ -37,6 +37,23 @@ bool NameFitsLength(std::string_view name, PathStyle style) {
   return units <= kLongestName;
 }
 
+bool IsReservedName(std::string_view name, PathStyle style) {
+  if (style == PathStyle::Posix) return false;
+  std::string_view base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  const auto sameLetters = [&](std::string_view word) {
+    return std::equal(word.begin(), word.end(), base.begin(), [](char w, char b) {
+      return w == (b >= 'a' && b <= 'z' ? char(b - 'a' + 'A') : b);
+    });
+  };
+  if (base.size() == 3)
+    return sameLetters("CON") || sameLetters("PRN") || sameLetters("AUX") || sameLetters("NUL");
+  if (base.size() < 4 || !(sameLetters("COM") || sameLetters("LPT"))) return false;
+  const std::string_view number = base.substr(3);
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+         number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
 std::string_view ForbiddenInNamesText(PathStyle style) {
   return style == PathStyle::Windows ? "\\ / : * ? \" < > | or a control character"
                                      : "\"/\" or a NUL character";

@@ -30,6 +30,12 @@ bool FitsInName(std::string_view text, PathStyle style = NativeStyle());
 // units on Windows.
 bool NameFitsLength(std::string_view name, PathStyle style = NativeStyle());
 
+// Whether Windows keeps name for a device: CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9
+// (and COM or LPT with a superscript 1, 2 or 3), in any letter case, alone or before a dot,
+// spaces before the dot counting for nothing. Such a name can be given through a path in the
+// \\?\ form, but most programs cannot then open the file. No name is reserved on Linux.
+bool IsReservedName(std::string_view name, PathStyle style = NativeStyle());
+
 // The characters FitsInName refuses, as a sentence names them.
 std::string_view ForbiddenInNamesText(PathStyle style = NativeStyle());
 

@@ -32,6 +32,7 @@ constexpr std::string_view kTargetExists = "Target file exists, cannot rename";
 constexpr std::string_view kProgramFile = "File in use by Zantovel, cannot rename";
 constexpr std::string_view kNotAFile = "Not a file any more, cannot rename";
 constexpr std::string_view kNewNameTooLong = "New name too long, cannot rename";
+constexpr std::string_view kNewNameReserved = "New name reserved by Windows, cannot rename";
 constexpr std::string_view kDone = "Done";
 constexpr std::string_view kStopped = "Stopped";
 // How many steps are planned, journalled and put on disk at a time.
@@ -114,6 +115,9 @@ class PassSteps {
         break;
       case FileOutcome::NameTooLong:
         ++counts.nameTooLong;
+        break;
+      case FileOutcome::NameReserved:
+        ++counts.nameReserved;
         break;
     }
   }
@@ -335,6 +339,11 @@ bool PassOver(PassSteps& steps, NameRange range, const std::string& folderPath, 
       steps.Reached(name, FileOutcome::NameTooLong, newName);
       continue;
     }
+    if (IsReservedName(newName)) {
+      steps.Log({kNewNameReserved});
+      steps.Reached(name, FileOutcome::NameReserved, newName);
+      continue;
+    }
     if (steps.Give(name, newName, allFilesMode) == NewName::Taken) {
       steps.Log({kTargetExists});
       steps.Reached(name, FileOutcome::NameTaken, newName);
@@ -504,7 +513,7 @@ std::string CountsText(const PassCounts& c, bool allFilesMode, std::string_view 
   const std::pair<std::size_t, std::string_view> others[] = {
       {c.passedOver, "passed over"},          {c.nameTaken, "new name taken"},
       {c.programFiles, "in use by Zantovel"}, {c.notFiles, "not files"},
-      {c.nameTooLong, "new name too long"},
+      {c.nameTooLong, "new name too long"},   {c.nameReserved, "new name reserved by Windows"},
   };
   for (const auto& [count, what] : others) {
     if (count == 0) continue;

@@ -13,10 +13,18 @@
 namespace zantovel {
 
 // What a pass did, or would do, with one file it reached.
-enum class FileOutcome { Renamed, PassedOver, NameTaken, ProgramFile, NotAFile, NameTooLong };
+enum class FileOutcome {
+  Renamed,
+  PassedOver,
+  NameTaken,
+  ProgramFile,
+  NotAFile,
+  NameTooLong,
+  NameReserved,  // the new name is one Windows keeps for a device
+};
 struct FileStep {
   std::string name;
-  std::string newName;  // for Renamed, NameTaken and NameTooLong
+  std::string newName;  // for Renamed, NameTaken, NameTooLong and NameReserved
   FileOutcome outcome;
   std::optional<Entry> file;  // what the file was when the pass looked at it
 };
@@ -55,6 +63,7 @@ struct PassCounts {
   std::size_t programFiles = 0;
   std::size_t notFiles = 0;
   std::size_t nameTooLong = 0;
+  std::size_t nameReserved = 0;
 };
 
 // How a pass ended.

@@ -127,7 +127,7 @@ TEST_F(PassTest, TheDryRunPlansWhatThePassDoes) {
     EXPECT_EQ(planned.reached, done.reached);
     const auto counts = [](const PassCounts& p) {
       return std::vector<std::size_t>{p.renamed,      p.passedOver, p.nameTaken,
-                                      p.programFiles, p.notFiles,   p.nameTooLong};
+                                      p.programFiles, p.notFiles,   p.nameTooLong, p.nameReserved};
     };
     EXPECT_EQ(counts(planned.counts), counts(done.counts));
     for (const FileStep& step : plan)

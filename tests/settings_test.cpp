@@ -136,6 +136,13 @@ TEST(PathRulesTest, BothStylesOnEveryBuild) {
     EXPECT_EQ(NameFitsLength(c.name, posix), c.posix) << c.name.size();
     EXPECT_EQ(NameFitsLength(c.name, windows), c.windows) << c.name.size();
   }
+  // Names Windows keeps for devices; none are kept on Linux.
+  for (const char* reserved :
+       {"aux", "CON", "nul.tmp", "Aux.log", "Com1.tar.gz", "LPT9 .txt", "prn.", "com\xC2\xB2"})
+    EXPECT_TRUE(IsReservedName(reserved, windows) && !IsReservedName(reserved, posix)) << reserved;
+  for (const char* free : {"auxx", "xaux", "com0", "COM10", "lpt", "con_x.tmp", "a_con.tmp", "",
+                           ".aux", " aux", "com\xC2\xB9x"})
+    EXPECT_FALSE(IsReservedName(free, windows)) << free;
 }
 
 class SettingsTest : public ::testing::Test {

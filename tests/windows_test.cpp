@@ -123,6 +123,148 @@ TEST_F(PassTest, PassesOverAWindowsFolder) {
   }
 }
 
+// Writes a file by the name as it stands, which the C library would cut at a trailing dot.
+void WriteLiteral(const std::string& path, const std::string& content) {
+  const HANDLE file = CreateFileW((L"\\\\?\\" + Wide(path)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadLiteral(const std::string& path) {
+  const HANDLE file = CreateFileW((L"\\\\?\\" + Wide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string content(4096, '\0');
+  DWORD read = 0;
+  ::ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+  CloseHandle(file);
+  content.resize(read);
+  return content;
+}
+
+// The names in folder as they stand, in byte order. (The C++ library's listing cannot take a
+// \\?\ path.)
+std::vector<std::string> LiteralNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileW((L"\\\\?\\" + Wide(folder) + L"\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = Narrow(entry.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Empties folder through names as they stand. (The C++ library's removal goes round for ever
+// on a name that ends in a dot.)
+void RemoveLiterally(const std::string& folder) {
+  WIN32_FIND_DATAW entry;
+  const std::wstring path = L"\\\\?\\" + Wide(folder) + L"\\";
+  const HANDLE search = FindFirstFileW((path + L"*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveLiterally(folder + "\\" + Narrow(name));
+      RemoveDirectoryW((path + name).c_str());
+    } else {
+      SetFileAttributesW((path + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW((path + name).c_str());
+    }
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+}
+
+// Names Windows would alter on the way (a trailing dot or space, a device's name, a path over
+// 260 characters) reach the file they name; a new name Windows keeps for a device is not given.
+TEST_F(PassTest, NamesWindowsWouldAlterAreTakenAsTheyStand) {
+  const std::string deep = std::string(120, 'd') + "\\" + std::string(120, 'e');
+  struct Case {
+    std::vector<std::string> files;  // each holding its own name
+    std::string subfolder, prefix, type;
+    std::vector<std::string> after;  // NAME or NAME<CONTENT
+    std::vector<std::string> log;    // "%" for the folder as typed
+  } cases[] = {
+      {{"b", "b."},
+       "",
+       "t_",
+       ".",
+       {"b", "t_b.<b."},
+       {"Renaming file: %b.", "%b. renamed", "Deleting original", "Original deleted"}},
+      {{"c", "c "},
+       "",
+       "t_",
+       " ",
+       {"c", "t_c <c "},
+       {"Renaming file: %c ", "%c  renamed", "Deleting original", "Original deleted"}},
+      {{"aux"}, "", "c_", "*.*", {"aux", "c_aux<aux"}, {"Renaming file: %aux", "%aux renamed"}},
+      {{"com1.tmp"},
+       "",
+       "a_",
+       ".tmp",
+       {"a_com1.tmp<com1.tmp"},
+       {"Renaming file: %com1.tmp", "%com1.tmp renamed", "Deleting original", "Original deleted"}},
+      {{".tmp", "n.tmp"},
+       "",
+       "AUX",
+       ".tmp",
+       {".tmp", "AUXn.tmp<n.tmp"},
+       {"Renaming file: %.tmp", "New name reserved by Windows, cannot rename",
+        "Renaming file: %n.tmp", "%n.tmp renamed", "Deleting original", "Original deleted"}},
+      {{".txt"},
+       "",
+       "com1",
+       "*.*",
+       {".txt"},
+       {"Renaming file: %.txt", "New name reserved by Windows, cannot rename"}},
+      // the path is over 260 characters long
+      {{"x.tmp"},
+       deep,
+       "a_",
+       ".tmp",
+       {"a_x.tmp<x.tmp"},
+       {"Renaming file: %x.tmp", "%x.tmp renamed", "Deleting original", "Original deleted"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.prefix + " " + c.type + " " + c.files[0]);
+    StartAfresh();
+    const std::string where = c.subfolder.empty() ? folder : folder + "\\" + c.subfolder;
+    for (std::size_t at = folder.size(); at < where.size(); at = where.find('\\', at + 1)) {
+      const std::size_t end = where.find('\\', at + 1);
+      ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + Wide(where.substr(0, end))).c_str(), nullptr));
+      if (end == std::string::npos) break;
+    }
+    for (const std::string& name : c.files) WriteLiteral(where + "\\" + name, name);
+    const std::string typed = where + "\\";
+    EXPECT_EQ(Run(typed, c.prefix, c.type).message, "Done");
+    std::vector<std::string> expected;
+    for (const std::string& entry : c.after) {
+      const std::size_t from = entry.find('<');
+      const std::string name = entry.substr(0, from);
+      expected.push_back(name);
+      EXPECT_EQ(ReadLiteral(where + "\\" + name),
+                from == std::string::npos ? name : entry.substr(from + 1));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(LiteralNames(where), expected);
+    std::vector<std::string> log;
+    for (std::string line : c.log) {
+      if (const std::size_t at = line.find('%'); at != std::string::npos)
+        line.replace(at, 1, typed);
+      log.push_back(line);
+    }
+    EXPECT_EQ(StepMessages(this->log), log);
+    RemoveLiterally(folder);
+  }
+}
+
 // Hidden and read-only files are files; what a killed copy left is removed, never listed.
 TEST_F(PassTest, HiddenFilesAreListedAndLeftoversRemoved) {
   WriteFile(folder + "\\h.tmp", "H");

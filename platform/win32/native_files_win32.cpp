@@ -1,6 +1,9 @@
-// The file primitives on Windows. Names go to the system as UTF-16 (wide_text.h); every
-// operation that gives a file a name uses MoveFileExW without MOVEFILE_REPLACE_EXISTING, which
-// renames in one step and never replaces anything that has the name.
+// The file primitives on Windows. Names go to the system as UTF-16 (wide_text.h), in paths of
+// the \\?\ form, which Windows takes as they stand: a name that ends in a dot or a space, a name
+// like "aux" or "com1.tmp", and a path longer than 260 characters all reach the file they
+// name. Every operation that gives a file a name uses MoveFileExW without
+// MOVEFILE_REPLACE_EXISTING, which renames in one step and never replaces anything that has
+// the name.
 #include <windows.h>
 
 #include "platform/error.h"
@@ -78,8 +81,54 @@ bool IsTaken(DWORD error) {
   return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
 }
 
+// The absolute form of path as Windows reads it: relative to the working folder, "/" taken for
+// "\", and (in the last name only) trailing dots and spaces dropped, as every program reads a
+// path a user typed.
+std::optional<std::wstring> FullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return std::nullopt;
+    if (n < full.size()) {
+      full.resize(n);
+      return full;
+    }
+    full.resize(n);
+  }
+}
+
+// The \\?\ form of an absolute path, which no Windows call alters on the way to the file.
+std::wstring Literal(std::wstring path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+// A path given whole (the log's, the settings'), read as a typed path is and then passed on
+// literally, so that its length does not matter.
+std::wstring SystemPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const std::optional<std::wstring> full = FullPath(wide);
+  return full ? Literal(*full) : wide;
+}
+
+// A name in the folder, exactly as it stands in the folder's listing.
 std::wstring InFolder(const native::FolderState& folder, const std::string& name) {
-  return Wide(JoinPath(folder.path, name));
+  return Literal(Wide(JoinPath(folder.path, name)));
+}
+
+// Removes a file even when it is read-only, as the copies of read-only files are.
+bool DeleteAnyway(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) return true;
+  if (GetLastError() != ERROR_ACCESS_DENIED) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) &&
+         DeleteFileW(path.c_str());
 }
 
 }  // namespace
@@ -92,23 +141,14 @@ std::error_code SystemError(int error) {
 namespace native {
 
 std::error_code OpenFolder(const std::string& text, FolderState& folder) {
-  const std::wstring wide = Wide(text);
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n =
-        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) return LastError();
-    if (n < full.size()) {
-      full.resize(n);
-      break;
-    }
-    full.resize(n);
-  }
+  std::optional<std::wstring> found = FullPath(Wide(text));
+  if (!found) return LastError();
+  std::wstring& full = *found;
   // Without FILE_SHARE_DELETE nobody can move or remove the folder while the pass holds it,
   // so the names it lists and the names it gives stay in the one folder it opened.
   const HANDLE handle =
-      CreateFileW(full.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      CreateFileW(Literal(full).c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   DWORD attributes = 0;
   if (!IdOfHandle(handle, &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -196,27 +236,44 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
                           const std::string& temporary, const std::string&, CopyState& copy,
                           bool& linkCopied, bool&) {
   linkCopied = false;
-  const std::wstring target = InFolder(folder, temporary);
-  // The copy keeps the file's attributes, times and streams; a link is copied as a link.
-  if (!CopyFileExW(InFolder(folder, name).c_str(), target.c_str(), CopyProgress,
+  const std::wstring source = InFolder(folder, name), target = InFolder(folder, temporary);
+  // A link is copied as a link. The flag that asks for that needs a privilege ordinary users
+  // lack, so it is given only for a link, which cannot be copied faithfully without it.
+  const DWORD sourceAttributes = GetFileAttributesW(source.c_str());
+  const DWORD linkFlag = sourceAttributes != INVALID_FILE_ATTRIBUTES &&
+                                 (sourceAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                             ? COPY_FILE_COPY_SYMLINK
+                             : 0;
+  // The copy keeps the file's attributes, times and streams.
+  if (!CopyFileExW(source.c_str(), target.c_str(), CopyProgress,
                    const_cast<CopyWatch*>(&folder.watch), nullptr,
-                   COPY_FILE_FAIL_IF_EXISTS | COPY_FILE_COPY_SYMLINK)) {
-    if (GetLastError() == ERROR_REQUEST_ABORTED) {
-      DeleteFileW(target.c_str());
+                   COPY_FILE_FAIL_IF_EXISTS | linkFlag)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_REQUEST_ABORTED) {
+      DeleteAnyway(target);
       return MakeError(FileError::Stopped);
     }
-    const std::error_code error = LastError();
-    if (!IsTaken(GetLastError())) DeleteFileW(target.c_str());
-    return error;
+    if (!IsTaken(error)) DeleteAnyway(target);
+    return SystemError(static_cast<int>(error));
   }
   copy.temporary = temporary;
+  // Until it is named the copy is hidden, and writable even when the source is read-only.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  copy.attributes = attributes == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_NORMAL : attributes;
+  if (!SetFileAttributesW(target.c_str(),
+                          (copy.attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_HIDDEN)) {
+    const std::error_code error = LastError();
+    DiscardCopy(folder, copy);
+    return error;
+  }
   return {};
 }
 
 void FlushCopies(const FolderState&, const std::vector<CopyState*>&) {}
 
 std::error_code FlushCopy(const FolderState& folder, CopyState& copy) {
-  // FlushFileBuffers writes the file's data and its own metadata to the disk.
+  // FlushFileBuffers writes the file's data and its own metadata to the disk; its name in the
+  // folder follows with the file system's next commit.
   const ScopedHandle file(CreateFileW(InFolder(folder, copy.temporary).c_str(), GENERIC_WRITE,
                                       kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -227,6 +284,10 @@ std::error_code FlushCopy(const FolderState& folder, CopyState& copy) {
 
 std::error_code NameCopy(const FolderState& folder, CopyState& copy, const std::string& newName,
                          bool& taken) {
+  // The source's attributes first: a rename is allowed on a read-only file, and a copy that
+  // has its name is never left hidden.
+  const std::wstring temporary = InFolder(folder, copy.temporary);
+  if (!SetFileAttributesW(temporary.c_str(), copy.attributes)) return LastError();
   if (const std::error_code error = RenameNoReplace(folder, copy.temporary, newName, taken))
     return error;
   if (!taken) copy.temporary.clear();
@@ -234,14 +295,14 @@ std::error_code NameCopy(const FolderState& folder, CopyState& copy, const std::
 }
 
 void DiscardCopy(const FolderState& folder, CopyState& copy) {
-  if (!copy.temporary.empty()) DeleteFileW(InFolder(folder, copy.temporary).c_str());
+  if (!copy.temporary.empty()) DeleteAnyway(InFolder(folder, copy.temporary));
   copy.temporary.clear();
 }
 
 void RemoveStaleTemporary(const FolderState& folder, const std::string& name) {
   // A copy still being written by another pass is open without shared deletion, so only what a
-  // killed pass left goes.
-  DeleteFileW(InFolder(folder, name).c_str());
+  // killed pass left goes, read-only or not.
+  DeleteAnyway(InFolder(folder, name));
 }
 
 std::error_code FlushFolder(const FolderState&) {
@@ -257,7 +318,7 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
   // and is flushed, which needs GENERIC_WRITE.
   const DWORD access = truncate ? GENERIC_WRITE | FILE_READ_DATA
                                 : FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES;
-  const HANDLE handle = CreateFileW(Wide(path).c_str(), access, kShareAll, nullptr,
+  const HANDLE handle = CreateFileW(SystemPath(path).c_str(), access, kShareAll, nullptr,
                                     truncate ? CREATE_ALWAYS
                                     : create ? OPEN_ALWAYS
                                              : OPEN_EXISTING,
@@ -273,7 +334,8 @@ std::error_code FlushFile(Handle file) {
 }
 
 std::error_code RemoveAt(const FolderState& folder, const std::string& name) {
-  return DeleteFileW(InFolder(folder, name).c_str()) ? std::error_code() : LastError();
+  // The copies undo removes keep their source's attributes, read-only among them.
+  return DeleteAnyway(InFolder(folder, name)) ? std::error_code() : LastError();
 }
 
 void CloseFile(Handle& file) {
@@ -303,7 +365,7 @@ std::error_code AppendWhole(Handle file, const std::string& path, std::string_vi
   if (error == 0) return {};
   if (written > 0) {
     // Cut back to where the file ended, so no half line stays.
-    const ScopedHandle cut(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
+    const ScopedHandle cut(CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (cut.valid() && SetFilePointerEx(cut.handle, start, nullptr, FILE_BEGIN))
       SetEndOfFile(cut.handle);
@@ -318,11 +380,11 @@ bool KeepsAppendFilesOpen() {
 }  // namespace native
 
 std::optional<FileId> IdentityOf(const std::string& path) {
-  return IdOfPath(Wide(path), true);
+  return IdOfPath(SystemPath(path), true);
 }
 
 bool IsRegularFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
