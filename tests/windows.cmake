@@ -14,6 +14,11 @@ target_link_libraries(windows_tests PRIVATE zantovel_test_support zantovel_windo
 add_test(NAME windows_tests
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/under_wine.sh $<TARGET_FILE:windows_tests>)
 
+# What an ordinary user meets and root does not: read-only files.
+add_test(NAME windows_tests_ordinary_user
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_as_user.sh $<TARGET_FILE:windows_tests>
+                 --gtest_filter=PassTest.ReadOnly*)
+
 # The same hand-edited settings files read by both builds; needs the Linux build's probe.
 set(ZANTOVEL_HOST_PROBE "" CACHE FILEPATH "The Linux build's tests/probe, for comparing the builds")
 add_test(NAME settings_files_both_builds

@@ -280,6 +280,32 @@ TEST_F(PassTest, HiddenFilesAreListedAndLeftoversRemoved) {
   SetFileAttributesW(Wide(folder + "\\a_r.tmp").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A read-only file is copied in the all-files mode, and its copy is read-only too; a read-only
+// leftover of a killed copy goes; no copy is left hidden. Run as an ordinary user too, since
+// an administrator may write read-only files.
+TEST_F(PassTest, ReadOnlyFilesAreCopiedAndReadOnlyLeftoversRemoved) {
+  const std::string leftover = TemporaryName(kCopyStem);
+  for (const std::string name : {"r.txt", "w.txt", "s.txt", leftover.c_str()})
+    WriteFile(folder + "\\" + name, name);
+  const auto attributes = [&](const std::string& name) {
+    return GetFileAttributesW(Wide(folder + "\\" + name).c_str());
+  };
+  for (const std::string name : {"r.txt", leftover.c_str()})
+    ASSERT_TRUE(SetFileAttributesW(Wide(folder + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(Wide(folder + "\\s.txt").c_str(),
+                                 FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_EQ(Run(folder, "c_", "*.*").message, "Done");
+  EXPECT_EQ(FolderNames(folder),
+            (std::vector<std::string>{"c_r.txt", "c_s.txt", "c_w.txt", "r.txt", "s.txt", "w.txt"}));
+  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  for (const std::string name : {"r.txt", "s.txt", "w.txt"}) {
+    EXPECT_EQ(ReadFile(folder + "\\c_" + name), name);
+    EXPECT_EQ(attributes("c_" + name) & kept, attributes(name) & kept) << name;
+    SetFileAttributesW(Wide(folder + "\\c_" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(Wide(folder + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
 // A name that is not valid UTF-16 (a lone surrogate) is still a file to rename.
 TEST_F(PassTest, NamesThatAreNotValidUtf16AreRenamed) {
   const std::wstring name = L"\xD800x.tmp";

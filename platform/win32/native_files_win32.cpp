@@ -257,9 +257,13 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
     return SystemError(static_cast<int>(error));
   }
   copy.temporary = temporary;
-  // Until it is named the copy is hidden, and writable even when the source is read-only.
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  copy.attributes = attributes == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_NORMAL : attributes;
+  // Until it is named the copy is hidden, and writable even when the source is read-only. It
+  // takes the source's attributes, not those of its temporary name (which Wine hides).
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD kept = sourceAttributes == INVALID_FILE_ATTRIBUTES ? 0 : sourceAttributes & kSettable;
+  copy.attributes = kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
   if (!SetFileAttributesW(target.c_str(),
                           (copy.attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_HIDDEN)) {
     const std::error_code error = LastError();
@@ -286,8 +290,13 @@ std::error_code NameCopy(const FolderState& folder, CopyState& copy, const std::
                          bool& taken) {
   // The source's attributes first: a rename is allowed on a read-only file, and a copy that
   // has its name is never left hidden.
+  // The other attributes go first, while the file may still be written: Wine keeps them in
+  // an extended attribute, which a file made read-only no longer takes.
   const std::wstring temporary = InFolder(folder, copy.temporary);
-  if (!SetFileAttributesW(temporary.c_str(), copy.attributes)) return LastError();
+  const DWORD writable = copy.attributes & ~FILE_ATTRIBUTE_READONLY;
+  if (!SetFileAttributesW(temporary.c_str(), writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL) ||
+      (writable != copy.attributes && !SetFileAttributesW(temporary.c_str(), copy.attributes)))
+    return LastError();
   if (const std::error_code error = RenameNoReplace(folder, copy.temporary, newName, taken))
     return error;
   if (!taken) copy.temporary.clear();
