@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "util/text.h"
+
 namespace zantovel {
 namespace {
 
@@ -105,7 +107,122 @@ std::vector<Line> ParseLines(std::string_view content) {
   return lines;
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
+
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t length = CharLengthAt(text, pos);
+    if (length == 1 && static_cast<unsigned char>(text[pos]) >= 0x80) return false;
+    pos += length;
+  }
+  return true;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  const auto unitAt = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+  };
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t unit = unitAt(i);
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+      const char32_t low = unitAt(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendChar(unit, text);  // a lone surrogate keeps its own three bytes, and comes back
+  }
+  return text;
+}
+
+std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  const auto put = [&](char32_t unit) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes.push_back(bigEndian ? high : low);
+    bytes.push_back(bigEndian ? low : high);
+  };
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    std::size_t length = CharLengthAt(text, pos);
+    char32_t cp = DecodeChar(text.data() + pos, length);
+    if (length == 1 && byte(0) >= 0x80) {
+      // A lone surrogate read from UTF-16 goes back as it came (ED A0..BF xx); a stray byte
+      // has no UTF-16 form.
+      const bool surrogate = byte(0) == 0xED && text.size() - pos >= 3 && byte(1) >= 0xA0 &&
+                             byte(1) <= 0xBF && (byte(2) & 0xC0) == 0x80;
+      cp = surrogate ? 0xD000 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F) : 0xFFFD;
+      length = surrogate ? 3 : 1;
+    }
+    pos += length;
+    if (cp >= 0x10000) {
+      put(0xD800 + ((cp - 0x10000) >> 10));
+      put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      put(cp);
+    }
+  }
+  return bytes;
+}
+
 }  // namespace
+
+ProfileText DecodeProfile(std::string_view bytes) {
+  if (bytes.substr(0, 3) == kUtf8Mark) return {std::string(bytes.substr(3)), TextForm::Utf8Marked};
+  if (bytes.substr(0, 2) == kUtf16LittleMark)
+    return {Utf16ToUtf8(bytes.substr(2), false), TextForm::Utf16LittleEndian};
+  if (bytes.substr(0, 2) == kUtf16BigMark)
+    return {Utf16ToUtf8(bytes.substr(2), true), TextForm::Utf16BigEndian};
+  if (IsValidUtf8(bytes)) return {std::string(bytes), TextForm::Utf8};
+  return {native::LegacyToUtf8(bytes), TextForm::LegacyCodePage};
+}
+
+std::string EncodeProfile(std::string_view text, TextForm form) {
+  switch (form) {
+    case TextForm::Utf8:
+      return std::string(text);
+    case TextForm::Utf8Marked:
+      return std::string(kUtf8Mark) + std::string(text);
+    case TextForm::Utf16LittleEndian:
+      return std::string(kUtf16LittleMark) + Utf8ToUtf16(text, false);
+    case TextForm::Utf16BigEndian:
+      return std::string(kUtf16BigMark) + Utf8ToUtf16(text, true);
+    case TextForm::LegacyCodePage:
+      return native::Utf8ForLegacyFile(text);
+  }
+  return std::string(text);
+}
+
+std::string ReadProfileString(std::string_view section, std::string_view key,
+                              const std::string& defaultValue, const std::string& path,
+                              ProfileCache& cache) {
+  const std::optional<std::string>& bytes = native::ReadProfileBytes(path, cache);
+  if (!bytes) return defaultValue;
+  // The values go with the bytes they were found in, which ReadProfileBytes clears with them.
+  const auto [found, added] =
+      cache.values.try_emplace({std::string(section), std::string(key)}, std::nullopt);
+  if (added) found->second = FindProfileValue(DecodeProfile(*bytes).text, section, key);
+  return found->second.value_or(defaultValue);
+}
+
+bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
+                         const std::string& path) {
+  return native::ReplaceProfileBytes(path, [&](std::string_view bytes) {
+    const ProfileText old = DecodeProfile(bytes);
+    std::string next = old.text;
+    for (const auto& [key, value] : values) next = WithProfileValue(next, section, key, value);
+    // An unchanged file keeps its bytes, whatever form they are in.
+    return next == old.text ? std::string(bytes) : EncodeProfile(next, old.form);
+  });
+}
 
 std::optional<std::string> FindProfileValue(std::string_view content, std::string_view section,
                                             std::string_view key) {

@@ -6,6 +6,7 @@
 add_executable(windows_tests
   text_test.cpp
   name_logic_test.cpp
+  settings_forms_test.cpp
   window_model_test.cpp
   windows_test.cpp
 )

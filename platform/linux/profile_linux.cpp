@@ -24,8 +24,11 @@ std::vector<long long> StampOf(const struct stat& st) {
           st.st_ctim.tv_nsec};
 }
 
+}  // namespace
+
 // The file's content, read again only when its status changed since the cache was filled.
-const std::optional<std::string>& ReadCached(const std::string& path, ProfileCache& cache) {
+const std::optional<std::string>& native::ReadProfileBytes(const std::string& path,
+                                                           ProfileCache& cache) {
   struct stat st {};
   if (Sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0) {
     cache = {};
@@ -44,6 +47,8 @@ const std::optional<std::string>& ReadCached(const std::string& path, ProfileCac
   if (cache.content && cache.content->size() > kLargestProfile) cache.content.reset();
   return cache.content;
 }
+
+namespace {
 
 // Writes content to a new file beside the old one (name in the folder dirfd) and renames it
 // over the old one, with the old file's owner, group, mode and attributes. Returns false,
@@ -115,8 +120,10 @@ std::optional<std::string> LinkTarget(const std::string& path) {
   return std::nullopt;
 }
 
-bool ReplaceFileContent(const std::string& path,
-                        const std::function<std::string(std::string_view)>& transform) {
+}  // namespace
+
+bool native::ReplaceProfileBytes(const std::string& path,
+                                 const std::function<std::string(std::string_view)>& transform) {
   const std::optional<std::string> target = LinkTarget(path);
   if (!target) return false;
   const auto slash = target->rfind('/');
@@ -159,26 +166,13 @@ bool ReplaceFileContent(const std::string& path,
   return WriteInPlace(dir.fd, name, old.fd >= 0, next);
 }
 
-}  // namespace
-
-std::string ReadProfileString(std::string_view section, std::string_view key,
-                              const std::string& defaultValue, const std::string& path,
-                              ProfileCache& cache) {
-  const std::optional<std::string>& content = ReadCached(path, cache);
-  if (!content) return defaultValue;
-  const auto [found, added] =
-      cache.values.try_emplace({std::string(section), std::string(key)}, std::nullopt);
-  if (added) found->second = FindProfileValue(*content, section, key);
-  return found->second.value_or(defaultValue);
+std::string native::LegacyToUtf8(std::string_view bytes) {
+  // Linux names and files carry no code page: the bytes are kept as they are.
+  return std::string(bytes);
 }
 
-bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
-                         const std::string& path) {
-  return ReplaceFileContent(path, [&](std::string_view content) {
-    std::string next(content);
-    for (const auto& [key, value] : values) next = WithProfileValue(next, section, key, value);
-    return next;
-  });
+std::string native::Utf8ForLegacyFile(std::string_view text) {
+  return std::string(text);
 }
 
 }  // namespace zantovel

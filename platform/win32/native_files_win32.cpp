@@ -13,7 +13,10 @@
 
 namespace zantovel {
 
+using win32::FullPath;
+using win32::Literal;
 using win32::Narrow;
+using win32::SystemPath;
 using win32::Wide;
 
 namespace {
@@ -79,38 +82,6 @@ std::optional<FileId> IdOfPath(const std::wstring& path, bool follow, DWORD* att
 
 bool IsTaken(DWORD error) {
   return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
-}
-
-// The absolute form of path as Windows reads it: relative to the working folder, "/" taken for
-// "\", and (in the last name only) trailing dots and spaces dropped, as every program reads a
-// path a user typed.
-std::optional<std::wstring> FullPath(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n =
-        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) return std::nullopt;
-    if (n < full.size()) {
-      full.resize(n);
-      return full;
-    }
-    full.resize(n);
-  }
-}
-
-// The \\?\ form of an absolute path, which no Windows call alters on the way to the file.
-std::wstring Literal(std::wstring path) {
-  if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
-  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
-  return L"\\\\?\\" + path;
-}
-
-// A path given whole (the log's, the settings'), read as a typed path is and then passed on
-// literally, so that its length does not matter.
-std::wstring SystemPath(const std::string& path) {
-  const std::wstring wide = Wide(path);
-  const std::optional<std::wstring> full = FullPath(wide);
-  return full ? Literal(*full) : wide;
 }
 
 // A name in the folder, exactly as it stands in the folder's listing.

@@ -64,4 +64,30 @@ std::string SystemMessage(DWORD error) {
   return Narrow(text);
 }
 
+std::optional<std::wstring> FullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return std::nullopt;
+    if (n < full.size()) {
+      full.resize(n);
+      return full;
+    }
+    full.resize(n);
+  }
+}
+
+std::wstring Literal(std::wstring path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+std::wstring SystemPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const std::optional<std::wstring> full = FullPath(wide);
+  return full ? Literal(*full) : wide;
+}
+
 }  // namespace zantovel::win32

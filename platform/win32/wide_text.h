@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,19 @@ namespace zantovel::win32 {
 
 std::wstring Wide(std::string_view text);
 std::string Narrow(std::wstring_view text);
+
+// The absolute form of path as Windows reads a typed path: relative to the working folder,
+// "/" taken for "\", and trailing dots and spaces dropped from the last name.
+std::optional<std::wstring> FullPath(const std::wstring& path);
+
+// The \\?\ form of an absolute path, which no Windows call alters on the way to the file: a
+// name that ends in a dot or a space, a name like "aux", and a path over 260 characters reach
+// the file they name.
+std::wstring Literal(std::wstring path);
+
+// A path given whole (the log's, the settings'), read as a typed path is and then passed on
+// literally, so that its length does not matter.
+std::wstring SystemPath(const std::string& path);
 
 // The system's sentence for an error code, without the full stop and line break it ends with.
 std::string SystemMessage(DWORD error);
