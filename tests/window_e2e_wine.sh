@@ -3,13 +3,15 @@
 # settings file renames a folder of files when "Run" is clicked and again on Ctrl+Return, says
 # "Done", lights its rectangles by the hover rules, takes a folder from the picker (Ctrl+O) and
 # keeps it on a cancel, gives the focus back after a box, takes the last pass back on Ctrl+Z,
-# and saves its fields when closed; a long pass shows its progress, stops on Esc, and is taken
-# back by Ctrl+Z.
-# Usage: tests/window_e2e_wine.sh PATH-TO-ZANTOVEL.EXE VERSION
+# and saves its fields when closed, even while its picker is open; a press dragged off "Run" or
+# "..." does nothing; a long pass shows its progress, stops on Esc, and is taken back by Ctrl+Z;
+# the fields are saved when the session ends.
+# Usage: tests/window_e2e_wine.sh PATH-TO-ZANTOVEL.EXE VERSION PATH-TO-SEND_MESSAGE.EXE
 # Exits 77 (skipped, for ctest) when Wine, the X server or its tools are missing.
 set -euo pipefail
 program=$1
 version=$2
+send_message=$3
 
 source "$(dirname "$0")/x_session.sh"
 require_tools wine Xvfb xdotool wmctrl openbox import
@@ -64,6 +66,17 @@ xdotool mousemove --window "$window" "$x" "$y"
 xdotool mousemove --window "$window" 150 100
 [[ "$(rectangles)" == "$white $white" ]] || fail "rectangles over the background: $(rectangles)"
 
+# A press on "Run" or "..." dragged off before the release is no click.
+for at in "$x $y" "289 16"; do
+  # shellcheck disable=SC2086
+  xdotool mousemove --window "$window" $at mousedown 1 sleep 0.3 \
+    mousemove --window "$window" 150 100 sleep 0.3 mouseup 1
+done
+sleep 2
+xdotool search --onlyvisible --name '^(Zantovel|Select folder)$' >/dev/null 2>&1 &&
+  fail "a press dragged off a label-button opened a box or the picker"
+[[ -f "$work/files/x.tmp" ]] || fail "a press dragged off \"Run\" ran a pass"
+
 xdotool mousemove --window "$window" "$x" "$y" click 1
 close_box 'no "Done" box appeared'
 
@@ -108,9 +121,11 @@ xdotool windowactivate --sync "$question" key Return
 close_box "the undo gave no box"
 [[ -f "$work/files/z.tmp" && ! -e "$work/files/e2e_z.tmp" ]] || fail "Ctrl+Z did not take the pass back"
 
-wmctrl -c "Zantovel v$version"
+# A close that comes as the picker opens ends the program, its fields saved: "..." (control
+# 201) and a close queued together.
+wine "$send_message" "Zantovel v$version" command=201 close
 for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "the window did not close"
+kill -0 "$app" 2>/dev/null && fail "the program kept running after a close during the picker"
 
 names=$(cd "$work/files" && ls -A | sort | tr '\n' ' ')
 [[ "$names" == "e2e_x.tmp e2e_y.TMP other.txt z.tmp " ]] || fail "files after the passes: $names"
@@ -172,6 +187,12 @@ xdotool windowactivate --sync "$question" key Return
 close_box "the undo gave no box"
 [[ -z "$(find "$work/long" -name 'long_*')" ]] || fail "Ctrl+Z left renamed files"
 [[ $(find "$work/long" -type f | wc -l) -eq 3000 ]] || fail "files lost by the stop and undo"
+# The end of the session saves what was typed, with no close.
+xdotool mousemove --window "$window" 260 41 click 1
+xdotool type x
+sleep 0.5
+wine "$send_message" "Zantovel v$version" endsession || fail "the window refused the session's end"
+grep -q "^LastF=long_x" "$work/zantovel.ini" || fail "the session's end saved no fields: $(cat "$work/zantovel.ini")"
 wmctrl -c "Zantovel v$version"
 for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the window did not close after the long pass"

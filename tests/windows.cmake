@@ -27,9 +27,11 @@ add_test(NAME settings_files_both_builds
                  $<TARGET_FILE:probe> ${CMAKE_CURRENT_SOURCE_DIR}/ini)
 
 if(ZANTOVEL_APP)
+  add_executable(send_message send_message.cpp)
+  target_link_options(send_message PRIVATE -municode)
   add_test(NAME window_e2e_wine
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_e2e_wine.sh $<TARGET_FILE:zantovel>
-                   ${PROJECT_VERSION})
+                   ${PROJECT_VERSION} $<TARGET_FILE:send_message>)
 endif()
 
 # One Wine prefix inside the build folder, made on the first start. Without Mono and Gecko

@@ -1,6 +1,7 @@
 #include "app/win32/main_window_win32.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <string>
 
@@ -108,8 +109,10 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
       {FVIRTKEY | FCONTROL, 'Z', kUndoId},
   };
   const HACCEL shortcuts = CreateAcceleratorTableW(keys, ARRAYSIZE(keys));
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  MSG message{};
+  // The program ends with its window, even where a nested message loop (the folder picker's)
+  // took the quit message that the window's end posted.
+  while (self.window_ != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorW(self.window_, shortcuts, &message)) continue;
     // Tab and Shift+Tab move between the text boxes.
     if (self.window_ != nullptr && IsDialogMessageW(self.window_, &message)) continue;
@@ -117,7 +120,7 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
     DispatchMessageW(&message);
   }
   DestroyAcceleratorTable(shortcuts);
-  return static_cast<int>(message.wParam);
+  return message.message == WM_QUIT ? static_cast<int>(message.wParam) : 0;
 }
 
 LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -135,9 +138,30 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM w
 
 LRESULT CALLBACK Win32MainWindow::LabelButtonProc(HWND label, UINT message, WPARAM wParam,
                                                   LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-  if (message == WM_MOUSEMOVE) {
-    auto* window = reinterpret_cast<Win32MainWindow*>(self);
-    window->OnMouseMovedOver(label == window->browseButton_ ? Over::BrowseButton : Over::RunButton);
+  auto* window = reinterpret_cast<Win32MainWindow*>(self);
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (label == window->browseButton_ || label == window->runButton_)
+        window->OnMouseMovedOver(label == window->browseButton_ ? Over::BrowseButton
+                                                                : Over::RunButton);
+      break;
+    // A static control tells of a click as the button goes down. A click here is a press and
+    // a release over the same label, as on a button, so a press dragged off it does nothing.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      SetCapture(label);
+      return 0;
+    case WM_LBUTTONUP: {
+      if (GetCapture() != label) return 0;
+      ReleaseCapture();
+      RECT area;
+      GetClientRect(label, &area);
+      const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (PtInRect(&area, at))
+        SendMessageW(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(label));
+      return 0;
+    }
   }
   return DefSubclassProc(label, message, wParam, lParam);
 }
@@ -221,6 +245,21 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kWorkEnded:
       WorkEnded();
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows ends the process once this returns: the fields are saved now, and a pass
+      // stops between two files, with no question, since nobody is there to answer.
+      if (wParam) {
+        if (Busy()) {
+          closing_ = true;
+          stop_ = true;
+          worker_.join();
+          WorkEnded();
+        }
+        OnClose();
+      }
+      return 0;
     case WM_CLOSE:
       if (Busy()) {
         if (!zantovel::AskYesNo("A pass is running. Stop it, and close the window?",
@@ -276,6 +315,7 @@ void Win32MainWindow::CreateControls() {
   lastFocus_ = folderEdit_;
   SetWindowSubclass(browseButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(runButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(helpIcon_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
   const HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -411,7 +451,7 @@ void Win32MainWindow::OnMouseMovedOver(Over where) {
 void Win32MainWindow::OnBrowseClicked() {
   if (Busy()) return;
   const std::string folder = WindowModel::PickFolder(window_, Fields().folder);
-  SetWindowTextW(folderEdit_, Wide(folder).c_str());
+  if (window_ != nullptr) SetWindowTextW(folderEdit_, Wide(folder).c_str());
 }
 
 void Win32MainWindow::OnRunClicked() {

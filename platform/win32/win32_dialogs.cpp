@@ -55,9 +55,16 @@ std::string ChooseFolder(WindowHandle owner, const std::string& title) {
   // Input and repaints already waiting are handled before the dialog opens.
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // One of them may have closed the window: the program's end is left for its own loop,
+    // and no picker opens for a window that is gone.
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return {};
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  if (owner != nullptr && !IsWindow(static_cast<HWND>(owner))) return {};
   const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::string chosen;
   {
