@@ -345,6 +345,15 @@ void MainWindow::OnHelpClicked() {
   WindowModel::ShowHelp();
 }
 
+void MainWindow::EndSession() {
+  if (Busy()) {
+    closing_ = true;
+    stop_ = true;
+    worker_.join();
+  }
+  OnClose();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (Busy()) {
     if (!AskYesNo("A pass is running. Stop it, and close the window?", AppTitle())) {

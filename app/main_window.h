@@ -39,6 +39,8 @@ class MainWindow : public QWidget {
   void OnHelpClicked();
   void OnStopAsked();
   void OnUndoAsked();
+  // The session ends: a running pass stops with no question, and the fields are saved.
+  void EndSession();
 
   // Whether a pass or an undo is running.
   bool Busy() const { return worker_.joinable(); }

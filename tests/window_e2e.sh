@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End to end in a real X server: the installed program beside its settings file renames a
-# folder of files when "Run" is clicked, says "Done", and saves its fields when closed.
+# folder of files when "Run" is clicked (a press dragged off it does nothing), says "Done", and
+# saves its fields when closed, and when told to stop by SIGTERM or SIGHUP.
 # Usage: tests/window_e2e.sh PATH-TO-ZANTOVEL VERSION
 # Exits 77 (skipped, for ctest) when the X server or its tools are missing.
 set -euo pipefail
@@ -30,6 +31,12 @@ sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$window")"
 x=$((WIDTH * (3720 + 765 / 2) / 4575))
 y=$((HEIGHT * (1200 + 255 / 2) / 1590))
+# A press on "Run" dragged off before the release is no click.
+xdotool mousemove --window "$window" "$x" "$y" mousedown 1 sleep 0.3 \
+  mousemove --window "$window" 150 100 sleep 0.3 mouseup 1
+sleep 1.5
+xdotool search --onlyvisible --name '^Zantovel$' >/dev/null 2>&1 &&
+  fail "a press dragged off \"Run\" ran a pass"
 xdotool mousemove --window "$window" "$x" "$y" click 1
 
 close_box 'no "Done" box appeared'
@@ -115,4 +122,20 @@ close_box "the undo gave no box"
 wmctrl -c "Zantovel v$version"
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the window did not close after the long pass"
+# Told to stop (a shutdown, a closed terminal), the window keeps what was typed.
+for signal in TERM HUP; do
+  printf '[Settings]\r\nLastP=%s/files/\r\nLastF=sig_\r\nLastT=.tmp\r\n' "$work" >"$work/zantovel.ini"
+  QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
+  app=$!
+  window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
+  [[ -n "$window" ]] || fail "the window did not open for SIG$signal"
+  sleep 0.5
+  xdotool mousemove --window "$window" 260 41 click 1 sleep 0.3 type "$signal"
+  sleep 0.5
+  kill -"$signal" "$app"
+  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app" 2>/dev/null && fail "SIG$signal did not end the program"
+  grep -q "^LastF=sig_$signal" "$work/zantovel.ini" ||
+    fail "SIG$signal lost the typed prefix: $(cat "$work/zantovel.ini")"
+done
 echo "window end-to-end: 1 passed, 0 failed"
