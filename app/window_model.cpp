@@ -121,7 +121,9 @@ void WindowModel::ShowHelp() {
 }
 
 std::string WindowModel::PickFolder(WindowHandle owner, const std::string& current) {
-  return BrowseForFolder(owner, kFolderDialogTitle).value_or(current);
+  // The picker opens at the folder the field names, as a user looking for a nearby folder
+  // expects.
+  return BrowseForFolder(owner, kFolderDialogTitle, current).value_or(current);
 }
 
 WindowModel::Highlights WindowModel::PointerMoved(PointerOver where) {

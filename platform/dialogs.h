@@ -22,13 +22,16 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption);
 bool AskYesNo(const std::string& text, const std::string& caption);
 
 // Handles the window events already waiting, once, then shows the modal folder dialog owned by
-// owner with the title, nothing preselected. Returns the chosen folder's file-system path, or
-// the empty text when the user cancels or chooses an item that has no file-system path.
-std::string ChooseFolder(WindowHandle owner, const std::string& title);
+// owner with the title, open at the folder start (the user's home folder where start names no
+// folder), nothing preselected. The program's working folder stays as it was. Returns the
+// chosen folder's file-system path, or the empty text when the user cancels or chooses an item
+// that has no file-system path.
+std::string ChooseFolder(WindowHandle owner, const std::string& title, const std::string& start);
 
 // ChooseFolder shaped for the Folder field: the chosen folder's path ending with "/" (the root
 // comes back as "/"). Returns nothing when the user cancels or picks an item without a
 // file-system path.
-std::optional<std::string> BrowseForFolder(WindowHandle owner, const std::string& title);
+std::optional<std::string> BrowseForFolder(WindowHandle owner, const std::string& title,
+                                           const std::string& start);
 
 }  // namespace zantovel

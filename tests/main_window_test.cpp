@@ -349,6 +349,12 @@ class MainWindowTest : public QObject {
     QVERIFY(activate());
     QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(picker.title, QString("Select folder"));
+    // The picker opens at the field's folder, or at home where the field names none.
+    QCOMPARE(picker.directory, QString::fromStdString(dir / "files"));
+    SetField(window, "txtPath", QString::fromStdString(dir / "missing/"));
+    CloseNextBox(&picker);
+    QVERIFY(activate());
+    QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(picker.directory, QDir::homePath());
 
     SeenDialog help;

@@ -9,6 +9,11 @@ std::vector<RecordedBox>& RecordedBoxes() {
   return boxes;
 }
 
+std::vector<std::string>& FolderDialogStarts() {
+  static std::vector<std::string> starts;
+  return starts;
+}
+
 std::deque<std::string>& FolderDialogAnswers() {
   static std::deque<std::string> answers;
   return answers;
@@ -34,7 +39,9 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   test::RecordedBoxes().push_back({text, icon, caption});
 }
 
-std::string ChooseFolder(WindowHandle /*owner*/, const std::string& /*title*/) {
+std::string ChooseFolder(WindowHandle /*owner*/, const std::string& /*title*/,
+                         const std::string& start) {
+  test::FolderDialogStarts().push_back(start);
   auto& answers = test::FolderDialogAnswers();
   if (answers.empty()) return {};
   std::string answer = answers.front();

@@ -23,5 +23,7 @@ std::deque<bool>& QuestionAnswers();
 
 // The answers the folder dialog gives, one per call; the empty text stands for a cancel.
 std::deque<std::string>& FolderDialogAnswers();
+// Where each folder dialog was asked to open.
+std::vector<std::string>& FolderDialogStarts();
 
 }  // namespace zantovel::test

@@ -101,7 +101,9 @@ TEST(WindowModelTest, ThePickerFillsTheFolderOrLeavesItOnCancel) {
   };
   for (const Case& c : cases) {
     FolderDialogAnswers() = {c.picked};
+    FolderDialogStarts().clear();
     EXPECT_EQ(WindowModel::PickFolder(nullptr, "/kept/"), c.field) << c.picked;
+    EXPECT_EQ(FolderDialogStarts(), std::vector<std::string>{"/kept/"});
   }
 }
 

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 
@@ -59,7 +60,7 @@ bool AskYesNo(const std::string& text, const std::string& caption) {
   return box.exec() == QMessageBox::Yes;
 }
 
-std::string ChooseFolder(WindowHandle owner, const std::string& title) {
+std::string ChooseFolder(WindowHandle owner, const std::string& title, const std::string& start) {
   // Input and repaints already waiting are handled before the dialog opens.
   QCoreApplication::processEvents();
   QFileDialog dialog(static_cast<QWidget*>(owner), QString::fromStdString(title));
@@ -67,8 +68,10 @@ std::string ChooseFolder(WindowHandle owner, const std::string& title) {
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setObjectName("SelectFolderDialog");
-  // Nothing is preselected: the dialog starts at the top of the user's own files.
-  dialog.setDirectory(QDir::homePath());
+  // Nothing is preselected.
+  const QString startFolder = QFile::decodeName(start.c_str());
+  dialog.setDirectory(!start.empty() && QFileInfo(startFolder).isDir() ? startFolder
+                                                                       : QDir::homePath());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }

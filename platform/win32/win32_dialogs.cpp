@@ -51,7 +51,7 @@ bool AskYesNo(const std::string& text, const std::string& caption) {
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
 }
 
-std::string ChooseFolder(WindowHandle owner, const std::string& title) {
+std::string ChooseFolder(WindowHandle owner, const std::string& title, const std::string& start) {
   // Input and repaints already waiting are handled before the dialog opens.
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -73,12 +73,23 @@ std::string ChooseFolder(WindowHandle owner, const std::string& title) {
     PWSTR path = nullptr;
     FILEOPENDIALOGOPTIONS options = 0;
     const std::wstring wideTitle = Wide(title);
-    // Only folders with a file-system path can be chosen; nothing is preselected.
-    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_PPV_ARGS(&dialog.p))) &&
-        SUCCEEDED(dialog.p->GetOptions(&options)) &&
+    // Only folders with a file-system path can be chosen; nothing is preselected; the
+    // program's working folder is left alone, so a relative path typed later means what it did.
+    const bool made = SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr,
+                                                 CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.p)));
+    // It opens at the field's folder where that is one; otherwise where the system chooses.
+    Com<IShellItem> startItem;
+    const std::optional<std::wstring> startPath = win32::FullPath(Wide(start));
+    const DWORD startAttributes =
+        startPath ? GetFileAttributesW(startPath->c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (made && startAttributes != INVALID_FILE_ATTRIBUTES &&
+        (startAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        SUCCEEDED(
+            SHCreateItemFromParsingName(startPath->c_str(), nullptr, IID_PPV_ARGS(&startItem.p))))
+      dialog.p->SetFolder(startItem.p);
+    if (made && SUCCEEDED(dialog.p->GetOptions(&options)) &&
         SUCCEEDED(dialog.p->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM |
-                                       FOS_PATHMUSTEXIST)) &&
+                                       FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR)) &&
         SUCCEEDED(dialog.p->SetTitle(wideTitle.c_str())) &&
         SUCCEEDED(dialog.p->Show(static_cast<HWND>(owner))) &&
         SUCCEEDED(dialog.p->GetResult(&item.p)) &&
