@@ -7,6 +7,7 @@
 
 #include "platform/app.h"
 #include "platform/dialogs.h"
+#include "platform/win32/dpi_win32.h"
 #include "platform/win32/taskbar_win32.h"
 #include "platform/win32/wide_text.h"
 
@@ -334,7 +335,7 @@ void Win32MainWindow::CreateControls() {
   tip(runButton_, layout::kRunTip);
   tip(helpIcon_, layout::kHelpTip);
 
-  Layout(GetDpiForWindow(window_));
+  Layout(zantovel::win32::WindowDpi(window_));
 }
 
 void Win32MainWindow::Layout(UINT dpi) {
@@ -380,8 +381,8 @@ void Win32MainWindow::Layout(UINT dpi) {
   if (oldPicture != nullptr) DestroyIcon(oldPicture);
 
   RECT frame = InPixels(layout::kClientArea);
-  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
-                           0, dpi);
+  zantovel::win32::AdjustFrameForDpi(
+      frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), 0, dpi);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
   InvalidateRect(window_, nullptr, TRUE);
@@ -492,7 +493,7 @@ void Win32MainWindow::OpenProgressWindow() {
   // As wide as the main window, over its lower part, so that its caption stays in sight.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   RECT frame{0, 0, px(300), px(108)};
-  AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_TOOLWINDOW, scale);
+  zantovel::win32::AdjustFrameForDpi(frame, style, WS_EX_TOOLWINDOW, scale);
   RECT owner{};
   GetWindowRect(window_, &owner);
   progressWindow_ = CreateWindowExW(
