@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/app.h"
+#include "platform/path_rules.h"
 #include "platform/terminal.h"
 #include "rename/rename_pass.h"
 #include "rename/undo.h"
@@ -46,7 +47,9 @@ constexpr const char* kHelp =
 // Names are bytes: a line break or a terminal's escape sequence in a name is shown, never
 // obeyed, so a name cannot fake a line of output.
 std::string Printable(std::string_view text) {
-  return EscapeControls(text, Backslashes::Escaped);
+  // On Windows a backslash separates folders and stands in no name, so it needs no escape.
+  return EscapeControls(text, NativeStyle() == PathStyle::Windows ? Backslashes::AsTheyAre
+                                                                  : Backslashes::Escaped);
 }
 
 struct Options {
@@ -246,6 +249,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
                  version.revision);
     return 0;
   }
+  PrepareTerminal();
   ProgramFiles files(ExecutablePath());
   PassContext context{files.Log(), files.OwnFiles()};
   context.journalPath = files.JournalPath();

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace zantovel {
 
@@ -19,6 +20,10 @@ AppVersion AppVersionNumbers();
 
 // The current local date and time.
 std::tm LocalTimeNow();
+
+// The program's arguments as UTF-8, the program's name first. On Windows they are read again
+// from the system's UTF-16 command line, since argv holds them in the ANSI code page.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 // The absolute path of the running executable, as the operating system reports it; asked once,
 // at start. On Linux without /proc, the path the program was started by, made absolute.

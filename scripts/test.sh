@@ -30,7 +30,8 @@ export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDE
 echo "== build/windows"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DZANTOVEL_APP=ON -DZANTOVEL_TESTS=ON \
-  -DZANTOVEL_HOST_PROBE="$PWD/build/test/tests/probe" >/dev/null
+  -DZANTOVEL_HOST_PROBE="$PWD/build/test/tests/probe" \
+  -DZANTOVEL_HOST_PROGRAM="$PWD/build/test/app/zantovel" >/dev/null
 cmake --build build/windows
 mkdir -p "$WINEPREFIX"
 wineserver -p

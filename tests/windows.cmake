@@ -26,6 +26,14 @@ add_test(NAME settings_files_both_builds
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ini_both_builds.sh "${ZANTOVEL_HOST_PROBE}"
                  $<TARGET_FILE:probe> ${CMAKE_CURRENT_SOURCE_DIR}/ini)
 
+# The command line of both builds, given the same commands; needs the Linux build's program.
+set(ZANTOVEL_HOST_PROGRAM "" CACHE FILEPATH "The Linux build's zantovel, for comparing the builds")
+if(ZANTOVEL_APP)
+  add_test(NAME command_line_both_builds
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/command_line_both_builds.sh
+                   "${ZANTOVEL_HOST_PROGRAM}" $<TARGET_FILE:zantovel_console>)
+endif()
+
 if(ZANTOVEL_APP)
   add_executable(send_message send_message.cpp)
   target_link_options(send_message PRIVATE -municode)

@@ -21,6 +21,10 @@ std::tm LocalTimeNow() {
   return local;
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return {argv, argv + argc};
+}
+
 std::string ExecutablePath() {
   // /proc/self/exe names the running file wherever it was started from, unlike argv[0] or the
   // working directory.

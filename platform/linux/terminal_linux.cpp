@@ -30,4 +30,6 @@ bool IsTerminal(std::FILE* file) {
   return isatty(fileno(file)) == 1;
 }
 
+void PrepareTerminal() {}
+
 }  // namespace zantovel

@@ -1,4 +1,6 @@
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 
@@ -24,6 +26,15 @@ std::tm LocalTimeNow() {
   local.tm_sec = now.wSecond;
   local.tm_wday = now.wDayOfWeek;
   return local;
+}
+
+std::vector<std::string> ProgramArguments(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 0; wide != nullptr && i < count; ++i) arguments.push_back(win32::Narrow(wide[i]));
+  LocalFree(wide);
+  return arguments;
 }
 
 std::string ExecutablePath() {
