@@ -112,8 +112,12 @@ QRect MainWindow::InPixels(layout::TwipsBox box) const {
 
 void MainWindow::CreateControls() {
   setFixedSize(InPixels(layout::kClientArea).size());
+  // The background and the rectangles have fixed colours, so the text on them (and the
+  // rectangles' borders) has a fixed colour too: black, readable in a dark theme as in a light
+  // one. The text boxes keep the theme's own colours.
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kBackground);
+  palette.setColor(QPalette::WindowText, Qt::black);
   setPalette(palette);
   setAutoFillBackground(true);
   const qreal pixelRatio = devicePixelRatioF();

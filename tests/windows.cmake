@@ -35,6 +35,9 @@ if(ZANTOVEL_APP)
 endif()
 
 if(ZANTOVEL_APP)
+  add_test(NAME window_themes_wine
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_themes.sh windows
+                   $<TARGET_FILE:zantovel> ${PROJECT_VERSION})
   add_executable(send_message send_message.cpp)
   target_link_options(send_message PRIVATE -municode)
   add_test(NAME window_e2e_wine

@@ -187,7 +187,9 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // Captions and label-buttons are transparent: the rectangles show through them.
       const auto dc = reinterpret_cast<HDC>(wParam);
       SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      // The background and the rectangles have fixed colours, so the text on them has one
+      // too: black, readable under high-contrast colours as under the usual ones.
+      SetTextColor(dc, RGB(0, 0, 0));
       return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     case WM_SETCURSOR: {
