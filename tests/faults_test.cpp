@@ -182,6 +182,54 @@ TEST(MidPassFaultTest, FileDeletedBeforeItsTurnIsReported) {
   for (int i = 0; i < 499; ++i) EXPECT_EQ(ReadFile(dir / "files/a_" + FileName(i)), Content(i));
 }
 
+// The log's place edited, or the log renamed away, while a pass runs: the lines go on in the
+// new place from the next write, and the two files together hold every line once, in order,
+// each file's lines together.
+TEST(MidPassFaultTest, TheLogMovedMidPassLosesNoLine) {
+  struct Case {
+    const char* what;
+    void (*move)(const std::string& dir, const std::string& ini);
+    const char* before;  // where the lines before the move are found afterwards
+  } cases[] = {
+      {"AppLog edited",
+       [](const std::string& dir, const std::string& ini) {
+         // Replaced whole, so that no line meets the file half written.
+         WriteFile(ini + ".new", "[Settings]\r\nAppLog=" + dir + "/second.log\r\n");
+         fs::rename(ini + ".new", ini);
+       },
+       "run.log"},
+      {"log renamed away",
+       [](const std::string& dir, const std::string&) {
+         fs::rename(dir + "/run.log", dir + "/second.log");
+       },
+       "second.log"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    LoggedProbe probe(dir / "run.log");
+    MakeFiles(dir / "files", 500);
+    const std::string box = PassInterrupted(probe, dir / "files", dir / "run.log", 402, [&] {
+      c.move(dir.path(), probe.bin / "zantovel.ini");
+    });
+    EXPECT_EQ(box, "done|Done\n");
+    const std::string after =
+        std::string(c.before) == "run.log" ? dir / "second.log" : dir / "run.log";
+    std::vector<std::string> lines = LogMessages(dir / c.before);
+    const std::vector<std::string> later = LogMessages(after);
+    EXPECT_GE(lines.size(), 402u);
+    EXPECT_FALSE(later.empty());
+    lines.insert(lines.end(), later.begin(), later.end());
+    ASSERT_EQ(lines.size(), 2001u);
+    for (int i = 0; i < 500; ++i) {
+      const std::string name = dir / "files" + FileName(i);  // the folder as typed, and the name
+      EXPECT_EQ(lines[4 * i], "Renaming file: " + name);
+      EXPECT_EQ(lines[4 * i + 1], name + " renamed");
+    }
+    EXPECT_EQ(lines.back(), "Pass done: 500 renamed");
+  }
+}
+
 // A pass run the way a hostile or odd machine runs it, in a process of its own: each case wraps
 // the probe's "run FOLDER c_ *.*" in a shell that sets the scene, and every file of the folder
 // must be copied.
