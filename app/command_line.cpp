@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -17,16 +18,18 @@ namespace zantovel {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zantovel [--folder DIR --prefix PREFIX --type TYPE | --undo] [--dry-run] [-q | -v]\n"
-    "                [--help] [--version]";
+    "usage: zantovel [--folder] DIR --prefix PREFIX --type TYPE [--dry-run] [-q | -v]\n"
+    "       zantovel --undo [--dry-run] [-q | -v]\n"
+    "       zantovel [-h | --help | -V | --version]";
 
 constexpr const char* kHelp =
     "Puts a prefix in front of the names of the files in one folder, as the window's \"Run\"\n"
     "does: every file whose lower-cased name ends with TYPE (every file, copied, for \"*.*\")\n"
     "is given PREFIX, a \"#\" in PREFIX asking for numbering. Every step goes to the log.\n"
-    "Without arguments the window opens.\n"
+    "Without arguments (or with the toolkit's own, such as -style NAME) the window opens.\n"
     "\n"
-    "  --folder DIR     the folder whose files are renamed\n"
+    "  [--folder] DIR   the folder whose files are renamed; after \"--\" a folder may start\n"
+    "                   with \"-\"\n"
     "  --prefix PREFIX  what to put in front of each name\n"
     "  --type TYPE      the name ending to match, or \"*.*\"\n"
     "  --undo           take back the last pass, newest step first; a file changed since, or\n"
@@ -35,8 +38,8 @@ constexpr const char* kHelp =
     "                   change nothing\n"
     "  -q, --quiet      print nothing when all goes well\n"
     "  -v, --verbose    print one line per file, as the dry run does\n"
-    "  --help           print this text\n"
-    "  --version        print the version\n"
+    "  -h, --help       print this text\n"
+    "  -V, --version    print the version\n"
     "\n"
     "Ctrl+C stops the pass between two files; what was done stays done and can be taken back.\n"
     "On a terminal a progress line is drawn on standard error.\n"
@@ -48,8 +51,37 @@ constexpr const char* kHelp =
 // obeyed, so a name cannot fake a line of output.
 std::string Printable(std::string_view text) {
   // On Windows a backslash separates folders and stands in no name, so it needs no escape.
-  return EscapeControls(text, NativeStyle() == PathStyle::Windows ? Backslashes::AsTheyAre
-                                                                  : Backslashes::Escaped);
+  return EscapeControls(
+      text, NativeStyle() == PathStyle::Windows ? Backslashes::AsTheyAre : Backslashes::Escaped);
+}
+
+// The toolkit's own options, which open the window: those followed by a value, then the rest.
+// Qt takes them with one dash or two.
+constexpr std::string_view kToolkitOptionsWithValue[] = {
+    "style",         "stylesheet", "platform", "platformpluginpath", "platformtheme", "plugin",
+    "session",       "display",    "geometry", "qwindowgeometry",    "qwindowtitle",  "qwindowicon",
+    "qmljsdebugger", "name",       "title"};
+constexpr std::string_view kToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+// Whether args hold nothing but the toolkit's options (and their values).
+bool OnlyToolkitOptions(const std::vector<std::string_view>& args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view name = args[i];
+    if (name.substr(0, 1) != "-") return false;
+    name.remove_prefix(name.substr(0, 2) == "--" ? 2 : 1);
+    const auto equals = name.find('=');
+    const bool attached = equals != name.npos;
+    name = name.substr(0, equals);
+    const auto has = [&](const auto& names) {
+      return std::find(std::begin(names), std::end(names), name) != std::end(names);
+    };
+    if (has(kToolkitOptionsWithValue)) {
+      if (!attached && ++i >= args.size()) return false;
+    } else if (attached || !has(kToolkitFlags)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 struct Options {
@@ -65,8 +97,25 @@ struct Options {
 // The options, or the reason they make no sense.
 std::optional<Options> Parse(const std::vector<std::string_view>& args, std::string& problem) {
   Options options;
+  bool onlyNames = false;  // after "--"
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
+    if (!onlyNames && arg == "--") {
+      onlyNames = true;
+      continue;
+    }
+    if (onlyNames || arg.empty() || arg.front() != '-') {
+      // The folder, given without --folder. A second one is most often what a shell made of
+      // an unquoted *.*: the names of the files in the working folder.
+      if (!options.folder) {
+        options.folder = std::string(arg);
+        continue;
+      }
+      problem = "unexpected argument " + Printable(arg);
+      if (arg.find('.') != arg.npos)
+        problem += " (did the shell expand *.* into file names? quote it: '*.*')";
+      return std::nullopt;
+    }
     std::optional<std::string_view> attached;
     if (const auto equals = arg.find('='); arg.substr(0, 2) == "--" && equals != arg.npos) {
       attached = arg.substr(equals + 1);
@@ -95,7 +144,7 @@ std::optional<Options> Parse(const std::vector<std::string_view>& args, std::str
       options.verbose = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
-    } else if (arg == "--version") {
+    } else if (arg == "--version" || arg == "-V") {
       options.version = true;
     } else {
       problem = "unknown option " + Printable(arg);
@@ -232,9 +281,10 @@ int RunUndo(const Options& options, PassContext& context, std::atomic<int>& sign
 std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* out,
                                   std::FILE* err) {
   if (argc <= 1) return std::nullopt;
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (OnlyToolkitOptions(args)) return std::nullopt;
   std::string problem;
-  const std::optional<Options> options =
-      Parse(std::vector<std::string_view>(argv + 1, argv + argc), problem);
+  const std::optional<Options> options = Parse(args, problem);
   if (!options) {
     std::fprintf(err, "zantovel: %s\n%s\n", problem.c_str(), kUsage);
     return 2;
@@ -272,7 +322,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   progress.reset();
   for (const FileStep& step : steps) std::fprintf(out, "%s\n", StepLine(step).c_str());
   if (result.end == PassEnd::Failed || result.end == PassEnd::PrefixRefused) {
-    std::fprintf(err, "%s\n", Printable(result.message).c_str());
+    std::fprintf(err, "zantovel: %s\n", Printable(result.message).c_str());
   } else if (!options->dryRun && (!options->quiet || !result.done())) {
     std::fprintf(result.done() ? out : err, "%s\n",
                  PassSummary(result, *options->type, files.Log().Path()).c_str());

@@ -62,8 +62,9 @@ class CommandLineTest : public ::testing::Test {
 TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
   WriteFile(folder + "/x.tmp", "X");
   const std::string usage =
-      "usage: zantovel [--folder DIR --prefix PREFIX --type TYPE | --undo] [--dry-run] [-q | -v]\n"
-      "                [--help] [--version]\n";
+      "usage: zantovel [--folder] DIR --prefix PREFIX --type TYPE [--dry-run] [-q | -v]\n"
+      "       zantovel --undo [--dry-run] [-q | -v]\n"
+      "       zantovel [-h | --help | -V | --version]\n";
   const std::string summary = "1 renamed.\nLog: " + log + "\n";
   struct Case {
     std::vector<std::string> args;
@@ -72,7 +73,17 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
     std::string err;
   } cases[] = {
       {{"--version"}, 0, std::string("Zantovel ") + ZANTOVEL_TEST_VERSION + "\n", ""},
+      {{"-V"}, 0, std::string("Zantovel ") + ZANTOVEL_TEST_VERSION + "\n", ""},
       {{"--help"}, 0, usage + "\n...", ""},
+      {{"-h"}, 0, usage + "\n...", ""},
+      // An unquoted *.* that the shell made into the working folder's file names.
+      {{"--prefix", "a_", "--type", "2024-trip_IMG_0001.jpg", folder, "2024-trip_IMG_0002.jpg"},
+       2,
+       "",
+       "zantovel: unexpected argument 2024-trip_IMG_0002.jpg (did the shell expand *.* into "
+       "file names? quote it: '*.*')\n" +
+           usage},
+      {{"-style", "fusion", "--prefix", "a_"}, 2, "", "zantovel: unknown option -style\n" + usage},
       {{"--bogus"}, 2, "", "zantovel: unknown option --bogus\n" + usage},
       {{"--folder"}, 2, "", "zantovel: --folder needs a value\n" + usage},
       {{"--folder", folder, "--prefix", "a_"}, 2, "", "zantovel: missing --type\n" + usage},
@@ -80,11 +91,12 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
       {{"--folder", dir / "missing", "--prefix", "a_", "--type", ".tmp"},
        1,
        "",
-       "Cannot open folder \"" + (dir / "missing") + "\": No such file or directory\n"},
+       "zantovel: Cannot open folder \"" + (dir / "missing") + "\": No such file or directory\n"},
       {{"--folder", folder, "--prefix", "../", "--type", ".tmp"},
        1,
        "",
-       "The prefix may not contain \"/\" or a NUL character: it must name a file in the chosen "
+       "zantovel: The prefix may not contain \"/\" or a NUL character: it must name a file in the "
+       "chosen "
        "folder.\n"},
       {{"-q", "-v"}, 2, "", "zantovel: -q and -v do not go together\n" + usage},
       {{"--undo", "--folder", folder},
@@ -94,6 +106,8 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
            usage},
       {{"--undo"}, 1, "", "zantovel: There is no pass to take back\n"},
       {{"-n", "--folder", folder, "--prefix", "a_", "--type", ".tmp"}, 0, "x.tmp -> a_x.tmp\n", ""},
+      {{"-n", "--prefix", "a_", "--type", ".tmp", folder}, 0, "x.tmp -> a_x.tmp\n", ""},
+      {{"-n", "--prefix", "a_", "--type", ".tmp", "--", folder}, 0, "x.tmp -> a_x.tmp\n", ""},
       {{"--folder=" + folder, "--prefix=a_", "--type=.tmp"}, 0, "Done\n\n" + summary, ""},
       {{"-n", "--undo"}, 0, "a_x.tmp -> x.tmp\nDone\n...", ""},
       {{"-q", "--undo"}, 0, "", ""},
@@ -124,6 +138,14 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
     else
       EXPECT_EQ(ran.out, c.out);
     EXPECT_EQ(ran.err, c.err);
+  }
+  // The toolkit's own options, alone, open the window: here the program stands without its
+  // window module, so it says it cannot load the window.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-style", "fusion"}, {"--platform=offscreen", "-reverse"}}) {
+    const Ran ran = Run(args);
+    EXPECT_EQ(ran.status, 1) << args[0];
+    EXPECT_EQ(ran.err.rfind("zantovel: cannot load the window:", 0), 0u) << ran.err;
   }
   // A rename, its undo, the rename again, and the file passed over; the settings untouched.
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_x.tmp"});
