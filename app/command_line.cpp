@@ -290,7 +290,11 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
     return 2;
   }
   if (options->help) {
-    std::fprintf(out, "%s\n\n%s", kUsage, kHelp);
+    // The files this copy uses: beside it, or in the user's folders where it is installed.
+    ProgramFiles files(ExecutablePath());
+    std::fprintf(out, "%s\n\n%s\nSettings: %s\nLog: %s\n", kUsage, kHelp,
+                 Printable(files.Settings().Path()).c_str(),
+                 Printable(files.Log().Path()).c_str());
     return 0;
   }
   if (options->version) {

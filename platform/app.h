@@ -25,6 +25,21 @@ std::tm LocalTimeNow();
 // from the system's UTF-16 command line, since argv holds them in the ANSI code page.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
+// Where a copy of the program that cannot write in its own folder (one installed by the system)
+// keeps the user's files: its settings in the user's configuration folder
+// ($XDG_CONFIG_HOME/zantovel, by default ~/.config/zantovel; %APPDATA%\Zantovel on Windows)
+// and its log and undo journal in the user's state folder ($XDG_STATE_HOME/zantovel, by
+// default ~/.local/state/zantovel; %LOCALAPPDATA%\Zantovel). Both folders are made when
+// missing. Empty when the system names no home for the user.
+struct UserFolders {
+  std::string settings;
+  std::string state;
+};
+UserFolders ProgramUserFolders();
+
+// Whether this user may make files in folder.
+bool CanWriteIn(const std::string& folder);
+
 // The absolute path of the running executable, as the operating system reports it; asked once,
 // at start. On Linux without /proc, the path the program was started by, made absolute.
 std::string ExecutablePath();

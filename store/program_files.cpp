@@ -1,5 +1,6 @@
 #include "store/program_files.h"
 
+#include "platform/app.h"
 #include "platform/path_rules.h"
 #include "store/journal.h"
 
@@ -7,11 +8,20 @@ namespace zantovel {
 
 ProgramFiles::ProgramFiles(std::string executablePath)
     : executable_(std::move(executablePath)),
-      settings_(SettingsFileOf(executable_)),
-      log_(settings_, DefaultLogPathIn(FolderOf(executable_))) {}
+      places_(PlacesOf(executable_)),
+      settings_(places_.settings),
+      log_(settings_, places_.log) {}
 
-std::string ProgramFiles::JournalPath() const {
-  return JournalFileOf(settings_.Path());
+ProgramFiles::Places ProgramFiles::PlacesOf(const std::string& executable) {
+  const std::string folder = FolderOf(executable);
+  const UserFolders user = CanWriteIn(folder) ? UserFolders{} : ProgramUserFolders();
+  if (user.settings.empty()) {
+    const std::string settings = SettingsFileOf(executable);
+    return {settings, DefaultLogPathIn(folder), JournalFileOf(settings)};
+  }
+  const std::string stem = StemOf(executable);
+  return {JoinPath(user.settings, stem + ".ini"), DefaultLogPathIn(user.state),
+          JournalFileOf(JoinPath(user.state, stem + ".ini"))};
 }
 
 }  // namespace zantovel

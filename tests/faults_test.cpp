@@ -337,16 +337,55 @@ TEST_F(PassTest, ANameThatBecameAFolderOrPipeIsPassedOver) {
   }
 }
 
-TEST(SettingsFaultTest, ReadOnlySettingsFolderForAnUnprivilegedUser) {
+// A copy of the program in a folder its user may write keeps its files beside itself; one in a
+// folder the user may not write (installed by the system) keeps them in the user's folders,
+// and a settings file left beside it is not used.
+TEST(SettingsFaultTest, AnInstalledCopyKeepsItsFilesInTheUsersFolders) {
   if (geteuid() != 0 || Shell("command -v setpriv >/dev/null") != 0)
     GTEST_SKIP() << "needs root to drop privileges with setpriv";
-  InstalledProbe probe("zantovel");
-  WriteFile(probe.bin / "zantovel.ini", "[Settings]\r\nLastP=/old/\r\n");
-  fs::permissions(probe.bin.path(), fs::perms(0755));
-  const std::string asNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups " + probe.exe;
-  EXPECT_EQ(Capture(asNobody + " save LastP /new/ 2>&1; echo $?"), "0\n");
-  EXPECT_EQ(Capture(asNobody + " get LastP /default/"), "/old/\n");
-  EXPECT_EQ(FolderNames(probe.bin.path()), (std::vector<std::string>{"zantovel", "zantovel.ini"}));
+  struct Case {
+    const char* what;
+    bool programFolderWritable;
+    std::string environment;    // with HOME set to the user's home, ~
+    std::string settings, log;  // where they must be, under ~ or "beside" the program
+  } cases[] = {
+      {"portable", true, "", "beside/zantovel.ini", "beside/applog.log"},
+      {"installed", false, "", "~/.config/zantovel/zantovel.ini",
+       "~/.local/state/zantovel/applog.log"},
+      {"installed, XDG folders named", false, "XDG_CONFIG_HOME=~/c XDG_STATE_HOME=~/s",
+       "~/c/zantovel/zantovel.ini", "~/s/zantovel/applog.log"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstalledProbe probe("zantovel");
+    TempDir home;
+    WriteFile(probe.bin / "zantovel.ini", "[Settings]\r\nLastP=/old/\r\n");
+    MakeFiles(home / "files", 3);
+    Shell("chown -R 65534:65534 " + home.path());
+    if (c.programFolderWritable) Shell("chown -R 65534:65534 " + probe.bin.path());
+    fs::permissions(probe.bin.path(), fs::perms(0755));
+    const auto place = [&](std::string path) {
+      if (path.rfind("beside/", 0) == 0) return probe.bin / path.substr(7);
+      return home.path() + path.substr(1);
+    };
+    std::string environment = c.environment;
+    for (std::size_t at; (at = environment.find('~')) != std::string::npos;)
+      environment.replace(at, 1, home.path());
+    const std::string asNobody =
+        "setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=" + home.path() + " " +
+        environment + " " + probe.exe;
+    EXPECT_EQ(Capture(asNobody + " get LastP /default/"),
+              c.programFolderWritable ? "/old/\n" : "/default/\n");
+    EXPECT_EQ(Capture(asNobody + " save LastP /new/ 2>&1; echo $?"), "0\n");
+    EXPECT_EQ(Capture(asNobody + " get LastP /default/"), "/new/\n");
+    EXPECT_EQ(Capture(asNobody + " run " + home / "files" + " a_ .tmp"), "done|Done\n");
+    EXPECT_NE(ReadFile(place(c.settings)).find("LastP=/new/"), std::string::npos);
+    EXPECT_EQ(CountLines(place(c.log)), 3u * 4 + 1);
+    if (!c.programFolderWritable) {
+      EXPECT_EQ(FolderNames(probe.bin.path()),
+                (std::vector<std::string>{"zantovel", "zantovel.ini"}));
+    }
+  }
 }
 
 TEST_F(PassTest, AwkwardNamesAreRenamedAsTheyAre) {

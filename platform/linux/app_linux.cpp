@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <sys/auxv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,6 +21,41 @@ std::tm LocalTimeNow() {
   std::tm local{};
   localtime_r(&now, &local);
   return local;
+}
+
+namespace {
+
+// Makes path and its missing parents, each 0700 less the umask: the user's own.
+void MakeFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    mkdir(path.substr(0, slash).c_str(), 0700);
+    if (slash == std::string::npos) break;
+  }
+}
+
+std::string FromEnvironment(const char* variable, const char* underHome) {
+  const char* value = std::getenv(variable);
+  // The base directory specification ignores a relative path.
+  if (value != nullptr && value[0] == '/') return value;
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return {};
+  return std::string(home) + underHome;
+}
+
+}  // namespace
+
+UserFolders ProgramUserFolders() {
+  const std::string config = FromEnvironment("XDG_CONFIG_HOME", "/.config");
+  const std::string state = FromEnvironment("XDG_STATE_HOME", "/.local/state");
+  if (config.empty() || state.empty()) return {};
+  UserFolders folders{config + "/zantovel", state + "/zantovel"};
+  MakeFolders(folders.settings);
+  MakeFolders(folders.state);
+  return folders;
+}
+
+bool CanWriteIn(const std::string& folder) {
+  return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {

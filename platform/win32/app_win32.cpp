@@ -1,6 +1,8 @@
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <knownfolders.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -26,6 +28,40 @@ std::tm LocalTimeNow() {
   local.tm_sec = now.wSecond;
   local.tm_wday = now.wDayOfWeek;
   return local;
+}
+
+namespace {
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path))) folder = path;
+  CoTaskMemFree(path);
+  return folder;
+}
+
+}  // namespace
+
+UserFolders ProgramUserFolders() {
+  const std::wstring roaming = KnownFolder(FOLDERID_RoamingAppData);
+  const std::wstring local = KnownFolder(FOLDERID_LocalAppData);
+  if (roaming.empty() || local.empty()) return {};
+  UserFolders folders{win32::Narrow(roaming + L"\\Zantovel"), win32::Narrow(local + L"\\Zantovel")};
+  CreateDirectoryW(win32::SystemPath(folders.settings).c_str(), nullptr);
+  CreateDirectoryW(win32::SystemPath(folders.state).c_str(), nullptr);
+  return folders;
+}
+
+bool CanWriteIn(const std::string& folder) {
+  // The rights a folder gives are a matter of its access list, which only an attempt reads
+  // reliably: a file made and gone at once.
+  const std::wstring probe = win32::SystemPath(
+      JoinPath(folder, ".zantovel-write-test-" + std::to_string(GetCurrentProcessId())));
+  const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
 }
 
 std::vector<std::string> ProgramArguments(int, char**) {
