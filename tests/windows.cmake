@@ -35,6 +35,9 @@ if(ZANTOVEL_APP)
 endif()
 
 if(ZANTOVEL_APP)
+  add_test(NAME windows_installer
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows_installer.sh
+                   ${CMAKE_BINARY_DIR}/zantovel-${PROJECT_VERSION}-setup.exe)
   add_test(NAME window_themes_wine
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_themes.sh windows
                    $<TARGET_FILE:zantovel> ${PROJECT_VERSION})
