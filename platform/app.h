@@ -37,8 +37,11 @@ struct UserFolders {
 };
 UserFolders ProgramUserFolders();
 
-// Whether this user may make files in folder.
-bool CanWriteIn(const std::string& folder);
+// Whether a copy of the program in folder keeps its files beside itself (a portable copy): its
+// user may make files there, and the folder is not one the system's programs are installed in
+// (/usr/bin and the like; Program Files on Windows), which an administrator may write but the
+// package manager or installer owns.
+bool KeepsFilesBeside(const std::string& folder);
 
 // The absolute path of the running executable, as the operating system reports it; asked once,
 // at start. On Linux without /proc, the path the program was started by, made absolute.

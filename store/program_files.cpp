@@ -14,7 +14,7 @@ ProgramFiles::ProgramFiles(std::string executablePath)
 
 ProgramFiles::Places ProgramFiles::PlacesOf(const std::string& executable) {
   const std::string folder = FolderOf(executable);
-  const UserFolders user = CanWriteIn(folder) ? UserFolders{} : ProgramUserFolders();
+  const UserFolders user = KeepsFilesBeside(folder) ? UserFolders{} : ProgramUserFolders();
   if (user.settings.empty()) {
     const std::string settings = SettingsFileOf(executable);
     return {settings, DefaultLogPathIn(folder), JournalFileOf(settings)};

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/app.h"
 #include "platform/path_rules.h"
 #include "platform/profile.h"
 #include "store/settings.h"
@@ -253,6 +254,18 @@ TEST(SettingsFileTest, AFolderThatCannotBeWrittenStillTakesTheSave) {
   EXPECT_EQ(ReadFile(zantovel.bin / "zantovel.ini"), "[Settings]\r\nLastP=/new/\r\n");
   EXPECT_EQ(FolderNames(zantovel.bin.path()),
             (std::vector<std::string>{"zantovel", "zantovel.ini"}));
+}
+
+// A copy in a system's program folder is an installed one, even for root, who may write there:
+// its files never go beside it. Any folder the user may write otherwise keeps them beside.
+TEST(ProgramPlacesTest, SystemProgramFoldersAreNeverPortable) {
+  for (const char* system : {"/usr/bin", "/usr/local/bin", "/bin", "/opt/zantovel/bin"})
+    EXPECT_FALSE(KeepsFilesBeside(system)) << system;
+  TempDir dir;
+  EXPECT_TRUE(KeepsFilesBeside(dir.path()));
+  // A folder merely named like one elsewhere is the user's own.
+  std::filesystem::create_directories(dir / "usr/bin");
+  EXPECT_TRUE(KeepsFilesBeside(dir / "usr/bin"));
 }
 
 }  // namespace

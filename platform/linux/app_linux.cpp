@@ -54,7 +54,12 @@ UserFolders ProgramUserFolders() {
   return folders;
 }
 
-bool CanWriteIn(const std::string& folder) {
+bool KeepsFilesBeside(const std::string& folder) {
+  for (const char* system : {"/bin", "/sbin", "/usr/bin", "/usr/sbin", "/usr/local/bin",
+                             "/usr/local/sbin", "/usr/games", "/opt/"}) {
+    const std::string_view prefix(system);
+    if (folder == prefix || (prefix.back() == '/' && folder.rfind(prefix, 0) == 0)) return false;
+  }
   return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 

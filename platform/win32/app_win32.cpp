@@ -52,7 +52,16 @@ UserFolders ProgramUserFolders() {
   return folders;
 }
 
-bool CanWriteIn(const std::string& folder) {
+bool KeepsFilesBeside(const std::string& folder) {
+  // Under Program Files (either one) a program is installed, whoever may write there.
+  for (const KNOWNFOLDERID* programs : {&FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86}) {
+    const std::wstring root = KnownFolder(*programs);
+    const std::wstring here = win32::Wide(folder);
+    if (!root.empty() && here.size() >= root.size() &&
+        CompareStringOrdinal(here.c_str(), static_cast<int>(root.size()), root.c_str(),
+                             static_cast<int>(root.size()), TRUE) == CSTR_EQUAL)
+      return false;
+  }
   // The rights a folder gives are a matter of its access list, which only an attempt reads
   // reliably: a file made and gone at once.
   const std::wstring probe = win32::SystemPath(
