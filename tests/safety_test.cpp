@@ -168,8 +168,9 @@ TEST(OwnershipTest, AnotherUsersPassInASharedFolder) {
   make("tool.tmp", kNobody, 04755);
   make("secret.tmp", kRunner, 0600);
 
+  // A portable copy, which the runner may write beside, so it reads the settings beside it.
   InstalledProbe probe("zantovel");
-  fs::permissions(probe.bin.path(), fs::perms(0755));
+  fs::permissions(probe.bin.path(), fs::perms(0777));
   WriteFile(probe.bin / "zantovel.ini", "[Settings]\r\nAppLog=" + shared + "/../run.log\r\n");
   fs::permissions(dir.path(), fs::perms(0777));
   const std::string asRunner = "setpriv --reuid=" + std::to_string(kRunner) +
