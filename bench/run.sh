@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 # The peers it measures against come from Debian's packages too.
-bash scripts/deps.sh "${BUILD_PACKAGES[@]}" mmv rename
+bash scripts/deps.sh "${BUILD_PACKAGES[@]}" mmv rename gnuplot-nox
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZANTOVEL_TESTS=OFF \
   -DZANTOVEL_BENCH=ON >/dev/null
 cmake --build build/release --target rename_bench >/dev/null
