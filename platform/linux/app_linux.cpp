@@ -35,7 +35,7 @@ void MakeFolders(const std::string& path) {
 
 std::string FromEnvironment(const char* variable, const char* underHome) {
   const char* value = std::getenv(variable);
-  // The base directory specification ignores a relative path.
+  // The XDG base directory rules ignore a relative path.
   if (value != nullptr && value[0] == '/') return value;
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] != '/') return {};
