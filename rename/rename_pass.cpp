@@ -86,6 +86,8 @@ class PassSteps {
   void TakeLooks(const Looks* looks) { looks_ = looks; }
 
   virtual void Log(std::initializer_list<std::string_view> lines) = 0;
+  // The line that opens a file's steps ("Renaming file: ..."): by default, like any other.
+  virtual void LogFirst(std::string_view line) { Log({line}); }
   // Gives name the new name by a rename, or by a copy in the all-files mode.
   virtual NewName Give(const std::string& name, const std::string& newName, bool copy) = 0;
   virtual void Reached(const std::string& name, FileOutcome outcome,
@@ -156,20 +158,22 @@ class RealSteps : public PassSteps {
         record_(context.record),
         batch_(folder.CopiesAtOnce()) {}
 
-  // The lines that close a file's steps wait, with their times, for the next file's
-  // "Renaming file" line and go to the log in one write with it, before that file's step: the
-  // log reads as if each were written at once, at a third of the writes. Whatever ends the
-  // pass writes them first (Finish).
+  // The lines that close a file's steps wait, with their times, for the next file's first
+  // line and go to the log in one write with it, before that file's step: the log reads as if
+  // each were written at once, at a third of the writes. Whatever ends the pass writes them
+  // first (Finish).
   void Log(std::initializer_list<std::string_view> lines) override {
     const std::tm now = log_.Now();
-    if (!copies_.empty()) {
-      for (const std::string_view line : lines)
+    for (const std::string_view line : lines) {
+      if (copies_.empty())
+        held_.push_back({now, std::string(line)});
+      else
         waiting_.push_back({{now, std::string(line)}, awaited_});
-      return;
     }
-    for (const std::string_view line : lines) held_.push_back({now, std::string(line)});
-    if (lines.size() > 0 && lines.begin()->substr(0, kRenamingFile.size()) == kRenamingFile)
-      WriteHeld();
+  }
+  void LogFirst(std::string_view line) override {
+    Log({line});
+    if (copies_.empty()) WriteHeld();
   }
 
   // Writes the lines that wait for the next file.
@@ -342,7 +346,7 @@ bool PassOver(PassSteps& steps, NameRange range, const std::string& folderPath, 
     if (watched.stop != nullptr && watched.stop->load()) return false;
     if (watched.watcher != nullptr) watched.watcher->FileReached(i, range.names.size(), name);
     if (!allFilesMode && !TypeMatches(name, fileType)) continue;
-    steps.Log({std::string(kRenamingFile) + folderPath + name});
+    steps.LogFirst(std::string(kRenamingFile) + folderPath + name);
     if (!allFilesMode && IsSkipped(name, prefix)) {
       steps.Log({kTooLong});
       steps.Reached(name, FileOutcome::PassedOver, {});

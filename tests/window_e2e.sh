@@ -12,6 +12,16 @@ source "$(dirname "$0")/x_session.sh"
 require_tools Xvfb xdotool wmctrl openbox
 start_x_session
 
+# Starts the program's window from $work, with what its settings file there holds; sets $app
+# and $window.
+open_window() { # MESSAGE-IF-IT-DOES-NOT-OPEN
+  QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
+  app=$!
+  window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
+  [[ -n "$window" ]] || fail "$1"
+  sleep 0.5
+}
+
 # The program with its window module, as a portable copy carries them.
 cp "$program" "$(dirname "$program")/zantovel-window.so" "$work/"
 mkdir "$work/files"
@@ -21,11 +31,7 @@ printf 'other' >"$work/files/other.txt"
 printf '; settings for the test\r\n[Settings]\r\nLastP=%s/files/\r\nLastF=e2e_\r\nLastT=.tmp\r\nAppLog=%s/run.log\r\n' \
   "$work" "$work" >"$work/zantovel.ini"
 
-QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
-app=$!
-window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
-[[ -n "$window" ]] || fail "the window did not open"
-sleep 0.5
+open_window "the window did not open"
 
 # "Run" stands at 3720,1200 twips, 765 by 255, in a client area of 4575 by 1590.
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -48,8 +54,7 @@ close_box "Ctrl+Return started no pass"
 [[ -f "$work/files/e2e_z.tmp" ]] || fail "the keyboard pass did not rename z.tmp"
 
 wmctrl -c "Zantovel v$version"
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "the window did not close"
+wait_gone "$app" "the window did not close"
 
 names=$(cd "$work/files" && ls -A | sort | tr '\n' ' ')
 [[ "$names" == "e2e_x.tmp e2e_y.TMP e2e_z.tmp other.txt " ]] || fail "files after the passes: $names"
@@ -86,11 +91,7 @@ mkdir "$work/long"
 (cd "$work/long" && seq -f 'f%05g' 1 30000 | xargs touch)
 printf '[Settings]\r\nLastP=%s/long/\r\nLastF=c_\r\nLastT=*.*\r\nAppLog=%s/run.log\r\n' \
   "$work" "$work" >"$work/zantovel.ini"
-QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
-app=$!
-window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
-[[ -n "$window" ]] || fail "the window did not open again"
-sleep 0.5
+open_window "the window did not open again"
 xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
 progress=$(find_window '^Zantovel progress$' 30)
 [[ -n "$progress" ]] || fail "no progress box during a long pass"
@@ -112,29 +113,19 @@ close_box "Esc gave no box"
 tail -1 "$work/run.log" | grep -q 'Pass stopped: ' || fail "the log does not say the pass stopped"
 copies=$(find "$work/long" -name 'c_*' | wc -l)
 [[ "$copies" -gt 0 && "$copies" -lt 30000 ]] || fail "$copies copies made by the stopped pass"
-xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+z
-question=$(find_window '^Take back the last pass$' 30)
-[[ -n "$question" ]] || fail "Ctrl+Z after the stopped pass asked nothing"
-xdotool windowactivate --sync "$question" key Return
-close_box "the undo gave no box"
+take_back "$window" "after the stopped pass"
 [[ -z "$(find "$work/long" -name 'c_*')" ]] || fail "Ctrl+Z left copies"
 [[ $(find "$work/long" -type f | wc -l) -eq 30000 ]] || fail "files lost by the stop and undo"
 wmctrl -c "Zantovel v$version"
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "the window did not close after the long pass"
+wait_gone "$app" "the window did not close after the long pass"
 # Told to stop (a shutdown, a closed terminal), the window keeps what was typed.
 for signal in TERM HUP; do
   printf '[Settings]\r\nLastP=%s/files/\r\nLastF=sig_\r\nLastT=.tmp\r\n' "$work" >"$work/zantovel.ini"
-  QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
-  app=$!
-  window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
-  [[ -n "$window" ]] || fail "the window did not open for SIG$signal"
-  sleep 0.5
+  open_window "the window did not open for SIG$signal"
   xdotool mousemove --window "$window" 260 41 click 1 sleep 0.3 type "$signal"
   sleep 0.5
   kill -"$signal" "$app"
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$app" 2>/dev/null && fail "SIG$signal did not end the program"
+  wait_gone "$app" "SIG$signal did not end the program"
   grep -q "^LastF=sig_$signal" "$work/zantovel.ini" ||
     fail "SIG$signal lost the typed prefix: $(cat "$work/zantovel.ini")"
 done

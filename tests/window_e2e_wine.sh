@@ -17,6 +17,16 @@ source "$(dirname "$0")/x_session.sh"
 require_tools wine Xvfb xdotool wmctrl openbox import
 start_x_session
 
+# Starts zantovel.exe from $work, with what its settings file there holds; sets $app and
+# $window.
+open_window() { # MESSAGE-IF-IT-DOES-NOT-OPEN
+  (cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
+  app=$!
+  window=$(find_window "^Zantovel v${version//./\\.}\$" 60)
+  [[ -n "$window" ]] || fail "$1"
+  sleep 1
+}
+
 # Wine shows the machine's root as drive Z:.
 windows_path() {
   local path=${1//\//\\}
@@ -33,11 +43,7 @@ log=$(windows_path "$work/run.log")
 printf '; settings for the test\r\n[Settings]\r\nLastP=%s\r\nLastF=e2e_\r\nLastT=.tmp\r\nAppLog=%s\r\n' \
   "$folder" "$log" >"$work/zantovel.ini"
 
-(cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
-app=$!
-window=$(find_window "^Zantovel v${version//./\\.}\$" 60)
-[[ -n "$window" ]] || fail "the window did not open"
-sleep 1
+open_window "the window did not open"
 
 # "Run" stands at 3720,1200 twips, 765 by 255, in a client area of 4575 by 1590; Wine's X
 # window is the client area.
@@ -114,18 +120,13 @@ pick "$(windows_path "$work/chosen")" Return
 pick "" Escape
 
 # Ctrl+Z takes the last pass (z.tmp's) back, after a question that Return confirms.
-xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+z
-question=$(find_window '^Take back the last pass$' 30)
-[[ -n "$question" ]] || fail "Ctrl+Z asked nothing"
-xdotool windowactivate --sync "$question" key Return
-close_box "the undo gave no box"
+take_back "$window" "after a pass"
 [[ -f "$work/files/z.tmp" && ! -e "$work/files/e2e_z.tmp" ]] || fail "Ctrl+Z did not take the pass back"
 
 # A close that comes as the picker opens ends the program, its fields saved: "..." (control
 # 201) and a close queued together.
 wine "$send_message" "Zantovel v$version" command=201 close
-for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "the program kept running after a close during the picker"
+wait_gone "$app" "the program kept running after a close during the picker"
 
 names=$(cd "$work/files" && ls -A | sort | tr '\n' ' ')
 [[ "$names" == "e2e_x.tmp e2e_y.TMP other.txt z.tmp " ]] || fail "files after the passes: $names"
@@ -166,11 +167,7 @@ mkdir "$work/long"
 (cd "$work/long" && seq -f 'f%04g.tmp' 1 3000 | xargs touch)
 printf '[Settings]\r\nLastP=%s\\\r\nLastF=long_\r\nLastT=.tmp\r\nAppLog=%s\r\n' \
   "$(windows_path "$work/long")" "$log" >"$work/zantovel.ini"
-(cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
-app=$!
-window=$(find_window "^Zantovel v${version//./\\.}\$" 60)
-[[ -n "$window" ]] || fail "the window did not open again"
-sleep 1
+open_window "the window did not open again"
 xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+Return
 [[ -n "$(find_window '^Zantovel progress$' 30)" ]] || fail "no progress window during a long pass"
 # Stopped once some files are done.
@@ -180,11 +177,7 @@ close_box "Esc gave no box"
 tail -1 "$work/run.log" | grep -q 'Pass stopped: ' || fail "the log does not say the pass stopped"
 renamed=$(find "$work/long" -name 'long_*' | wc -l)
 [[ "$renamed" -gt 0 && "$renamed" -lt 3000 ]] || fail "$renamed files renamed by the stopped pass"
-xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+z
-question=$(find_window '^Take back the last pass$' 30)
-[[ -n "$question" ]] || fail "Ctrl+Z after the stopped pass asked nothing"
-xdotool windowactivate --sync "$question" key Return
-close_box "the undo gave no box"
+take_back "$window" "after the stopped pass"
 [[ -z "$(find "$work/long" -name 'long_*')" ]] || fail "Ctrl+Z left renamed files"
 [[ $(find "$work/long" -type f | wc -l) -eq 3000 ]] || fail "files lost by the stop and undo"
 # The end of the session saves what was typed, with no close.
@@ -194,6 +187,5 @@ sleep 0.5
 wine "$send_message" "Zantovel v$version" endsession || fail "the window refused the session's end"
 grep -q "^LastF=long_x" "$work/zantovel.ini" || fail "the session's end saved no fields: $(cat "$work/zantovel.ini")"
 wmctrl -c "Zantovel v$version"
-for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "the window did not close after the long pass"
+wait_gone "$app" "the window did not close after the long pass"
 echo "Windows window end-to-end: 1 passed, 0 failed"

@@ -21,6 +21,13 @@ namespace {
 using win32::Narrow;
 using win32::Wide;
 
+// The log lines expected of a case, "%" standing for the folder as typed.
+std::vector<std::string> WithFolder(std::vector<std::string> lines, const std::string& typed) {
+  for (std::string& line : lines)
+    if (const std::size_t at = line.find('%'); at != std::string::npos) line.replace(at, 1, typed);
+  return lines;
+}
+
 TEST_F(PassTest, PassesOverAWindowsFolder) {
   struct Case {
     const char* what;
@@ -113,13 +120,7 @@ TEST_F(PassTest, PassesOverAWindowsFolder) {
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FolderNames(folder), expected);
-    std::vector<std::string> log;
-    for (std::string line : c.log) {
-      if (const std::size_t at = line.find('%'); at != std::string::npos)
-        line.replace(at, 1, typed);
-      log.push_back(line);
-    }
-    EXPECT_EQ(StepMessages(this->log), log);
+    EXPECT_EQ(StepMessages(this->log), WithFolder(c.log, typed));
   }
 }
 
@@ -254,13 +255,7 @@ TEST_F(PassTest, NamesWindowsWouldAlterAreTakenAsTheyStand) {
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(LiteralNames(where), expected);
-    std::vector<std::string> log;
-    for (std::string line : c.log) {
-      if (const std::size_t at = line.find('%'); at != std::string::npos)
-        line.replace(at, 1, typed);
-      log.push_back(line);
-    }
-    EXPECT_EQ(StepMessages(this->log), log);
+    EXPECT_EQ(StepMessages(this->log), WithFolder(c.log, typed));
     RemoveLiterally(folder);
   }
 }

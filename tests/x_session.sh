@@ -54,3 +54,19 @@ close_box() {
   for _ in $(seq 100); do xdotool search --onlyvisible --name '^Zantovel$' >/dev/null 2>&1 || return 0; sleep 0.1; done
   fail "the box did not close"
 }
+
+# Presses Ctrl+Z in WINDOW, confirms the question with Return, and closes the box after it.
+take_back() { # WINDOW WHAT-FOR-MESSAGES
+  xdotool windowactivate --sync "$1" key --clearmodifiers ctrl+z
+  local question
+  question=$(find_window '^Take back the last pass$' 30)
+  [[ -n "$question" ]] || fail "Ctrl+Z $2 asked nothing"
+  xdotool windowactivate --sync "$question" key Return
+  close_box "the undo $2 gave no box"
+}
+
+# Waits up to twenty seconds for the process PID to end; fails with MESSAGE if it does not.
+wait_gone() { # PID MESSAGE
+  for _ in $(seq 200); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  fail "$2"
+}

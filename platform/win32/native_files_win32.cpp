@@ -9,13 +9,16 @@
 #include "platform/error.h"
 #include "platform/native_files.h"
 #include "platform/path_rules.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace zantovel {
 
 using win32::FullPath;
+using win32::kShareAll;
 using win32::Literal;
 using win32::Narrow;
+using win32::ScopedHandle;
 using win32::SystemPath;
 using win32::Wide;
 
@@ -47,20 +50,6 @@ std::error_code LastError() {
 HANDLE HandleOf(native::Handle handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
-
-// Owns one handle for the length of one operation.
-struct ScopedHandle {
-  HANDLE handle;
-  explicit ScopedHandle(HANDLE h) : handle(h) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() {
-    if (valid()) CloseHandle(handle);
-  }
-  bool valid() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
-};
-
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::optional<FileId> IdOfHandle(HANDLE handle, DWORD* attributes = nullptr) {
   BY_HANDLE_FILE_INFORMATION info;

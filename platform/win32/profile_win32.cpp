@@ -9,28 +9,18 @@
 #include "platform/files.h"
 #include "platform/path_rules.h"
 #include "platform/profile.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace zantovel {
 
+using win32::kShareAll;
 using win32::Narrow;
+using win32::ScopedHandle;
 using win32::SystemPath;
 using win32::Wide;
 
 namespace {
-
-struct ScopedHandle {
-  HANDLE handle;
-  explicit ScopedHandle(HANDLE h) : handle(h) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() {
-    if (valid()) CloseHandle(handle);
-  }
-  bool valid() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
-};
-
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::int64_t Ticks(const FILETIME& time) {
   return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
