@@ -185,7 +185,11 @@ AppendFile::~AppendFile() {
 }
 
 bool AppendFile::StillNames(const std::string& path) const {
-  return handle_ != native::kNoHandle && path == path_ && IdentityOf(path) == id_;
+  return IsOpen() && path == path_ && IdentityOf(path) == id_;
+}
+
+bool AppendFile::IsOpen() const {
+  return handle_ != native::kNoHandle;
 }
 
 void AppendFile::Open(const std::string& path, bool create, bool truncate, std::string_view what) {

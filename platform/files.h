@@ -162,6 +162,9 @@ class AppendFile {
   // Whether the file is open and path still names it.
   bool StillNames(const std::string& path) const;
 
+  // Whether a file is open: after a failed write or open, none is.
+  bool IsOpen() const;
+
   // Opens path for appending, closing any file open before. With create, a missing file is
   // created (mode 0644 on Linux); an existing file is truncated only with truncate. A symbolic link
   // in the last part of path is followed only when the process's own user made it, so a log in

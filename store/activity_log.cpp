@@ -47,9 +47,20 @@ std::tm ActivityLog::Now() const {
   return clock_();
 }
 
-void ActivityLog::Append(const std::string& lines) {
-  const std::string path = Path();
+void ActivityLog::FindLog() {
+  std::string path = Path();
+  // The watch starts before the look that counts, so that a change after that look is seen
+  // by the next line; should the look find the log moved meanwhile, the next line looks again.
+  if (place_.Watch({{settings_.Path(), Watched::NameAndContent}, {path, Watched::Name}})) {
+    const std::string watched = path;
+    path = Path();
+    if (path != watched) place_.Forget();
+  }
   if (!file_.StillNames(path)) file_.Open(path, !FileExists(path));
+}
+
+void ActivityLog::Append(const std::string& lines) {
+  if (!file_.IsOpen() || !place_.Unchanged()) FindLog();
   file_.Append(lines);
 }
 

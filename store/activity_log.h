@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/path_watch.h"
 #include "store/settings.h"
 
 // The activity log: one time-stamped line per step of a rename pass.
@@ -29,7 +30,8 @@ class ActivityLog {
   ActivityLog(const SettingsStore& settings, std::string defaultPath, Clock clock = {});
 
   // Where the log is now: the AppLog setting, read whole, or the default path. Looked up for
-  // every write, so an edit of the setting takes effect at the next line.
+  // every write where anything may have changed, so an edit of the setting takes effect at the
+  // next line.
   std::string Path() const;
 
   // The time now, for a line written later.
@@ -46,11 +48,16 @@ class ActivityLog {
 
  private:
   void Append(const std::string& lines);
+  // Looks up the log's place and opens the file there unless it is the one open.
+  void FindLog();
 
   const SettingsStore& settings_;
   std::string defaultPath_;
   Clock clock_;
   AppendFile file_;
+  // The settings file and the log's path, watched since the last lookup: while neither can
+  // have changed, a line goes to the open log without a look at either.
+  PathWatch place_;
 };
 
 // One whole line of the log: time stamp, " ", message, CR LF. Control characters in the

@@ -2,9 +2,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 
 #include "platform/error.h"
+#include "platform/path_watch.h"
 #include "store/activity_log.h"
 #include "tests/pass_fixture.h"
 
@@ -158,6 +160,101 @@ TEST_F(PassTest, ALongLogPathIsUsedWhole) {
   activityLog.Write({"to the long path"});
   EXPECT_EQ(ReadFile(deep + "/data.csv"), "a,b\n");
   EXPECT_EQ(LogMessages(deep + "/data.csv.log"), std::vector<std::string>{"to the long path"});
+}
+
+void AppendTo(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::app) << text;
+}
+
+// What the log's watch must notice before the next line, and what it may let pass: each
+// change is made to real files after the watch starts on a settings file and a log, as a pass
+// watches them.
+TEST(PathWatchTest, EveryChangeToWhatThePathsNameIsSeenAndOthersAreNot) {
+  struct Case {
+    const char* what;
+    void (*change)(const std::string& dir);
+    bool unchanged;
+    bool needsRoot = false;
+  } cases[] = {
+      {"nothing", [](const std::string&) {}, true},
+      {"the log written", [](const std::string& dir) { AppendTo(dir + "/logs/run.log", "x"); },
+       true},
+      {"a file made beside each",
+       [](const std::string& dir) {
+         WriteFile(dir + "/bin/other", "");
+         WriteFile(dir + "/logs/other", "");
+       },
+       true},
+      {"a file beside the settings file written",
+       [](const std::string& dir) { AppendTo(dir + "/bin/other.txt", "x"); }, true},
+      {"the settings file written in place",
+       [](const std::string& dir) { AppendTo(dir + "/bin/zantovel.ini", "\r\n"); }, false},
+      {"the settings file replaced",
+       [](const std::string& dir) {
+         WriteFile(dir + "/bin/new.ini", "[Settings]\r\n");
+         fs::rename(dir + "/bin/new.ini", dir + "/bin/zantovel.ini");
+       },
+       false},
+      {"the settings file's mode",
+       [](const std::string& dir) { chmod((dir + "/bin/zantovel.ini").c_str(), 0); }, false},
+      {"the log renamed",
+       [](const std::string& dir) { fs::rename(dir + "/logs/run.log", dir + "/logs/old.log"); },
+       false},
+      {"the log removed", [](const std::string& dir) { fs::remove(dir + "/logs/run.log"); }, false},
+      {"the log's folder renamed",
+       [](const std::string& dir) { fs::rename(dir + "/logs", dir + "/old"); }, false},
+      {"a folder above both renamed and made again",
+       [](const std::string& dir) {
+         fs::rename(dir + "/bin", dir + "/bin.old");
+         fs::create_directory(dir + "/bin");
+       },
+       false},
+      {"a folder mounted over the log's",
+       [](const std::string& dir) {
+         ASSERT_EQ(Shell("mount -t tmpfs none " + dir + "/logs"), 0);
+         Shell("umount " + dir + "/logs");
+       },
+       false, true},
+  };
+  std::string skipped;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.needsRoot && geteuid() != 0) {
+      skipped += std::string("\n  ") + c.what;
+      continue;
+    }
+    TempDir dir;
+    fs::create_directory(dir / "bin");
+    fs::create_directory(dir / "logs");
+    WriteFile(dir / "bin/zantovel.ini", "[Settings]\r\n");
+    WriteFile(dir / "bin/other.txt", "");
+    WriteFile(dir / "logs/run.log", "");
+    PathWatch watch;
+    ASSERT_TRUE(watch.Watch({{dir / "bin/zantovel.ini", Watched::NameAndContent},
+                             {dir / "logs/run.log", Watched::Name}}));
+    c.change(dir.path());
+    EXPECT_EQ(watch.Unchanged(), c.unchanged);
+    if (c.unchanged) continue;
+    EXPECT_FALSE(watch.Unchanged()) << "a change seen once is seen until the next Watch";
+  }
+
+  // Paths a watch could not follow are refused, and a missing file is watched for its coming.
+  TempDir dir;
+  fs::create_directory(dir / "real");
+  fs::create_directory_symlink(dir / "real", dir / "link");
+  WriteFile(dir / "real/file.log", "");
+  fs::create_symlink(dir / "real/file.log", dir / "real/link.log");
+  PathWatch watch;
+  for (const std::string& refused : {std::string("relative.log"), dir / "link/file.log",
+                                     dir / "real/link.log", dir / "real/../real/file.log"}) {
+    EXPECT_FALSE(watch.Watch({{refused, Watched::Name}})) << refused;
+    EXPECT_FALSE(watch.Unchanged()) << refused;
+  }
+  ASSERT_TRUE(watch.Watch({{dir / "later/zantovel.ini", Watched::NameAndContent}}));
+  EXPECT_TRUE(watch.Unchanged());
+  fs::create_directory(dir / "later");
+  EXPECT_FALSE(watch.Unchanged());
+  if (!skipped.empty()) GTEST_SKIP() << "needs root to mount, for:" << skipped;
 }
 
 }  // namespace

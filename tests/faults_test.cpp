@@ -182,41 +182,52 @@ TEST(MidPassFaultTest, FileDeletedBeforeItsTurnIsReported) {
   for (int i = 0; i < 499; ++i) EXPECT_EQ(ReadFile(dir / "files/a_" + FileName(i)), Content(i));
 }
 
-// The log's place edited, or the log renamed away, while a pass runs: the lines go on in the
-// new place from the next write, and the two files together hold every line once, in order,
-// each file's lines together.
+// The log's place edited, or the log or its folder renamed away, while a pass runs: the lines
+// go on in the new place from the next write, and the two files together hold every line once,
+// in order, each file's lines together.
 TEST(MidPassFaultTest, TheLogMovedMidPassLosesNoLine) {
   struct Case {
     const char* what;
     void (*move)(const std::string& dir, const std::string& ini);
     const char* before;  // where the lines before the move are found afterwards
+    const char* after;   // and those after it
   } cases[] = {
       {"AppLog edited",
        [](const std::string& dir, const std::string& ini) {
-         // Replaced whole, so that no line meets the file half written.
+         // Replaced whole, as an editor saves.
          WriteFile(ini + ".new", "[Settings]\r\nAppLog=" + dir + "/second.log\r\n");
          fs::rename(ini + ".new", ini);
        },
-       "run.log"},
+       "logs/run.log", "second.log"},
+      {"AppLog edited in place",
+       [](const std::string& dir, const std::string& ini) {
+         WriteFile(ini, "[Settings]\r\nAppLog=" + dir + "/second.log\r\n");
+       },
+       "logs/run.log", "second.log"},
       {"log renamed away",
        [](const std::string& dir, const std::string&) {
-         fs::rename(dir + "/run.log", dir + "/second.log");
+         fs::rename(dir + "/logs/run.log", dir + "/logs/second.log");
        },
-       "second.log"},
+       "logs/second.log", "logs/run.log"},
+      {"log's folder renamed away and made again",
+       [](const std::string& dir, const std::string&) {
+         fs::rename(dir + "/logs", dir + "/old");
+         fs::create_directory(dir + "/logs");
+       },
+       "old/run.log", "logs/run.log"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
-    LoggedProbe probe(dir / "run.log");
+    fs::create_directory(dir / "logs");
+    LoggedProbe probe(dir / "logs/run.log");
     MakeFiles(dir / "files", 500);
-    const std::string box = PassInterrupted(probe, dir / "files", dir / "run.log", 402, [&] {
+    const std::string box = PassInterrupted(probe, dir / "files", dir / "logs/run.log", 402, [&] {
       c.move(dir.path(), probe.bin / "zantovel.ini");
     });
     EXPECT_EQ(box, "done|Done\n");
-    const std::string after =
-        std::string(c.before) == "run.log" ? dir / "second.log" : dir / "run.log";
     std::vector<std::string> lines = LogMessages(dir / c.before);
-    const std::vector<std::string> later = LogMessages(after);
+    const std::vector<std::string> later = LogMessages(dir / c.after);
     EXPECT_GE(lines.size(), 402u);
     EXPECT_FALSE(later.empty());
     lines.insert(lines.end(), later.begin(), later.end());

@@ -1,0 +1,176 @@
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+
+#include "platform/path_watch.h"
+
+namespace zantovel {
+namespace {
+
+// A change to a name in a folder, or to the folder itself (its mode, its own name).
+constexpr std::uint32_t kFolderEvents =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
+// A change to a file's content or mode; its name is watched in its folder. A folder's watch
+// leaves out IN_MODIFY, so that the log's own writes beside the settings file wake nothing.
+constexpr std::uint32_t kContentEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB;
+// Events that mean the watch itself is gone or has lost events.
+constexpr std::uint32_t kWatchLost = IN_IGNORED | IN_Q_OVERFLOW | IN_UNMOUNT;
+
+// File systems that only this kernel changes. On a network or FUSE file system another machine
+// or a daemon may change a file without the kernel hearing of it.
+bool OnlyThisKernelChanges(const char* path) {
+  struct statfs fs {};
+  if (::statfs(path, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:  // ext2 and ext3 too
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The parts of an absolute path, or nothing where a part would make the lexical path differ
+// from the one the kernel walks ("..").
+bool SplitAbsolute(const std::string& path, std::vector<std::string>& parts) {
+  if (path.empty() || path[0] != '/') return false;
+  std::size_t start = 1;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find('/', start), path.size());
+    const std::string part = path.substr(start, end - start);
+    if (part == "..") return false;
+    if (!part.empty() && part != ".") parts.push_back(part);
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+PathWatch::~PathWatch() {
+  Forget();
+  if (mounts_ >= 0) ::close(mounts_);
+}
+
+void PathWatch::Forget() {
+  if (notify_ >= 0) ::close(notify_);
+  notify_ = -1;
+  armed_ = false;
+  names_.clear();
+}
+
+bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
+  Forget();
+  if (mounts_ < 0) mounts_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+  notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (mounts_ < 0 || notify_ < 0) {
+    Forget();
+    return false;
+  }
+  // Takes in a mount made before now, which the caller's look after this call will see.
+  pollfd mounts{mounts_, POLLPRI, 0};
+  ::poll(&mounts, 1, 0);
+
+  for (const WatchedPath& watched : paths) {
+    std::vector<std::string> parts;
+    if (!SplitAbsolute(watched.path, parts) || parts.empty()) {
+      Forget();
+      return false;
+    }
+    // Each folder on the way, from the root, watched for the name of the next part; a symbolic
+    // link among them is refused (IN_ONLYDIR without following), and the walk ends at the first
+    // part that does not exist: its coming is a change in the folder before it.
+    std::string folder = "/";
+    bool whole = true;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      const int watch =
+          ::inotify_add_watch(notify_, folder.c_str(), kFolderEvents | IN_ONLYDIR | IN_DONT_FOLLOW);
+      if (watch < 0 && errno == ENOENT && i > 0) {
+        whole = false;  // the first folder that is missing: the one before it is watched
+        break;
+      }
+      if (watch < 0 || !OnlyThisKernelChanges(folder.c_str())) {
+        Forget();
+        return false;
+      }
+      names_[watch].push_back(parts[i]);
+      folder += (folder.size() > 1 ? "/" : "") + parts[i];
+    }
+    if (!whole) continue;
+    // folder is now the path itself: a link there is followed by every later open, so refused.
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) == 0) {
+      if (S_ISLNK(st.st_mode)) {
+        Forget();
+        return false;
+      }
+      // Only a regular file has content to watch; anything else is no settings file, and its
+      // replacement by one is a change in its folder.
+      if (watched.what == Watched::NameAndContent && S_ISREG(st.st_mode)) {
+        const int watch =
+            ::inotify_add_watch(notify_, folder.c_str(), kContentEvents | IN_DONT_FOLLOW);
+        if (watch < 0) {
+          Forget();
+          return false;
+        }
+        names_[watch];  // a file: any event counts
+      }
+    } else if (errno != ENOENT) {
+      Forget();
+      return false;
+    }
+  }
+  armed_ = true;
+  return true;
+}
+
+bool PathWatch::Relevant(int watch, const char* name, unsigned mask) const {
+  if (mask & (kWatchLost | IN_DELETE_SELF | IN_MOVE_SELF)) return true;
+  const auto found = names_.find(watch);
+  if (found == names_.end() || found->second.empty() || name == nullptr || *name == '\0')
+    return true;  // a watched file, or the folder itself
+  return std::find(found->second.begin(), found->second.end(), name) != found->second.end();
+}
+
+bool PathWatch::Unchanged() {
+  if (!armed_) return false;
+  pollfd ready[2] = {{notify_, POLLIN, 0}, {mounts_, POLLPRI, 0}};
+  const int count = ::poll(ready, 2, 0);
+  if (count == 0) return true;
+  if (count < 0 || ready[1].revents != 0) {
+    Forget();
+    return false;
+  }
+  // Events for other names in a watched folder (a file made beside the log) leave it unchanged.
+  alignas(inotify_event) char buffer[4096];
+  for (;;) {
+    const ssize_t size = ::read(notify_, buffer, sizeof buffer);
+    if (size < 0 && errno == EAGAIN) break;  // all read
+    if (size <= 0) {
+      Forget();
+      return false;
+    }
+    for (ssize_t at = 0; at < size;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      if (Relevant(event->wd, event->len ? event->name : nullptr, event->mask)) {
+        Forget();
+        return false;
+      }
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  return true;
+}
+
+}  // namespace zantovel
