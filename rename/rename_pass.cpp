@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
-#include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/error.h"
 #include "platform/files.h"
@@ -273,8 +273,8 @@ class RealSteps : public PassSteps {
   std::vector<std::pair<std::string, std::string>> copyNames_;  // old and new, by copy
   std::vector<std::size_t> copySteps_;  // where each copy's step stands in record_
   std::vector<Waiting> waiting_;
-  std::vector<LogEntry> held_;   // closing lines that wait for the next file's first line
-  std::set<std::string> names_;  // the new names of the batch
+  std::vector<LogEntry> held_;             // closing lines that wait for the next file's first line
+  std::unordered_set<std::string> names_;  // the new names of the batch
   std::size_t awaited_ = kNone;
 };
 
@@ -323,7 +323,7 @@ class PlannedSteps : public PassSteps {
   std::vector<FileStep>& steps_;
   const std::vector<std::string>* listing_;
   Looks found_;
-  std::set<std::string> made_, removed_;
+  std::unordered_set<std::string> made_, removed_;
 };
 
 // The names from first to last, unless a stop is asked for first: then false.

@@ -27,7 +27,18 @@ std::string LogTimestamp(const std::tm& time) {
 }
 
 std::string LogLine(const std::tm& time, std::string_view message) {
-  std::string line = LogTimestamp(time);
+  // Lines come many to a second: the stamp is formatted once for each.
+  thread_local std::tm stamped{};
+  thread_local std::string stamp;
+  if (stamp.empty() || time.tm_sec != stamped.tm_sec || time.tm_min != stamped.tm_min ||
+      time.tm_hour != stamped.tm_hour || time.tm_mday != stamped.tm_mday ||
+      time.tm_mon != stamped.tm_mon || time.tm_year != stamped.tm_year) {
+    stamp = LogTimestamp(time);
+    stamped = time;
+  }
+  std::string line;
+  line.reserve(stamp.size() + message.size() + 3);
+  line = stamp;
   line += ' ';
   line += EscapeControls(message, Backslashes::AsTheyAre);
   line += "\r\n";

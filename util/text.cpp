@@ -1,5 +1,7 @@
 #include "util/text.h"
 
+#include <algorithm>
+
 #include "platform/text_case.h"
 
 namespace zantovel {
@@ -106,6 +108,11 @@ std::string LowerCase(std::string_view text) {
 
 std::string EscapeControls(std::string_view text, Backslashes backslashes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
+  const auto plain = [&](const char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte != 0x7F && !(c == '\\' && backslashes == Backslashes::Escaped);
+  };
+  if (std::all_of(text.begin(), text.end(), plain)) return std::string(text);  // nearly every name
   std::string out;
   out.reserve(text.size());
   for (const char c : text) {

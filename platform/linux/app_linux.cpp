@@ -17,9 +17,14 @@ PathStyle NativeStyle() {
 }
 
 std::tm LocalTimeNow() {
+  // Asked for every log line: the conversion is made once a second.
+  thread_local std::time_t last = -1;
+  thread_local std::tm local{};
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  if (now != last) {
+    localtime_r(&now, &local);
+    last = now;
+  }
   return local;
 }
 
