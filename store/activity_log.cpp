@@ -62,10 +62,14 @@ void ActivityLog::FindLog() {
   std::string path = Path();
   // The watch starts before the look that counts, so that a change after that look is seen
   // by the next line; should the look find the log moved meanwhile, the next line looks again.
-  if (place_.Watch({{settings_.Path(), Watched::NameAndContent}, {path, Watched::Name}})) {
-    const std::string watched = path;
-    path = Path();
-    if (path != watched) place_.Forget();
+  if (++looks_ > looksBeforeWatch_ && path != unwatchable_) {
+    if (place_.Watch({{settings_.Path(), Watched::NameAndContent}, {path, Watched::Name}})) {
+      const std::string watched = path;
+      path = Path();
+      if (path != watched) place_.Forget();
+    } else {
+      unwatchable_ = path;
+    }
   }
   if (!file_.StillNames(path)) file_.Open(path, !FileExists(path));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <functional>
 #include <initializer_list>
@@ -37,6 +38,12 @@ class ActivityLog {
   // The time now, for a line written later.
   std::tm Now() const;
 
+  // Lines the log is looked up for, each time, before it watches the settings file and its own
+  // path instead (where the system can): the end of a watch waits about 15 ms for the kernel, the
+  // price of some 10,000 looks, so short passes never pay it. Tests start watching at once.
+  static constexpr std::size_t kLooksBeforeWatch = 8192;
+  void WatchAfter(std::size_t looks) { looksBeforeWatch_ = looks; }
+
   // Adds "dd-mm-yyyy hh:mm:ss message" and CR LF for each message, stamped now, in one write:
   // for steps that happen at the same moment. A missing log is created, an existing one is
   // only ever extended, and the lines are in it whole or not at all. The log stays open while
@@ -58,6 +65,9 @@ class ActivityLog {
   // The settings file and the log's path, watched since the last lookup: while neither can
   // have changed, a line goes to the open log without a look at either.
   PathWatch place_;
+  std::size_t looks_ = 0;
+  std::size_t looksBeforeWatch_ = kLooksBeforeWatch;
+  std::string unwatchable_;  // a log path the system could not watch: not tried again
 };
 
 // One whole line of the log: time stamp, " ", message, CR LF. Control characters in the

@@ -62,24 +62,28 @@ bool SplitAbsolute(const std::string& path, std::vector<std::string>& parts) {
 }  // namespace
 
 PathWatch::~PathWatch() {
-  Forget();
+  // Closing an inotify descriptor that ever held a watch waits for the kernel's grace period
+  // (some 15 ms on a small virtual machine): which is why the descriptor lives as long as the
+  // watch, and why callers start a watch only where it saves more than that.
+  if (notify_ >= 0) ::close(notify_);
   if (mounts_ >= 0) ::close(mounts_);
 }
 
 void PathWatch::Forget() {
-  if (notify_ >= 0) ::close(notify_);
-  notify_ = -1;
-  armed_ = false;
+  // Removing a watch is cheap; the wait comes at the close.
+  for (const auto& [watch, names] : names_) ::inotify_rm_watch(notify_, watch);
   names_.clear();
+  armed_ = false;
 }
 
 bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
   Forget();
   if (mounts_ < 0) mounts_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-  notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (mounts_ < 0 || notify_ < 0) {
-    Forget();
-    return false;
+  if (notify_ < 0) notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (mounts_ < 0 || notify_ < 0) return false;
+  // What the watches before reported, and their removal, is of no interest now.
+  alignas(inotify_event) char buffer[4096];
+  while (::read(notify_, buffer, sizeof buffer) > 0) {
   }
   // Takes in a mount made before now, which the caller's look after this call will see.
   pollfd mounts{mounts_, POLLPRI, 0};
@@ -139,9 +143,11 @@ bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
 }
 
 bool PathWatch::Relevant(int watch, const char* name, unsigned mask) const {
-  if (mask & (kWatchLost | IN_DELETE_SELF | IN_MOVE_SELF)) return true;
+  if (mask & IN_Q_OVERFLOW) return true;  // events were lost
   const auto found = names_.find(watch);
-  if (found == names_.end() || found->second.empty() || name == nullptr || *name == '\0')
+  if (found == names_.end()) return false;  // a watch removed before
+  if (mask & (kWatchLost | IN_DELETE_SELF | IN_MOVE_SELF)) return true;
+  if (found->second.empty() || name == nullptr || *name == '\0')
     return true;  // a watched file, or the folder itself
   return std::find(found->second.begin(), found->second.end(), name) != found->second.end();
 }
