@@ -278,6 +278,84 @@ class RealSteps : public PassSteps {
   std::size_t awaited_ = kNone;
 };
 
+// Which names a folder holds as a plan of a pass goes along: those the folder had, less those
+// the plan removed, with those it made. Given the folder's sorted listing, it keeps only a mark
+// by position in the listing, since a pass removes only listed names and makes names that are a
+// listed name behind one of a few heads (the prefix): a pass over a million names needs a few
+// megabytes here, not a copy of every name. Without a listing it asks the folder.
+class PlannedNames {
+ public:
+  PlannedNames(const Folder& folder, const std::vector<std::string>* listing)
+      : folder_(folder), listing_(listing) {
+    if (listing_ != nullptr) listed_.assign(listing_->size(), Listed::AsListed);
+  }
+
+  bool Holds(const std::string& name) const {
+    if (listing_ == nullptr) {
+      if (const auto known = changed_.find(name); known != changed_.end())
+        return known->second == Listed::Made;
+      return folder_.EntryOf(name).has_value();
+    }
+    if (const std::optional<std::size_t> at = Position(name))
+      return listed_[*at] != Listed::Removed;
+    for (std::size_t head = 0; head < heads_.size(); ++head)
+      if (name.starts_with(heads_[head]))
+        if (const auto at = Position(std::string_view(name).substr(heads_[head].size())))
+          if (madeBehind_[head][*at]) return true;
+    return otherMade_.count(name) > 0;
+  }
+
+  // newName made for the listed name `from`.
+  void Made(const std::string& from, const std::string& newName) {
+    if (listing_ == nullptr) {
+      changed_.insert_or_assign(newName, Listed::Made);
+      return;
+    }
+    if (const std::optional<std::size_t> at = Position(newName)) {
+      listed_[*at] = Listed::Made;
+      return;
+    }
+    const std::optional<std::size_t> at = Position(from);
+    if (!at || newName.size() <= from.size() || !newName.ends_with(from)) {
+      otherMade_.insert(newName);
+      return;
+    }
+    const std::string_view head(newName.data(), newName.size() - from.size());
+    auto found = std::find(heads_.begin(), heads_.end(), head);
+    if (found == heads_.end()) {
+      heads_.emplace_back(head);
+      madeBehind_.emplace_back(listing_->size(), false);
+      found = heads_.end() - 1;
+    }
+    madeBehind_[found - heads_.begin()][*at] = true;
+  }
+
+  void Removed(const std::string& name) {
+    if (listing_ == nullptr) {
+      changed_.insert_or_assign(name, Listed::Removed);
+      return;
+    }
+    if (const std::optional<std::size_t> at = Position(name)) listed_[*at] = Listed::Removed;
+  }
+
+ private:
+  enum class Listed : std::uint8_t { AsListed, Removed, Made };
+
+  std::optional<std::size_t> Position(std::string_view name) const {
+    const auto found = std::lower_bound(listing_->begin(), listing_->end(), name);
+    if (found == listing_->end() || *found != name) return std::nullopt;
+    return static_cast<std::size_t>(found - listing_->begin());
+  }
+
+  const Folder& folder_;
+  const std::vector<std::string>* listing_;
+  std::vector<Listed> listed_;                       // by position in the listing
+  std::vector<std::string> heads_;                   // what made names put before a listed name
+  std::vector<std::vector<bool>> madeBehind_;        // by head, by position: head + that name made
+  std::unordered_set<std::string> otherMade_;        // made names of any other shape
+  std::unordered_map<std::string, Listed> changed_;  // without a listing: the names changed
+};
+
 // Follows the names the pass would make and remove, over the names the folder has now.
 class PlannedSteps : public PassSteps {
  public:
@@ -288,25 +366,16 @@ class PlannedSteps : public PassSteps {
   // undo passes over, since the file is still under its old name.
   PlannedSteps(const Folder& folder, const PassContext& context, std::vector<FileStep>& steps,
                const std::vector<std::string>* listing = nullptr)
-      : PassSteps(folder, context), steps_(steps), listing_(listing) {}
+      : PassSteps(folder, context), steps_(steps), names_(folder, listing) {}
   // What the plan's looks found since the last Forget.
   const Looks& Found() const { return found_; }
   void Forget() { found_.clear(); }
 
   void Log(std::initializer_list<std::string_view>) override {}
   NewName Give(const std::string& name, const std::string& newName, bool copy) override {
-    const auto there = [&] {
-      return listing_ != nullptr ? std::binary_search(listing_->begin(), listing_->end(), newName)
-                                 : folder_.EntryOf(newName).has_value();
-    };
-    const bool taken = made_.count(newName) > 0 || (removed_.count(newName) == 0 && there());
-    if (taken) return NewName::Taken;
-    made_.insert(newName);
-    removed_.erase(newName);
-    if (!copy) {
-      made_.erase(name);
-      removed_.insert(name);
-    }
+    if (names_.Holds(newName)) return NewName::Taken;
+    names_.Made(name, newName);
+    if (!copy) names_.Removed(name);
     return NewName::Made;
   }
   void Reached(const std::string& name, FileOutcome outcome, const std::string& newName) override {
@@ -321,9 +390,8 @@ class PlannedSteps : public PassSteps {
   }
 
   std::vector<FileStep>& steps_;
-  const std::vector<std::string>* listing_;
+  PlannedNames names_;
   Looks found_;
-  std::unordered_set<std::string> made_, removed_;
 };
 
 // The names from first to last, unless a stop is asked for first: then false.

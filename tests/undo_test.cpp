@@ -49,6 +49,9 @@ TEST_F(UndoTest, APassIsTakenBackAndNothingMadeSinceIsTouched) {
       {"renames", "a.tmp b.tmp c.txt a_z.tmp", "a_", ".tmp", nullptr, "",
        "a_a.tmp renamed back to a.tmp"},
       {"numbered renames", "p.tmp q.tmp", "##", ".tmp", nullptr, "", ""},
+      // The first file's numbered name is the second file's new name, which the pass finds
+      // taken.
+      {"a numbered name met again", "0.tmp 10.tmp 2.tmp", "x#", ".tmp", nullptr, "", ""},
       {"copies", "x y", "c_", "*.*", nullptr, "", "c_x removed"},
       {"a copy changed since is kept", "x y", "c_", "*.*",
        [](const std::string& f) { WriteFile(f + "/c_y", "changed"); }, "c_y", ""},
