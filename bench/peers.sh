@@ -1,25 +1,33 @@
 #!/usr/bin/env bash
-# A typed pass timed process against process, as a user runs them: the zantovel command line
-# (log and undo journal on) against mmv and perl rename, over N files of 1 KiB, the methods
-# taking turns at going first. Writes a CSV (files, method, median µs per file) and, with
-# gnuplot, a chart of µs per file against files.
-# Usage: bench/peers.sh ZANTOVEL [--sizes 1000,10000] [--runs 5] [--work DIR] [--out PREFIX]
+# A pass timed process against process, as a user runs them, over N files of 1 KiB, with
+# Zantovel's log and undo journal on; the methods take turns at going first, each run on a
+# fresh folder after a sync.
+# - typed (prefix a_, type .tmp): the zantovel command line against mmv '*.tmp' 'a_#1.tmp',
+#   perl rename, and rename_loop, a bare renameat2 loop as a process, the floor of any tool;
+# - all ("*.*", every file copied): the command line against cp --reflink=auto --preserve=all
+#   of the folder, alone and followed by sync -f (a pass's copies are on disk when it ends).
+# Writes a CSV (files, method, median µs per file, median peak KiB) and, with gnuplot, a chart
+# of µs per file against files.
+# Usage: bench/peers.sh ZANTOVEL [--mode typed|all] [--sizes 1000,10000] [--runs 5]
+#                       [--methods zantovel,mmv,...] [--loop RENAME_LOOP] [--work DIR]
+#                       [--out PREFIX]
 #        bench/peers.sh --chart CSV   (draws CSV.svg from a CSV, such as several runs' joined)
 set -euo pipefail
 
 chart() { # CSV SVG
   command -v gnuplot >/dev/null || return 0
+  local methods
+  methods=$(tail -n +2 "$1" | cut -d, -f2 | awk '!seen[$0]++' | tr '\n' ' ')
   gnuplot <<GP
 set terminal svg size 640,400 font "sans,11"
 set output "$2"
 set datafile separator ","
 set logscale x
-set xrange [500:200000]
 set xlabel "files"
 set ylabel "µs per file (median)"
 set key top right
 set grid
-plot for [m in "zantovel mmv rename"] "< grep ',".m.",' $1" using 1:3 with linespoints title m
+plot for [m in "$methods"] "< grep ',".m.",' $1" using 1:3 with linespoints title m
 GP
   echo "wrote $2"
 }
@@ -30,17 +38,32 @@ fi
 
 program=$(realpath "$1")
 shift
-sizes=1000,10000 runs=5 work=build/bench-work out=build/peers
+mode=typed sizes=1000,10000 runs=5 work=build/bench-work out="" methods="" loop=""
 while [[ $# -gt 0 ]]; do
   case $1 in
+    --mode) mode=$2 ;;
     --sizes) sizes=$2 ;;
     --runs) runs=$2 ;;
+    --methods) methods=$2 ;;
+    --loop) loop=$(realpath "$2") ;;
     --work) work=$2 ;;
     --out) out=$2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
   shift 2
 done
+case $mode in
+  typed) : "${methods:=zantovel,mmv,rename,loop}" ;;
+  all) : "${methods:=zantovel,cp,cp+sync}" ;;
+  *) echo "unknown mode $mode" >&2; exit 2 ;;
+esac
+: "${out:=build/peers-$mode}"
+# The loop is built beside the program (build/release/bench/rename_loop).
+[[ -n $loop ]] || loop=$(realpath -m "$(dirname "$program")/../bench/rename_loop")
+if [[ ,$methods, == *,loop,* && ! -x $loop ]]; then
+  echo "no rename_loop at $loop (build the rename_loop target, or give --loop)" >&2
+  exit 2
+fi
 mkdir -p "$work" "$(dirname "$out")"
 work=$(realpath "$work")
 # A copy of its own, so that its settings, log and journal lie in the work folder.
@@ -48,7 +71,7 @@ cp "$program" "$work/zantovel"
 folder="$work/files"
 
 make_files() {
-  rm -rf "$folder"
+  rm -rf "$folder" "$work/copy"
   mkdir "$folder"
   python3 - "$folder" "$1" <<'PY'
 import os, sys
@@ -60,36 +83,57 @@ for i in range(count):
 PY
   sync
 }
+# Each tool runs under GNU time, which notes its peak memory (that of the largest process it
+# waited for); the wall time is taken around the whole, the same few forks for every method.
 run_method() { # METHOD
-  case $1 in
-    zantovel) "$work/zantovel" --folder "$folder" --prefix a_ --type .tmp -q ;;
-    mmv) (cd "$folder" && mmv '*.tmp' 'a_#1.tmp') ;;
-    rename) (cd "$folder" && find . -maxdepth 1 -name '*.tmp' -print0 | xargs -0 rename 's|^\./|./a_|') ;;
+  local measure=(/usr/bin/time -f %M -o "$work/peak")
+  case $mode/$1 in
+    typed/zantovel) "${measure[@]}" "$work/zantovel" --folder "$folder" --prefix a_ --type .tmp -q ;;
+    typed/mmv) (cd "$folder" && "${measure[@]}" mmv '*.tmp' 'a_#1.tmp') ;;
+    typed/rename) (cd "$folder" && find . -maxdepth 1 -name '*.tmp' -print0 |
+      "${measure[@]}" xargs -0 rename 's|^\./|./a_|') ;;
+    typed/loop) "${measure[@]}" "$loop" "$folder" ;;
+    all/zantovel) "${measure[@]}" "$work/zantovel" --folder "$folder" --prefix c_ --type '*.*' -q ;;
+    all/cp) "${measure[@]}" cp -r --reflink=auto --preserve=all "$folder" "$work/copy" ;;
+    all/cp+sync) "${measure[@]}" sh -c 'cp -r --reflink=auto --preserve=all "$1" "$2" && exec sync -f "$2"' \
+      sh "$folder" "$work/copy" ;;
+    *) echo "no method $1 in mode $mode" >&2; exit 2 ;;
   esac
 }
-methods=(zantovel mmv rename)
-echo "files,method,median_us_per_file" >"$out.csv"
+check_done() { # METHOD SIZE
+  case $mode/$1 in
+    typed/*) [[ -f "$folder/a_f0000000.tmp" && ! -e "$folder/f$(printf %07d $(($2 - 1))).tmp" ]] ;;
+    all/zantovel) [[ -f "$folder/c_f$(printf %07d $(($2 - 1))).tmp" ]] ;;
+    all/*) [[ -f "$work/copy/f$(printf %07d $(($2 - 1))).tmp" ]] ;;
+  esac || { echo "$1 did not do its work over $2 files" >&2; exit 1; }
+}
+median() {
+  tr ' ' '\n' | grep . | sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'
+}
+IFS=, read -ra method_list <<<"$methods"
+echo "files,method,median_us_per_file,median_peak_kib" >"$out.csv"
 IFS=, read -ra size_list <<<"$sizes"
 for size in "${size_list[@]}"; do
-  declare -A times=()
+  declare -A times=() peaks=()
   for ((run = 0; run < runs; run++)); do
-    for ((m = 0; m < ${#methods[@]}; m++)); do
-      method=${methods[$(((m + run) % ${#methods[@]}))]}
+    for ((m = 0; m < ${#method_list[@]}; m++)); do
+      method=${method_list[$(((m + run) % ${#method_list[@]}))]}
       make_files "$size"
       rm -f "$work"/applog.log "$work"/zantovel.journal
       start=$(date +%s%N)
       run_method "$method" >/dev/null
       end=$(date +%s%N)
-      [[ -f "$folder/a_f0000000.tmp" ]] || { echo "$method renamed nothing" >&2; exit 1; }
+      check_done "$method" "$size"
       times[$method]+="$(((end - start) / size)) "
+      peaks[$method]+="$(tail -1 "$work/peak") "
     done
   done
-  for method in "${methods[@]}"; do
-    median=$(tr ' ' '\n' <<<"${times[$method]}" | grep . | sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}')
-    echo "$size,$method,$(awk -v ns="$median" 'BEGIN {printf "%.1f", ns / 1000}')" >>"$out.csv"
+  for method in "${method_list[@]}"; do
+    ns=$(median <<<"${times[$method]}")
+    echo "$size,$method,$(awk -v ns="$ns" 'BEGIN {printf "%.1f", ns / 1000}'),$(median <<<"${peaks[$method]}")" >>"$out.csv"
   done
-  unset times
+  unset times peaks
 done
-rm -rf "$folder"
+rm -rf "$folder" "$work/copy"
 cat "$out.csv"
 chart "$out.csv" "$out.svg"
