@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A pass timed process against process, as a user runs them, over N files of 1 KiB, with
-# Zantovel's log and undo journal on; the methods take turns at going first, each run on a
-# fresh folder after a sync.
+# Zantovel's log and undo journal on; the methods take turns at going first, each run on the
+# same folder put back as it was, after a sync.
 # - typed (prefix a_, type .tmp): the zantovel command line against mmv '*.tmp' 'a_#1.tmp',
 #   perl rename, and rename_loop, a bare renameat2 loop as a process, the floor of any tool;
 # - all ("*.*", every file copied): the command line against cp --reflink=auto --preserve=all
@@ -70,9 +70,13 @@ work=$(realpath "$work")
 cp "$program" "$work/zantovel"
 folder="$work/files"
 
+# Each size gets a folder made once; after each run it is put back as it was, the new names
+# renamed back and the copies moved aside, never removed: ext4 will not give out an inode freed
+# in the last 30 seconds and looks at each such inode before passing it over, so files made
+# just after 100,000 were removed take ten times as long to make, or to copy.
 make_files() {
-  rm -rf "$folder" "$work/copy"
-  mkdir "$folder"
+  rm -rf "$folder" "$work/copy" "$work/aside"
+  mkdir "$folder" "$work/aside"
   python3 - "$folder" "$1" <<'PY'
 import os, sys
 folder, count = sys.argv[1], int(sys.argv[2])
@@ -80,6 +84,22 @@ block = b"x" * 1024
 for i in range(count):
     with open(os.path.join(folder, "f%07d.tmp" % i), "wb") as f:
         f.write(block)
+PY
+  sync
+}
+put_back() {
+  python3 - "$folder" "$work/copy" "$work/aside/$RANDOM$RANDOM" <<'PY'
+import os, sys
+folder, copy, aside = sys.argv[1:]
+if os.path.exists(copy):
+    os.rename(copy, aside)
+else:
+    os.mkdir(aside)
+for name in os.listdir(folder):
+    if name.startswith("a_"):
+        os.rename(os.path.join(folder, name), os.path.join(folder, name[2:]))
+    elif name.startswith("c_"):
+        os.rename(os.path.join(folder, name), os.path.join(aside, name))
 PY
   sync
 }
@@ -115,10 +135,10 @@ echo "files,method,median_us_per_file,median_peak_kib" >"$out.csv"
 IFS=, read -ra size_list <<<"$sizes"
 for size in "${size_list[@]}"; do
   declare -A times=() peaks=()
+  make_files "$size"
   for ((run = 0; run < runs; run++)); do
     for ((m = 0; m < ${#method_list[@]}; m++)); do
       method=${method_list[$(((m + run) % ${#method_list[@]}))]}
-      make_files "$size"
       rm -f "$work"/applog.log "$work"/zantovel.journal
       start=$(date +%s%N)
       run_method "$method" >/dev/null
@@ -126,6 +146,7 @@ for size in "${size_list[@]}"; do
       check_done "$method" "$size"
       times[$method]+="$(((end - start) / size)) "
       peaks[$method]+="$(tail -1 "$work/peak") "
+      put_back
     done
   done
   for method in "${method_list[@]}"; do
@@ -134,6 +155,6 @@ for size in "${size_list[@]}"; do
   done
   unset times peaks
 done
-rm -rf "$folder" "$work/copy"
+rm -rf "$folder" "$work/copy" "$work/aside"
 cat "$out.csv"
 chart "$out.csv" "$out.svg"
