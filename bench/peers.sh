@@ -73,10 +73,14 @@ folder="$work/files"
 # Each size gets a folder made once; after each run it is put back as it was, the new names
 # renamed back and the copies moved aside, never removed: ext4 will not give out an inode freed
 # in the last 30 seconds and looks at each such inode before passing it over, so files made
-# just after 100,000 were removed take ten times as long to make, or to copy.
+# just after 100,000 were removed take ten times as long to make, or to copy. All is removed
+# at the end.
 make_files() {
-  rm -rf "$folder" "$work/copy" "$work/aside"
-  mkdir "$folder" "$work/aside"
+  mkdir -p "$work/aside"
+  for used in "$folder" "$work/copy"; do
+    if [[ -e $used ]]; then mv "$used" "$work/aside/$RANDOM$RANDOM"; fi
+  done
+  mkdir "$folder"
   python3 - "$folder" "$1" <<'PY'
 import os, sys
 folder, count = sys.argv[1], int(sys.argv[2])
