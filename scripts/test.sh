@@ -40,6 +40,11 @@ ctest --test-dir build/windows --output-on-failure
 
 # The benchmark once at a small size, to show that it still works; bench/run.sh measures.
 build/test/bench/rename_bench --work build/test/bench-work --sizes 200 --runs 1 --big-mib 4
+# And the command line against its peers, in both modes: each method must do its work.
+for mode in typed all; do
+  bash bench/peers.sh build/test/app/zantovel --mode "$mode" --sizes 50 --runs 1 \
+    --work build/test/peers-work --out "build/test/peers-$mode"
+done
 
 # About a minute of fuzzing per target; fuzz/run.sh SECONDS runs longer.
 bash fuzz/run.sh "${FUZZ_SECONDS:-60}"
