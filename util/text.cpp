@@ -112,12 +112,18 @@ std::string EscapeControls(std::string_view text, Backslashes backslashes) {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 0x20 && byte != 0x7F && !(c == '\\' && backslashes == Backslashes::Escaped);
   };
-  if (std::all_of(text.begin(), text.end(), plain)) return std::string(text);  // nearly every name
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
+  // Nearly every name is plain throughout: it is copied whole, up to its first character to
+  // escape.
+  const auto first = std::find_if_not(text.begin(), text.end(), plain);
+  std::string out(text.begin(), first);
+  if (first == text.end()) return out;
+  out.reserve(text.size() + 4);
+  for (auto at = first; at != text.end(); ++at) {
+    const char c = *at;
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\' && backslashes == Backslashes::Escaped) {
+    if (plain(c)) {
+      out += c;
+    } else if (c == '\\') {
       out += "\\\\";
     } else if (c == '\n') {
       out += "\\n";
@@ -125,10 +131,8 @@ std::string EscapeControls(std::string_view text, Backslashes backslashes) {
       out += "\\r";
     } else if (c == '\t') {
       out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      out += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
     } else {
-      out += c;
+      out += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
     }
   }
   return out;

@@ -107,11 +107,14 @@ bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
         whole = false;  // the first folder that is missing: the one before it is watched
         break;
       }
-      if (watch < 0 || !OnlyThisKernelChanges(folder.c_str())) {
+      // A folder on the way to both paths is looked at once, and holds each name once.
+      const auto known = names_.find(watch);
+      if (watch < 0 || (known == names_.end() && !OnlyThisKernelChanges(folder.c_str()))) {
         Forget();
         return false;
       }
-      names_[watch].push_back(parts[i]);
+      std::vector<std::string>& names = names_[watch];
+      if (std::find(names.begin(), names.end(), parts[i]) == names.end()) names.push_back(parts[i]);
       folder += (folder.size() > 1 ? "/" : "") + parts[i];
     }
     if (!whole) continue;
