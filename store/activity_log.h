@@ -39,9 +39,10 @@ class ActivityLog {
   std::tm Now() const;
 
   // Lines the log is looked up for, each time, before it watches the settings file and its own
-  // path instead (where the system can): the end of a watch waits about 15 ms for the kernel, the
-  // price of some 10,000 looks, so short passes never pay it. Tests start watching at once.
-  static constexpr std::size_t kLooksBeforeWatch = 8192;
+  // path instead (where the system can): a watch costs about a third of a millisecond to start
+  // and end, the price of some 100 looks, so a pass of a few files never pays it. Tests start
+  // watching at once.
+  static constexpr std::size_t kLooksBeforeWatch = 128;
   void WatchAfter(std::size_t looks) { looksBeforeWatch_ = looks; }
 
   // Adds "dd-mm-yyyy hh:mm:ss message" and CR LF for each message, stamped now, in one write:
