@@ -77,11 +77,19 @@ std::error_code CopyRange(int from, int to, off_t offset, off_t length, const Co
   return {};
 }
 
-// Copies the content of `from` (size bytes) to the empty file `to`, data segment by data
-// segment, so that holes stay holes and a sparse file takes no more space than it did.
-std::error_code CopyContent(int from, int to, off_t size, const CopyWatch& watch) {
+// Copies the content of `from` (st, as it was opened) to the empty file `to`, data segment by
+// data segment, so that holes stay holes and a sparse file takes no more space than it did.
+std::error_code CopyContent(int from, int to, const struct stat& st, const CopyWatch& watch) {
+  const off_t size = st.st_size;
+  // A file whose blocks cover its size has no holes to find, short of blocks reserved past its
+  // end as well: it is copied as one range, two calls sooner.
+  const bool mayHaveHoles = st.st_blocks * off_t{512} < size;
   off_t copied = 0;  // the end of the last data segment copied
-  for (off_t pos = 0; pos < size;) {
+  if (!mayHaveHoles && size > 0) {
+    if (const std::error_code error = CopyRange(from, to, 0, size, watch, size)) return error;
+    copied = size;
+  }
+  for (off_t pos = copied; pos < size;) {
     off_t data = Sys().lseek(from, pos, SEEK_DATA);
     if (data < 0 && errno == ENXIO) break;  // only a hole is left
     // A file system that cannot tell holes gives all of the rest as data.
@@ -346,7 +354,7 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
     copy.temporary = temporary;
   }
   copy.file = out;
-  std::error_code error = CopyContent(source.fd, out, st.st_size, folder.watch);
+  std::error_code error = CopyContent(source.fd, out, st, folder.watch);
   if (!error) {
     CopyOwnerModeAndAttributes(source.fd, out, st);
     // The times last: writing the content or the attributes would change them again.
