@@ -341,10 +341,19 @@ class PlannedNames {
  private:
   enum class Listed : std::uint8_t { AsListed, Removed, Made };
 
+  // Where name stands in the listing. A plan goes down the listing in order and asks mostly for
+  // the name it is at: the one found last, and the one after it, are tried before a search.
   std::optional<std::size_t> Position(std::string_view name) const {
-    const auto found = std::lower_bound(listing_->begin(), listing_->end(), name);
-    if (found == listing_->end() || *found != name) return std::nullopt;
-    return static_cast<std::size_t>(found - listing_->begin());
+    const std::vector<std::string>& listing = *listing_;
+    for (const std::size_t at : {lastFound_, lastFound_ + 1})
+      if (at < listing.size() && listing[at] == name) return lastFound_ = at;
+    if (name == lastMissed_) return std::nullopt;  // a new name, asked for twice in a row
+    const auto found = std::lower_bound(listing.begin(), listing.end(), name);
+    if (found == listing.end() || *found != name) {
+      lastMissed_ = name;
+      return std::nullopt;
+    }
+    return lastFound_ = static_cast<std::size_t>(found - listing.begin());
   }
 
   const Folder& folder_;
@@ -354,6 +363,8 @@ class PlannedNames {
   std::vector<std::vector<bool>> madeBehind_;        // by head, by position: head + that name made
   std::unordered_set<std::string> otherMade_;        // made names of any other shape
   std::unordered_map<std::string, Listed> changed_;  // without a listing: the names changed
+  mutable std::size_t lastFound_ = 0;                // where Position last found a name
+  mutable std::string lastMissed_;                   // the name Position last did not find
 };
 
 // Follows the names the pass would make and remove, over the names the folder has now.
@@ -483,7 +494,17 @@ std::string CountText(std::size_t count, std::string_view what) {
 }  // namespace
 
 bool TypeMatches(std::string_view name, std::string_view fileType) {
-  return RightChars(LowerCase(name), CharCount(fileType)) == fileType;
+  const std::size_t count = CharCount(fileType);
+  // A name in ASCII lower-cases byte by byte, one byte a character: only its end is looked at.
+  if (std::all_of(name.begin(), name.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    const std::string_view end = name.substr(name.size() - std::min(count, name.size()));
+    return end.size() == fileType.size() &&
+           std::equal(end.begin(), end.end(), fileType.begin(), [](char c, char type) {
+             return (c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) == type;
+           });
+  }
+  return RightChars(LowerCase(name), count) == fileType;
 }
 
 bool IsSkipped(std::string_view name, std::string_view prefix) {

@@ -26,8 +26,11 @@ std::string LogTimestamp(const std::tm& time) {
   return std::string(buffer.data(), n);
 }
 
-std::string LogLine(const std::tm& time, std::string_view message) {
-  // Lines come many to a second: the stamp is formatted once for each.
+namespace {
+
+// Adds one whole line to lines. Lines come many to a second: the stamp is formatted once for
+// each second.
+void AppendLogLine(std::string& lines, const std::tm& time, std::string_view message) {
   thread_local std::tm stamped{};
   thread_local std::string stamp;
   if (stamp.empty() || time.tm_sec != stamped.tm_sec || time.tm_min != stamped.tm_min ||
@@ -36,12 +39,21 @@ std::string LogLine(const std::tm& time, std::string_view message) {
     stamp = LogTimestamp(time);
     stamped = time;
   }
+  lines += stamp;
+  lines += ' ';
+  AppendEscapingControls(lines, message, Backslashes::AsTheyAre);
+  lines += "\r\n";
+}
+
+// Room for a line's stamp, space and line end around its message.
+constexpr std::size_t kLineFrame = 19 + 1 + 2;
+
+}  // namespace
+
+std::string LogLine(const std::tm& time, std::string_view message) {
   std::string line;
-  line.reserve(stamp.size() + message.size() + 3);
-  line = stamp;
-  line += ' ';
-  line += EscapeControls(message, Backslashes::AsTheyAre);
-  line += "\r\n";
+  line.reserve(kLineFrame + message.size());
+  AppendLogLine(line, time, message);
   return line;
 }
 
@@ -82,14 +94,17 @@ void ActivityLog::Append(const std::string& lines) {
 void ActivityLog::Write(std::initializer_list<std::string_view> messages) {
   const std::tm now = Now();
   std::string lines;
-  for (const std::string_view message : messages) lines += LogLine(now, message);
+  for (const std::string_view message : messages) AppendLogLine(lines, now, message);
   Append(lines);
 }
 
 void ActivityLog::Write(const std::vector<LogEntry>& entries) {
   if (entries.empty()) return;
+  std::size_t size = 0;
+  for (const LogEntry& entry : entries) size += kLineFrame + entry.message.size();
   std::string lines;
-  for (const LogEntry& entry : entries) lines += LogLine(entry.time, entry.message);
+  lines.reserve(size);
+  for (const LogEntry& entry : entries) AppendLogLine(lines, entry.time, entry.message);
   Append(lines);
 }
 

@@ -1,5 +1,7 @@
 #include "store/journal.h"
 
+#include <array>
+#include <charconv>
 #include <fstream>
 #include <sstream>
 
@@ -74,10 +76,17 @@ JournalWriter::JournalWriter(std::string path, const Journal& header)
 void JournalWriter::Add(const JournalStep& step) {
   waiting_ += kKinds[static_cast<int>(step.kind)];
   for (const std::uint64_t number : {step.file.id.device, step.file.id.inode, step.file.size,
-                                     static_cast<std::uint64_t>(step.file.modified)})
-    waiting_ += "\t" + std::to_string(number);
-  waiting_ += "\t" + EscapeControls(step.oldName, Backslashes::Escaped);
-  waiting_ += "\t" + EscapeControls(step.newName, Backslashes::Escaped) + "\n";
+                                     static_cast<std::uint64_t>(step.file.modified)}) {
+    std::array<char, 24> digits;
+    digits[0] = '\t';
+    const auto end = std::to_chars(digits.data() + 1, digits.data() + digits.size(), number).ptr;
+    waiting_.append(digits.data(), end);
+  }
+  waiting_ += '\t';
+  AppendEscapingControls(waiting_, step.oldName, Backslashes::Escaped);
+  waiting_ += '\t';
+  AppendEscapingControls(waiting_, step.newName, Backslashes::Escaped);
+  waiting_ += '\n';
 }
 
 void JournalWriter::Flush() {

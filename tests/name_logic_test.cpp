@@ -31,6 +31,8 @@ TEST(NameLogicTest, TypeMatchesLowerCasesTheNameOnly) {
       {"\xFF.TMP", "\xFF.tmp", true},           // and are kept as they are
       {"x\xC3.tmp", "\xC3.tmp", true},          // a lone lead byte is one character
       {"x\xC3\xA9tmp", "\xC3.tmp", false},
+      {"ae.tmp", "\xC3\xA9.tmp", false},  // an ASCII name never ends in a character beyond it
+      {"X.@[`{", ".@[`{", true},          // only A to Z change case
   };
   for (const Case& c : cases)
     EXPECT_EQ(TypeMatches(c.name, c.type), c.matches) << c.name << " / " << c.type;

@@ -107,6 +107,12 @@ std::string LowerCase(std::string_view text) {
 }
 
 std::string EscapeControls(std::string_view text, Backslashes backslashes) {
+  std::string out;
+  AppendEscapingControls(out, text, backslashes);
+  return out;
+}
+
+void AppendEscapingControls(std::string& out, std::string_view text, Backslashes backslashes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   const auto plain = [&](const char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -115,9 +121,7 @@ std::string EscapeControls(std::string_view text, Backslashes backslashes) {
   // Nearly every name is plain throughout: it is copied whole, up to its first character to
   // escape.
   const auto first = std::find_if_not(text.begin(), text.end(), plain);
-  std::string out(text.begin(), first);
-  if (first == text.end()) return out;
-  out.reserve(text.size() + 4);
+  out.append(text.begin(), first);
   for (auto at = first; at != text.end(); ++at) {
     const char c = *at;
     const auto byte = static_cast<unsigned char>(c);
@@ -135,7 +139,6 @@ std::string EscapeControls(std::string_view text, Backslashes backslashes) {
       out += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
     }
   }
-  return out;
 }
 
 }  // namespace zantovel

@@ -34,5 +34,7 @@ std::string LowerCase(std::string_view text);
 // that the escapes cannot be told from the text.
 enum class Backslashes { AsTheyAre, Escaped };
 std::string EscapeControls(std::string_view text, Backslashes backslashes);
+// The same, added to the end of out.
+void AppendEscapingControls(std::string& out, std::string_view text, Backslashes backslashes);
 
 }  // namespace zantovel
