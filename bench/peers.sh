@@ -4,6 +4,7 @@
 # same folder put back as it was, after a sync.
 # - typed (prefix a_, type .tmp): the zantovel command line against mmv '*.tmp' 'a_#1.tmp',
 #   perl rename, and rename_loop, a bare renameat2 loop as a process, the floor of any tool;
+#   "floor" is that loop with the calls a pass must make besides (rename_loop --like-a-pass);
 # - all ("*.*", every file copied): the command line against cp --reflink=auto --preserve=all
 #   of the folder, alone and followed by sync -f (a pass's copies are on disk when it ends).
 # Writes a CSV (files, method, median µs per file, median peak KiB) and, with gnuplot, a chart
@@ -53,14 +54,14 @@ while [[ $# -gt 0 ]]; do
   shift 2
 done
 case $mode in
-  typed) : "${methods:=zantovel,mmv,rename,loop}" ;;
+  typed) : "${methods:=zantovel,mmv,rename,loop,floor}" ;;
   all) : "${methods:=zantovel,cp,cp+sync}" ;;
   *) echo "unknown mode $mode" >&2; exit 2 ;;
 esac
 : "${out:=build/peers-$mode}"
 # The loop is built beside the program (build/release/bench/rename_loop).
 [[ -n $loop ]] || loop=$(realpath -m "$(dirname "$program")/../bench/rename_loop")
-if [[ ,$methods, == *,loop,* && ! -x $loop ]]; then
+if [[ ,$methods, =~ ,(loop|floor), && ! -x $loop ]]; then
   echo "no rename_loop at $loop (build the rename_loop target, or give --loop)" >&2
   exit 2
 fi
@@ -117,6 +118,7 @@ run_method() { # METHOD
     typed/rename) (cd "$folder" && find . -maxdepth 1 -name '*.tmp' -print0 |
       "${measure[@]}" xargs -0 rename 's|^\./|./a_|') ;;
     typed/loop) "${measure[@]}" "$loop" "$folder" ;;
+    typed/floor) "${measure[@]}" "$loop" --like-a-pass "$work/floor.log" "$folder" ;;
     all/zantovel) "${measure[@]}" "$work/zantovel" --folder "$folder" --prefix c_ --type '*.*' -q ;;
     all/cp) "${measure[@]}" cp -r --reflink=auto --preserve=all "$folder" "$work/copy" ;;
     all/cp+sync) "${measure[@]}" sh -c 'cp -r --reflink=auto --preserve=all "$1" "$2" && exec sync -f "$2"' \
@@ -143,7 +145,7 @@ for size in "${size_list[@]}"; do
   for ((run = 0; run < runs; run++)); do
     for ((m = 0; m < ${#method_list[@]}; m++)); do
       method=${method_list[$(((m + run) % ${#method_list[@]}))]}
-      rm -f "$work"/applog.log "$work"/zantovel.journal
+      rm -f "$work"/applog.log "$work"/zantovel.journal "$work"/floor.log
       start=$(date +%s%N)
       run_method "$method" >/dev/null
       end=$(date +%s%N)
