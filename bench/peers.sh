@@ -6,7 +6,8 @@
 #   perl rename, and rename_loop, a bare renameat2 loop as a process, the floor of any tool;
 #   "floor" is that loop with the calls a pass must make besides (rename_loop --like-a-pass);
 # - all ("*.*", every file copied): the command line against cp --reflink=auto --preserve=all
-#   of the folder, alone and followed by sync -f (a pass's copies are on disk when it ends).
+#   of the folder, alone and followed by sync -f (a pass's copies are on disk when it ends), and
+#   "floor", copy_loop: only the calls an all-files pass cannot do without.
 # Writes a CSV (files, method, median µs per file, median peak KiB) and, with gnuplot, a chart
 # of µs per file against files.
 # Usage: bench/peers.sh ZANTOVEL [--mode typed|all] [--sizes 1000,10000] [--runs 5]
@@ -55,14 +56,17 @@ while [[ $# -gt 0 ]]; do
 done
 case $mode in
   typed) : "${methods:=zantovel,mmv,rename,loop,floor}" ;;
-  all) : "${methods:=zantovel,cp,cp+sync}" ;;
+  all) : "${methods:=zantovel,cp,cp+sync,floor}" ;;
   *) echo "unknown mode $mode" >&2; exit 2 ;;
 esac
 : "${out:=build/peers-$mode}"
-# The loop is built beside the program (build/release/bench/rename_loop).
+# The loops are built beside the program (build/release/bench/rename_loop and copy_loop).
 [[ -n $loop ]] || loop=$(realpath -m "$(dirname "$program")/../bench/rename_loop")
-if [[ ,$methods, =~ ,(loop|floor), && ! -x $loop ]]; then
-  echo "no rename_loop at $loop (build the rename_loop target, or give --loop)" >&2
+copy_loop=$(dirname "$loop")/copy_loop
+needed=$loop
+[[ $mode == all ]] && needed=$copy_loop
+if [[ ,$methods, =~ ,(loop|floor), && ! -x $needed ]]; then
+  echo "no $(basename "$needed") at $needed (build the bench targets, or give --loop)" >&2
   exit 2
 fi
 mkdir -p "$work" "$(dirname "$out")"
@@ -120,6 +124,7 @@ run_method() { # METHOD
     typed/loop) "${measure[@]}" "$loop" "$folder" ;;
     typed/floor) "${measure[@]}" "$loop" --like-a-pass "$work/floor.log" "$folder" ;;
     all/zantovel) "${measure[@]}" "$work/zantovel" --folder "$folder" --prefix c_ --type '*.*' -q ;;
+    all/floor) "${measure[@]}" "$copy_loop" "$folder" "$work/floor.log" ;;
     all/cp) "${measure[@]}" cp -r --reflink=auto --preserve=all "$folder" "$work/copy" ;;
     all/cp+sync) "${measure[@]}" sh -c 'cp -r --reflink=auto --preserve=all "$1" "$2" && exec sync -f "$2"' \
       sh "$folder" "$work/copy" ;;
@@ -129,7 +134,7 @@ run_method() { # METHOD
 check_done() { # METHOD SIZE
   case $mode/$1 in
     typed/*) [[ -f "$folder/a_f0000000.tmp" && ! -e "$folder/f$(printf %07d $(($2 - 1))).tmp" ]] ;;
-    all/zantovel) [[ -f "$folder/c_f$(printf %07d $(($2 - 1))).tmp" ]] ;;
+    all/zantovel | all/floor) [[ -f "$folder/c_f$(printf %07d $(($2 - 1))).tmp" ]] ;;
     all/*) [[ -f "$work/copy/f$(printf %07d $(($2 - 1))).tmp" ]] ;;
   esac || { echo "$1 did not do its work over $2 files" >&2; exit 1; }
 }

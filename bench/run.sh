@@ -10,7 +10,7 @@ source scripts/packages.sh
 bash scripts/deps.sh "${BUILD_PACKAGES[@]}" mmv rename time gnuplot-nox
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZANTOVEL_TESTS=OFF \
   -DZANTOVEL_BENCH=ON >/dev/null
-cmake --build build/release --target rename_bench rename_loop zantovel >/dev/null
+cmake --build build/release --target rename_bench rename_loop copy_loop zantovel >/dev/null
 nproc_line="$(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB, $(df -T build | awk 'NR==2 {print $2}') at $(df build | awk 'NR==2 {print $6}')"
 echo "machine: $(uname -srm); $nproc_line"
 if [[ ${1:-} == peers ]]; then
