@@ -495,15 +495,10 @@ std::string CountText(std::size_t count, std::string_view what) {
 
 bool TypeMatches(std::string_view name, std::string_view fileType) {
   const std::size_t count = CharCount(fileType);
-  // A name in ASCII lower-cases byte by byte, one byte a character: only its end is looked at.
+  // A name in ASCII lower-cases byte by byte, one byte a character: only its end is lower-cased.
   if (std::all_of(name.begin(), name.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    const std::string_view end = name.substr(name.size() - std::min(count, name.size()));
-    return end.size() == fileType.size() &&
-           std::equal(end.begin(), end.end(), fileType.begin(), [](char c, char type) {
-             return (c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) == type;
-           });
-  }
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return LowerCase(name.substr(name.size() - std::min(count, name.size()))) == fileType;
   return RightChars(LowerCase(name), count) == fileType;
 }
 
