@@ -89,10 +89,6 @@ TEST(NameLogicTest, NumberingGivesOneOnceAndKeepsTheReplacedPrefix) {
   }
 }
 
-// One pass over a folder, then the folder's names and contents and the log, checked whole.
-// One pass over a folder, then the folder's names and contents and the log, checked whole.
-// Every file holds its own name; "new<old" in `after` is a file that must hold old's content.
-
 // Only a name the program drew itself counts as its temporary: a file of the user's that merely
 // begins like one is the user's, and is never removed as a leftover.
 TEST(NameLogicTest, TemporaryNamesAreKnownExactly) {
