@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/app.h"
+#include "platform/error.h"
 #include "platform/path_rules.h"
 #include "platform/terminal.h"
 #include "rename/rename_pass.h"
@@ -44,8 +45,8 @@ constexpr const char* kHelp =
     "Ctrl+C stops the pass between two files; what was done stays done and can be taken back.\n"
     "On a terminal a progress line is drawn on standard error.\n"
     "Control characters and backslashes in names are printed escaped (\\n, \\x1B, \\\\).\n"
-    "Exit status: 0 done, 1 the pass stopped on a failure, 2 a usage error, 130 stopped by\n"
-    "Ctrl+C, 143 stopped by SIGTERM.\n";
+    "Exit status: 0 done, 1 the pass stopped on a failure (or the program's own files could\n"
+    "not be used), 2 a usage error, 130 stopped by Ctrl+C, 143 stopped by SIGTERM.\n";
 
 // Names are bytes: a line break or a terminal's escape sequence in a name is shown, never
 // obeyed, so a name cannot fake a line of output.
@@ -174,25 +175,10 @@ std::optional<Options> Parse(const std::vector<std::string_view>& args, std::str
   return options;
 }
 
-std::string StepLine(const FileStep& step) {
+std::string StepLine(const FileStep& step, std::string_view prefix) {
   const std::string name = Printable(step.name);
-  switch (step.outcome) {
-    case FileOutcome::Renamed:
-      return name + " -> " + Printable(step.newName);
-    case FileOutcome::PassedOver:
-      return name + ": passed over";
-    case FileOutcome::NameTaken:
-      return name + ": new name taken";
-    case FileOutcome::ProgramFile:
-      return name + ": in use by Zantovel";
-    case FileOutcome::NotAFile:
-      return name + ": not a file";
-    case FileOutcome::NameTooLong:
-      return name + ": new name too long";
-    case FileOutcome::NameReserved:
-      return name + ": new name reserved by Windows";
-  }
-  return name;
+  if (GetsNewName(step.outcome)) return name + " -> " + Printable(step.newName);
+  return name + ": " + Printable(OutcomeWords(step.outcome, prefix));
 }
 
 std::string UndoLine(const UndoStep& step) {
@@ -293,8 +279,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
     // The files this copy uses: beside it, or in the user's folders where it is installed.
     ProgramFiles files(ExecutablePath());
     std::fprintf(out, "%s\n\n%s\nSettings: %s\nLog: %s\n", kUsage, kHelp,
-                 Printable(files.Settings().Path()).c_str(),
-                 Printable(files.Log().Path()).c_str());
+                 Printable(files.Settings().Path()).c_str(), Printable(files.Log().Path()).c_str());
     return 0;
   }
   if (options->version) {
@@ -305,8 +290,18 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   }
   PrepareTerminal();
   ProgramFiles files(ExecutablePath());
-  PassContext context{files.Log(), files.OwnFiles()};
-  context.journalPath = files.JournalPath();
+  if (const std::optional<std::string> why = files.Distrust()) {
+    std::fprintf(err, "zantovel: %s\n", Printable(*why).c_str());
+    return 1;
+  }
+  std::optional<PassContext> made;
+  try {
+    made.emplace(ContextOf(files, !options->dryRun && !options->undo));
+  } catch (const PlatformError& error) {
+    std::fprintf(err, "zantovel: %s\n", Printable(error.what()).c_str());
+    return 1;
+  }
+  PassContext& context = *made;
   std::atomic<bool> stop{false};
   std::atomic<int> signal{0};
   StopOnInterrupt(stop, signal);
@@ -324,7 +319,8 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
     result = RenamePass(context, *options->folder, *options->prefix, *options->type);
   }
   progress.reset();
-  for (const FileStep& step : steps) std::fprintf(out, "%s\n", StepLine(step).c_str());
+  for (const FileStep& step : steps)
+    std::fprintf(out, "%s\n", StepLine(step, *options->prefix).c_str());
   if (result.end == PassEnd::Failed || result.end == PassEnd::PrefixRefused) {
     std::fprintf(err, "zantovel: %s\n", Printable(result.message).c_str());
   } else if (!options->dryRun && (!options->quiet || !result.done())) {

@@ -1,6 +1,7 @@
 #include "app/window_model.h"
 
 #include "platform/app.h"
+#include "platform/error.h"
 #include "platform/path_rules.h"
 #include "rename/rename_pass.h"
 #include "store/settings.h"
@@ -31,7 +32,17 @@ WindowFields WindowModel::Restore() const {
           settings.Read(kSettingsSection, "LastT", kDefaultType)};
 }
 
+std::optional<std::string> WindowModel::Distrust() const {
+  return files_.Distrust();
+}
+
 void WindowModel::Keep(const WindowFields& fields) {
+  // A save that cannot be made is not reported (see Keep's contract): neither is its folder.
+  try {
+    files_.MakeSettingsFolder();
+  } catch (const PlatformError&) {
+    return;
+  }
   files_.Settings().Save(
       kSettingsSection,
       {{"LastP", fields.folder}, {"LastF", fields.prefix}, {"LastT", fields.type}});
@@ -44,8 +55,16 @@ void WindowModel::Run(const WindowFields& fields) {
 
 PassResult WindowModel::RunPass(const WindowFields& fields, PassWatcher* watcher,
                                 const std::atomic<bool>* stop) {
-  PassContext context{files_.Log(), files_.OwnFiles()};
-  context.journalPath = files_.JournalPath();
+  std::optional<PassContext> made;
+  try {
+    made.emplace(ContextOf(files_, true));
+  } catch (const PlatformError& error) {
+    PassResult refused;
+    refused.end = PassEnd::Failed;
+    refused.message = error.what();
+    return refused;
+  }
+  PassContext& context = *made;
   context.watcher = watcher;
   context.stop = stop;
   return RenamePass(context, fields.folder, fields.prefix, fields.type);
@@ -67,8 +86,7 @@ WindowModel::Box WindowModel::AfterPass(const PassResult& result,
 }
 
 std::optional<std::string> WindowModel::UndoQuestion(Box& nothing) const {
-  PassContext context{files_.Log(), files_.OwnFiles()};
-  context.journalPath = files_.JournalPath();
+  PassContext context = ContextOf(files_, false);
   const UndoResult plan = UndoLastPass(context, true);
   const std::size_t steps =
       plan.Count(UndoOutcome::RenamedBack) + plan.Count(UndoOutcome::CopyRemoved);
@@ -95,8 +113,7 @@ bool WindowModel::ConfirmUndo() const {
 }
 
 UndoResult WindowModel::UndoPass(const std::atomic<bool>* stop) {
-  PassContext context{files_.Log(), files_.OwnFiles()};
-  context.journalPath = files_.JournalPath();
+  PassContext context = ContextOf(files_, false);
   context.stop = stop;
   return UndoLastPass(context, false);
 }

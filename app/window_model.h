@@ -27,6 +27,10 @@ class WindowModel {
   // The caption: the title, " v" and the version, "Zantovel v1.0.0".
   static std::string Caption();
 
+  // Why the window must not use the program's files (ProgramFiles::Distrust): it then says so
+  // and closes, having read and written nothing.
+  std::optional<std::string> Distrust() const;
+
   // The fields as the last window closed left them, or their defaults.
   WindowFields Restore() const;
 

@@ -32,6 +32,7 @@
 #include "platform/app.h"
 #include "rename/pass_progress.h"
 #include "rename/rename_pass.h"
+#include "store/activity_log.h"
 #include "store/settings.h"
 
 namespace {

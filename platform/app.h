@@ -29,8 +29,9 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // keeps the user's files: its settings in the user's configuration folder
 // ($XDG_CONFIG_HOME/zantovel, by default ~/.config/zantovel; %APPDATA%\Zantovel on Windows)
 // and its log and undo journal in the user's state folder ($XDG_STATE_HOME/zantovel, by
-// default ~/.local/state/zantovel; %LOCALAPPDATA%\Zantovel). Both folders are made when
-// missing. Empty when the system names no home for the user.
+// default ~/.local/state/zantovel; %LOCALAPPDATA%\Zantovel). Where $HOME is unset or relative,
+// the user database names the home. Nothing is made here: whoever writes there first makes
+// the folder (MakeFolders). Empty when the system names no home for the user.
 struct UserFolders {
   std::string settings;
   std::string state;

@@ -18,6 +18,12 @@ class FileErrors : public std::error_category {
         return "No free name for a temporary file";
       case FileError::Stopped:
         return "Stopped";
+      case FileError::NotOwned:
+        return "It belongs to another user";
+      case FileError::InUse:
+        return "Another pass or undo is using it";
+      case FileError::NotRegular:
+        return "It is not a regular file";
     }
     return "Unknown error";
   }

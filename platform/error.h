@@ -28,6 +28,9 @@ enum class FileError {
   LinkNotOwned,  // a link in the log's place that another user made
   NoFreeName,    // no free name could be drawn for a temporary file
   Stopped,       // the user stopped the operation
+  NotOwned,      // a file of the program's own that another user owns
+  InUse,         // a file that another process holds alone
+  NotRegular,    // a name that should be a regular file is a folder, pipe, device or link
 };
 const std::error_category& FileErrorCategory();
 std::error_code MakeError(FileError error);

@@ -42,13 +42,85 @@ std::string CopySentence(const std::string& folder, const std::string& name,
 
 }  // namespace
 
-std::string TemporaryName(std::string_view stem) {
+namespace {
+
+std::uint64_t RandomBits() {
   static thread_local std::mt19937_64 random{std::random_device{}()};
-  const std::uint64_t bits = random();
+  return random();
+}
+
+std::string NameWithCheck(std::string_view stem, std::uint64_t bits) {
   std::string name(stem);
   AppendHex(bits, kRandomDigits, name);
   AppendHex(CheckOf(bits), kCheckDigits, name);
   return name;
+}
+
+constexpr std::size_t kPassDigits = 8;
+
+// A temporary name of the pass whose stem is passStem (PassTemporaryStem), or of no pass in
+// particular for any other stem.
+std::string TemporaryNameFor(std::string_view stem) {
+  const std::uint64_t bits = RandomBits();
+  if (stem.size() != kCopyStem.size() + kPassDigits || !stem.starts_with(kCopyStem))
+    return NameWithCheck(stem, bits);
+  const std::optional<std::uint64_t> pass = HexValue(stem.substr(kCopyStem.size()));
+  if (!pass) return NameWithCheck(stem, bits);
+  return NameWithCheck(kCopyStem, (*pass << 32) | (bits & 0xFFFFFFFFu));
+}
+
+// What FindOtherWriter found, as a sentence that names the file and whom it belongs to.
+std::optional<std::string> UntrustedSentence(const std::string& path, std::string_view what,
+                                             const native::OtherWriter& found) {
+  using Kind = native::OtherWriter::Kind;
+  const std::string start = "Not using the " + std::string(what) + " " + Quoted(path) + ": ";
+  std::string mode = "0000";
+  for (std::size_t digit = 0; digit < 4; ++digit)
+    mode[3 - digit] = static_cast<char>('0' + ((found.mode >> (3 * digit)) & 7));
+  const std::string other = found.path == path ? "it" : "the folder " + Quoted(found.path);
+  switch (found.kind) {
+    case Kind::None:
+      return std::nullopt;
+    case Kind::NotRegular:
+      return start + "it is not a regular file";
+    case Kind::FileOwner:
+    case Kind::FolderOwner:
+      return start + (found.kind == Kind::FolderOwner ? other + ", which holds it," : "it") +
+             " belongs to " + found.owner + ", not to " + found.trusted;
+    case Kind::FileWritable:
+    case Kind::FolderWritable:
+      return start + "other users may write " +
+             (found.kind == Kind::FolderWritable ? other + ", which holds it" : "it") + " (mode " +
+             mode + ")";
+    case Kind::LinkOwner:
+      return start + (found.path == path ? "it" : Quoted(found.path) + " on its way") +
+             " is a link that " + found.owner + " made";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string TemporaryName(std::string_view stem) {
+  return NameWithCheck(stem, RandomBits());
+}
+
+std::string PassTemporaryStem() {
+  std::string stem(kCopyStem);
+  AppendHex(RandomBits() >> 32, kPassDigits, stem);
+  return stem;
+}
+
+std::optional<std::string> Untrusted(const std::string& path, std::string_view what) {
+  native::OtherWriter found;
+  if (const std::error_code error = native::FindOtherWriter(path, native::kNoHandle, found))
+    return "Cannot look at the " + std::string(what) + " " + Quoted(path) + ": " + error.message();
+  return UntrustedSentence(path, what, found);
+}
+
+void MakeFolders(const std::string& path) {
+  if (const std::error_code error = native::MakeFolders(path))
+    Fail("Cannot make folder " + Quoted(path), error);
 }
 
 bool IsTemporaryName(std::string_view name, std::string_view stem) {
@@ -60,7 +132,8 @@ bool IsTemporaryName(std::string_view name, std::string_view stem) {
   return random && check && *check == CheckOf(*random);
 }
 
-Folder::Folder(const std::string& folderText) : state_(std::make_unique<native::FolderState>()) {
+Folder::Folder(const std::string& folderText)
+    : state_(std::make_unique<native::FolderState>()), temporaryStem_(PassTemporaryStem()) {
   const std::string what = "Cannot open folder " + Quoted(folderText);
   if (folderText.empty()) Fail(what, std::make_error_code(std::errc::no_such_file_or_directory));
   if (const std::error_code error = native::OpenFolder(folderText, *state_)) Fail(what, error);
@@ -78,20 +151,39 @@ std::size_t Folder::CopiesAtOnce() const {
   return state_->copiesAtOnce;
 }
 
-std::vector<std::string> Folder::ListFiles() const {
-  std::vector<std::string> names;
+FileId Folder::Id() const {
+  return state_->id;
+}
+
+bool Folder::MayUsePlaceholders() const {
+  return state_->mayUsePlaceholders;
+}
+
+std::vector<ListedFile> Folder::ListFiles() const {
+  std::vector<ListedFile> names;
   if (const std::error_code error = native::ListNames(*state_, names))
     Fail("Cannot list folder " + Quoted(state_->path), error);
   leftovers_.clear();
-  const auto temporary = [](const std::string& name) { return IsTemporaryName(name, kCopyStem); };
-  std::copy_if(names.begin(), names.end(), std::back_inserter(leftovers_), temporary);
+  const auto temporary = [](const ListedFile& file) {
+    return IsTemporaryName(file.name, kCopyStem);
+  };
+  for (const ListedFile& file : names)
+    if (temporary(file)) leftovers_.push_back(file.name);
   names.erase(std::remove_if(names.begin(), names.end(), temporary), names.end());
-  std::sort(names.begin(), names.end());
+  std::sort(names.begin(), names.end(),
+            [](const ListedFile& a, const ListedFile& b) { return a.name < b.name; });
   return names;
 }
 
 void Folder::RemoveLeftovers() const {
-  for (const std::string& name : leftovers_) native::RemoveStaleTemporary(*state_, name);
+  for (const std::string& name : leftovers_) native::RemoveStaleTemporary(*state_, name, false);
+  leftovers_.clear();
+}
+
+void Folder::RemoveTemporariesOf(std::string_view stem) const {
+  ListFiles();
+  for (const std::string& name : leftovers_)
+    if (name.starts_with(stem)) native::RemoveStaleTemporary(*state_, name, true);
   leftovers_.clear();
 }
 
@@ -122,33 +214,34 @@ PendingCopy::~PendingCopy() {
   if (state_) native::DiscardCopy(*folder_, *state_);
 }
 
-std::optional<PendingCopy> Folder::StartCopy(const std::string& name, const std::string& newName,
-                                             NewName& made) const {
+std::optional<PendingCopy> Folder::StartCopy(const std::string& name,
+                                             const std::string& newName) const {
   std::string what = CopySentence(state_->path, name, newName);
   auto state = std::make_unique<native::CopyState>();
   // A temporary name already taken (by a leftover, or another pass) is drawn again.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    bool linkCopied = false;
-    bool taken = false;
-    const std::error_code error = native::WriteCopy(*state_, name, TemporaryName(kCopyStem),
-                                                    newName, *state, linkCopied, taken);
+    const std::error_code error =
+        native::WriteCopy(*state_, name, TemporaryNameFor(temporaryStem_), *state);
     if (error == std::errc::file_exists) continue;
+    if (error == MakeError(FileError::Stopped)) return std::nullopt;
     if (error) Fail(what, error);
-    if (linkCopied) {
-      made = taken ? NewName::Taken : NewName::Made;
-      return std::nullopt;
-    }
-    made = NewName::Made;
     return PendingCopy(*state_, std::move(state), newName, std::move(what));
   }
   Fail(what, MakeError(FileError::NoFreeName));
 }
 
-void Folder::FlushCopies(std::vector<PendingCopy>& copies) const {
+Entry Folder::CopyEntryOf(const PendingCopy& copy) const {
+  Entry entry{};
+  if (const std::error_code error = native::CopyEntry(*state_, *copy.state_, entry))
+    Fail(copy.what_, error);
+  return entry;
+}
+
+bool Folder::FlushCopies(std::vector<PendingCopy>& copies) const {
   std::vector<native::CopyState*> states;
   for (PendingCopy& copy : copies)
     if (copy.state_) states.push_back(copy.state_.get());
-  native::FlushCopies(*state_, states);
+  return native::FlushCopies(*state_, states);
 }
 
 NewName Folder::FinishCopy(PendingCopy& copy) const {
@@ -181,7 +274,13 @@ void Folder::Flush() const {
 AppendFile::AppendFile() : handle_(native::kNoHandle) {}
 
 AppendFile::~AppendFile() {
+  // A failure the close reports here has no one to be told to: Close says it where it matters.
   native::CloseFile(handle_);
+}
+
+void AppendFile::Close() {
+  if (const std::error_code error = native::CloseFile(handle_))
+    Fail("Cannot write " + what_ + " " + Quoted(path_), error);
 }
 
 bool AppendFile::StillNames(const std::string& path) const {
@@ -193,6 +292,7 @@ bool AppendFile::IsOpen() const {
 }
 
 void AppendFile::Open(const std::string& path, bool create, bool truncate, std::string_view what) {
+  // The file open before was written with lines that Append has already seen through.
   native::CloseFile(handle_);
   what_ = what;
   keepOpen_ = truncate;
@@ -209,9 +309,13 @@ void AppendFile::Append(std::string_view data) {
     whole += data;
     data = whole;
   }
-  const std::error_code error = native::AppendWhole(handle_, path_, data);
+  std::error_code error = native::AppendWhole(handle_, path_, data);
   if (!error) midLine_ = false;
-  if (error || (!native::KeepsAppendFilesOpen() && !keepOpen_)) native::CloseFile(handle_);
+  if (error) {
+    native::CloseFile(handle_);  // the write's own failure is the one to tell
+  } else if (!native::KeepsAppendFilesOpen() && !keepOpen_) {
+    error = native::CloseFile(handle_);
+  }
   if (error) Fail("Cannot write " + what_ + " " + Quoted(path_), error);
 }
 
@@ -219,6 +323,34 @@ void AppendFile::Flush() {
   if (handle_ == native::kNoHandle) return;
   if (const std::error_code error = native::FlushFile(handle_))
     Fail("Cannot write " + what_ + " " + Quoted(path_), error);
+}
+
+OwnFileReader::OwnFileReader(const std::string& path, std::string_view what)
+    : handle_(native::kNoHandle), path_(path), what_(what) {
+  const std::string failure = "Cannot open " + what_ + " " + Quoted(path_);
+  if (const std::error_code error = native::OpenToRead(path, handle_)) Fail(failure, error);
+  native::OtherWriter found;
+  if (const std::error_code error = native::FindOtherWriter(path, handle_, found))
+    Fail(failure, error);
+  if (const std::optional<std::string> sentence = UntrustedSentence(path, what, found))
+    throw PlatformError(*sentence, MakeError(FileError::NotOwned));
+}
+
+OwnFileReader::~OwnFileReader() {
+  // Nothing was written through it, so its close has nothing to report.
+  native::CloseFile(handle_);
+}
+
+std::size_t OwnFileReader::Read(char* buffer, std::size_t size) {
+  std::size_t got = 0;
+  if (const std::error_code error = native::ReadFrom(handle_, buffer, size, got))
+    Fail("Cannot read " + what_ + " " + Quoted(path_), error);
+  return got;
+}
+
+void OwnFileReader::HoldAlone() {
+  if (const std::error_code error = native::HoldAlone(handle_))
+    Fail("Cannot use " + what_ + " " + Quoted(path_), error);
 }
 
 }  // namespace zantovel

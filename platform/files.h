@@ -37,7 +37,31 @@ bool IsTemporaryName(std::string_view name, std::string_view stem);
 // The stem of the temporary name a copy is written under, where it cannot be unnamed.
 inline constexpr std::string_view kCopyStem = ".zantovel-copy-";
 
+// The temporaries of one pass: kCopyStem and 8 hexadecimal digits drawn for the pass, which
+// begin the 16 random digits of each of its temporary names. What a pass killed while it wrote
+// left can so be told from what any other pass left.
+std::string PassTemporaryStem();
+
+// Why the program must not trust the file at path, which it reads, loads or writes through
+// (`what` names it in the sentence: "settings file", "journal"), or nothing when it may: the
+// file, or a folder on its way, belongs to a user other than the one running the program (and
+// root), or another user may write it. A missing file is judged by the folders that would hold
+// it. E.g. Not using the journal "/srv/z/zantovel.journal": it belongs to nobody (65534), not
+// to root.
+std::optional<std::string> Untrusted(const std::string& path, std::string_view what);
+
+// Makes the folder at path and its missing parents, each for this user alone. Throws
+// PlatformError ("Cannot make folder "...": Permission denied") when it cannot.
+void MakeFolders(const std::string& path);
+
 enum class NewName { Made, Taken };
+
+// A name in a folder's listing, with the inode number the listing gives it (0 where it gives
+// none: Windows).
+struct ListedFile {
+  std::string name;
+  std::uint64_t inode = 0;
+};
 
 // What a name in a folder is now.
 enum class EntryKind { File, Link, Other };
@@ -46,10 +70,11 @@ struct Entry {
   FileId id;
   std::uint64_t size = 0;
   std::int64_t modified = 0;  // the modification time, in nanoseconds since 1970
+  std::int64_t born = 0;      // the time it was made, likewise; 0 where the system keeps none
 };
 
 // What a long copy reports while it runs, and how it is stopped: a copy polls stop between
-// chunks and, when it is set, fails with FileError::Stopped, leaving nothing behind.
+// chunks and, when it is set, ends, leaving nothing behind.
 struct CopyWatch {
   const std::atomic<bool>* stop = nullptr;
   std::function<void(std::uint64_t done, std::uint64_t total)> copied;
@@ -97,7 +122,7 @@ class Folder {
   // The names of the regular files and symbolic links directly inside the folder, hidden ones
   // included, in byte order. Subfolders, links to folders, pipes, sockets and devices are not
   // listed, nor the temporary files of a copy. On Windows: every entry that is not a folder.
-  std::vector<std::string> ListFiles() const;
+  std::vector<ListedFile> ListFiles() const;
 
   // Removes the temporaries that the last ListFiles met and that no copy is still writing:
   // what a copy that was killed left behind. A temporary another pass is writing (it holds
@@ -121,16 +146,36 @@ class Folder {
   // ever visible under newName. A symbolic link is copied as a link. A file that changes size
   // while it is copied is not copied.
   //
-  // A copy goes in parts, so that many copies can be flushed to disk at the cost of about one.
-  // StartCopy writes the content and attributes of a regular file into a copy without a name;
-  // a symbolic link, which has nothing to flush, is copied at once, nothing is returned and
-  // made says whether its new name was free. FlushCopies puts the content of many copies on
-  // disk together where the file system allows it. FinishCopy flushes a copy that is not yet
-  // on disk, then names it, never replacing anything, and says whether the name was free.
-  std::optional<PendingCopy> StartCopy(const std::string& name, const std::string& newName,
-                                       NewName& made) const;
-  void FlushCopies(std::vector<PendingCopy>& copies) const;
+  // A copy goes in parts, so that many copies can be flushed to disk at the cost of about one,
+  // and so that what each copy is can be recorded before it has a name. StartCopy writes the
+  // content and attributes into a copy without a name (a link, and a file where the folder
+  // cannot hold unnamed files, under a temporary name of the pass's stem); CopyEntryOf tells
+  // what the copy is, which it stays once named. FlushCopies puts the content of many copies
+  // on disk together where the file system allows it, and returns whether it did so by
+  // flushing the whole file system (Id().device), which put every file written there on disk
+  // too. FinishCopy flushes a copy that is not yet on disk, then names it, never replacing
+  // anything, and says whether the name was free.
+  // StartCopy gives nothing when a stop came inside the copy (CopyWatch), which leaves nothing.
+  std::optional<PendingCopy> StartCopy(const std::string& name, const std::string& newName) const;
+  Entry CopyEntryOf(const PendingCopy& copy) const;
+  bool FlushCopies(std::vector<PendingCopy>& copies) const;
   NewName FinishCopy(PendingCopy& copy) const;
+
+  // The stem of the temporary names this folder's copies are written under (PassTemporaryStem:
+  // one drawn when the folder was opened, unless a pass names its own).
+  const std::string& TemporaryStem() const { return temporaryStem_; }
+  void UseTemporaryStem(std::string stem) { temporaryStem_ = std::move(stem); }
+
+  // Removes what a pass whose temporaries begin with stem left, once that pass has ended:
+  // its temporaries, which no other pass can have made.
+  void RemoveTemporariesOf(std::string_view stem) const;
+
+  // The folder's own identity.
+  FileId Id() const;
+
+  // Whether a name may be given here by way of an empty placeholder made under it first
+  // (MoveNoReplace), which a pass killed at that moment leaves behind.
+  bool MayUsePlaceholders() const;
 
   // How many copies may wait unnamed at once: each may hold an open file.
   std::size_t CopiesAtOnce() const;
@@ -148,6 +193,7 @@ class Folder {
  private:
   std::unique_ptr<native::FolderState> state_;
   mutable std::vector<std::string> leftovers_;
+  std::string temporaryStem_;
 };
 
 // A file that lines are added to, kept open from one line to the next where the system allows
@@ -166,10 +212,12 @@ class AppendFile {
   bool IsOpen() const;
 
   // Opens path for appending, closing any file open before. With create, a missing file is
-  // created (mode 0644 on Linux); an existing file is truncated only with truncate. A symbolic link
-  // in the last part of path is followed only when the process's own user made it, so a log in
-  // another user's folder cannot be pointed at a file of someone else's. Writes block until
-  // they are done, even to a pipe. Throws when the file cannot be opened.
+  // created (mode 0644 on Linux); an existing file is truncated only with truncate, once this
+  // process holds it alone, and then stays held until it is closed (a journal that a running
+  // pass holds is not touched). A symbolic link in the last part of path is followed only
+  // when the process's own user made it, and a file another user owns is refused, so that a
+  // log in another user's folder cannot be pointed at a file of someone else's. Writes block
+  // until they are done, even to a pipe. Throws when the file cannot be opened.
   // what names the file in failures: "log", "journal".
   void Open(const std::string& path, bool create, bool truncate = false,
             std::string_view what = "log");
@@ -183,6 +231,12 @@ class AppendFile {
   // Puts what was appended on disk. Throws when it cannot.
   void Flush();
 
+  // Closes the file, throwing when the system reports that writes it held failed.
+  void Close();
+
+  // The open file's identity.
+  const FileId& Id() const { return id_; }
+
  private:
   std::intptr_t handle_;
   FileId id_;
@@ -190,6 +244,31 @@ class AppendFile {
   std::string path_;
   std::string what_ = "log";
   bool keepOpen_ = false;  // a file started afresh has one writer: it stays open everywhere
+};
+
+// A file of the program's own, read from its start: opened without following a link in its
+// place and without waiting for a pipe put there, and only when it is a regular file that
+// Untrusted lets the program trust.
+class OwnFileReader {
+ public:
+  // Throws PlatformError when it cannot: "Cannot open journal "...": reason" (a missing file's
+  // code is std::errc::no_such_file_or_directory), or Untrusted's sentence (FileError::NotOwned).
+  OwnFileReader(const std::string& path, std::string_view what);
+  ~OwnFileReader();
+  OwnFileReader(const OwnFileReader&) = delete;
+  OwnFileReader& operator=(const OwnFileReader&) = delete;
+
+  // Up to size bytes more, 0 at the end. Throws when the file cannot be read.
+  std::size_t Read(char* buffer, std::size_t size);
+
+  // Holds the file for this process alone while it stays open; throws (FileError::InUse)
+  // while another process holds it.
+  void HoldAlone();
+
+ private:
+  std::intptr_t handle_;
+  std::string path_;
+  std::string what_;
 };
 
 }  // namespace zantovel

@@ -25,6 +25,20 @@ bool FitsInName(std::string_view text, PathStyle style) {
          text.find_first_of("\\/:*?\"<>|") == text.npos;
 }
 
+bool IsAbsolutePath(std::string_view path, PathStyle style) {
+  if (style == PathStyle::Posix) return path.starts_with('/');
+  if (path.size() >= 2 && IsPathSeparator(path[0], style) && IsPathSeparator(path[1], style))
+    return true;
+  return path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2], style);
+}
+
+bool IsSingleName(std::string_view name, PathStyle style) {
+  if (name.empty() || name == "." || name == "..") return false;
+  const std::string_view refused =
+      style == PathStyle::Windows ? std::string_view("\\/:\0", 4) : std::string_view("/\0", 2);
+  return name.find_first_of(refused) == name.npos;
+}
+
 bool NameFitsLength(std::string_view name, PathStyle style) {
   constexpr std::size_t kLongestName = 255;
   if (style == PathStyle::Posix) return name.size() <= kLongestName;

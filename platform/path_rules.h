@@ -26,6 +26,13 @@ std::string_view DefaultFolder(PathStyle style = NativeStyle());
 // Whether text may stand in a file name: the prefix of a pass must name a file in its folder.
 bool FitsInName(std::string_view text, PathStyle style = NativeStyle());
 
+// Whether path is absolute: it starts at the root ("/"; on Windows "C:\" or "\\server").
+bool IsAbsolutePath(std::string_view path, PathStyle style = NativeStyle());
+
+// Whether name is the name of one entry in one folder, as a listing gives it: not empty, not
+// "." or "..", no separator and no NUL (on Windows no ":" either, which names a stream).
+bool IsSingleName(std::string_view name, PathStyle style = NativeStyle());
+
 // Whether a name is short enough for the system to give it: 255 bytes on Linux, 255 UTF-16
 // units on Windows.
 bool NameFitsLength(std::string_view name, PathStyle style = NativeStyle());

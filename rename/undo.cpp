@@ -1,24 +1,33 @@
 #include "rename/undo.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/error.h"
+#include "store/activity_log.h"
 #include "store/journal.h"
 
 namespace zantovel {
 namespace {
 
+// Whether now is the file then was: the same identity, size and modification time, and, where
+// the system keeps them, the same birth time, so that a file made later under a number the
+// system freed and gave out again is told apart.
 bool SameFile(const Entry& now, const Entry& then) {
-  return now.id == then.id && now.size == then.size && now.modified == then.modified;
+  return now.kind != EntryKind::Other && now.id == then.id && now.size == then.size &&
+         now.modified == then.modified &&
+         (now.born == 0 || then.born == 0 || now.born == then.born);
 }
 
-// A copy the pass made is unchanged when it is still the file the pass named (where the journal
-// says which) with the size and time it was given; copies keep their original's time.
-bool UnchangedCopy(const Entry& now, const JournalStep& copy, const JournalStep* made) {
-  if (now.kind != EntryKind::File && now.kind != EntryKind::Link) return false;
-  if (made != nullptr) return SameFile(now, made->file);
-  return now.id != copy.file.id && now.size == copy.file.size && now.modified == copy.file.modified;
+// FAT keeps modification times to two seconds.
+constexpr std::int64_t kCoarsestClock = 2'000'000'000;
+
+// Whether now may be the empty placeholder that a pass killed while it gave a name over one
+// left (Folder::MayUsePlaceholders): an empty file made since the pass began.
+bool LooksLikePlaceholder(const Entry& now, const Journal& journal) {
+  return now.kind == EntryKind::File && now.size == 0 &&
+         now.modified + kCoarsestClock >= journal.started;
 }
 
 }  // namespace
@@ -31,7 +40,10 @@ std::size_t UndoResult::Count(UndoOutcome outcome) const {
 UndoResult UndoLastPass(PassContext& context, bool dryRun) {
   UndoResult result;
   std::string problem;
-  const std::optional<Journal> journal = ReadJournal(context.journalPath, problem);
+  // Held while the undo runs, so that no other undo, and no pass, takes the journal meanwhile.
+  std::optional<OwnFileReader> held;
+  const std::optional<Journal> journal =
+      ReadJournal(context.journalPath, problem, dryRun ? nullptr : &held);
   if (!journal) {
     result.end = PassEnd::Failed;
     result.message = problem;
@@ -39,25 +51,45 @@ UndoResult UndoLastPass(PassContext& context, bool dryRun) {
   }
   result.folder = journal->folder;
   result.time = journal->time;
-  std::map<std::string, const JournalStep*> made;
-  for (const JournalStep& step : journal->steps)
-    if (step.kind == StepKind::Made) made[step.newName] = &step;
+  // What each copy was before it was named, and the names the pass found taken.
+  std::unordered_map<std::string, const JournalStep*> copied;
+  std::unordered_set<std::string> taken;
+  for (const JournalStep& step : journal->steps) {
+    if (step.kind == StepKind::Copied) copied[step.newName] = &step;
+    if (step.kind == StepKind::Taken) taken.insert(step.newName);
+  }
   const std::string& typed = journal->folder;
   try {
-    const Folder folder(typed);
+    // The folder the pass resolved when it began, wherever undo is started from.
+    const Folder folder(journal->path);
+    // The latest step, in the pass's order, that the pass had not done, as far as the loop has
+    // come: a placeholder can only stand at the step after the last one done.
+    struct Frontier {
+      const JournalStep* step = nullptr;
+      bool placeholder = false;
+    } frontier;
+    bool frontierPassed = false;
+    const auto removePlaceholder = [&] {
+      if (frontier.step == nullptr || !frontier.placeholder || dryRun) return;
+      folder.Remove(frontier.step->newName);
+      context.log.Write({"Undo: placeholder " + typed + frontier.step->newName + " removed"});
+    };
     for (auto step = journal->steps.rbegin(); step != journal->steps.rend(); ++step) {
-      if (step->kind == StepKind::Made) continue;
+      if (step->kind == StepKind::Copied || step->kind == StepKind::Taken) continue;
       if (context.stop != nullptr && context.stop->load()) {
         result.end = PassEnd::Stopped;
         break;
       }
       const std::optional<Entry> now = folder.EntryOf(step->newName);
       UndoOutcome outcome = UndoOutcome::NotDone;
-      if (step->kind == StepKind::Rename) {
+      bool atNewName = false;
+      if (taken.count(step->newName) > 0) {
+        // What stands under the name is another program's.
+      } else if (step->kind == StepKind::Rename) {
         const std::optional<Entry> old = folder.EntryOf(step->oldName);
-        // The file the pass renamed: its identity, and its size and time, so that a new file
-        // that was given a freed inode number is not taken for it. One changed since is kept.
-        if (now && SameFile(*now, step->file)) {
+        // The file the pass renamed, unchanged: one changed since is kept.
+        atNewName = now && SameFile(*now, step->file);
+        if (atNewName) {
           outcome = old ? UndoOutcome::OldNameTaken
                     : dryRun || folder.MoveNoReplace(step->newName, step->oldName) == NewName::Made
                         ? UndoOutcome::RenamedBack
@@ -69,18 +101,40 @@ UndoResult UndoLastPass(PassContext& context, bool dryRun) {
           outcome = UndoOutcome::Changed;
         }
       } else if (now) {
-        const auto found = made.find(step->newName);
-        outcome = UnchangedCopy(*now, *step, found == made.end() ? nullptr : found->second)
-                      ? UndoOutcome::CopyRemoved
-                      : UndoOutcome::Changed;
-        if (outcome == UndoOutcome::CopyRemoved && !dryRun) {
-          folder.Remove(step->newName);
-          context.log.Write({"Undo: copy " + typed + step->newName + " removed"});
+        // A copy is removed only when it is the very file the journal says the pass made,
+        // unchanged; never on its size and time alone.
+        const auto made = copied.find(step->newName);
+        if (made != copied.end()) {
+          atNewName = SameFile(*now, made->second->file);
+          if (atNewName) {
+            outcome = UndoOutcome::CopyRemoved;
+            if (!dryRun) {
+              folder.Remove(step->newName);
+              context.log.Write({"Undo: copy " + typed + step->newName + " removed"});
+            }
+          } else if (now->id == made->second->file.id) {
+            outcome = UndoOutcome::Changed;
+          }
+        }
+      }
+      if (journal->placeholders && !frontierPassed && taken.count(step->newName) == 0) {
+        if (atNewName) {
+          removePlaceholder();
+          frontierPassed = true;
+        } else {
+          frontier = {&*step, outcome == UndoOutcome::NotDone && now &&
+                                  LooksLikePlaceholder(*now, *journal)};
         }
       }
       result.steps.push_back({step->newName, step->oldName, outcome});
     }
-    if (!dryRun) folder.Flush();
+    if (journal->placeholders && !frontierPassed && result.end == PassEnd::Done)
+      removePlaceholder();  // the pass did none of its steps
+    if (!dryRun) {
+      // What a pass killed while it wrote its copies left under temporary names.
+      if (!journal->temporaries.empty()) folder.RemoveTemporariesOf(journal->temporaries);
+      folder.Flush();
+    }
   } catch (const PlatformError& error) {
     result.end = PassEnd::Failed;
     result.message = error.what();
@@ -96,7 +150,11 @@ UndoResult UndoLastPass(PassContext& context, bool dryRun) {
            std::to_string(result.Count(UndoOutcome::Changed) +
                           result.Count(UndoOutcome::OldNameTaken)) +
            " left"});
-    } catch (const PlatformError&) {
+    } catch (const PlatformError& error) {
+      if (result.end != PassEnd::Failed) {
+        result.end = PassEnd::Failed;
+        result.message = error.what();
+      }
     }
   }
   return result;

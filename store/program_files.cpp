@@ -1,6 +1,7 @@
 #include "store/program_files.h"
 
 #include "platform/app.h"
+#include "platform/files.h"
 #include "platform/path_rules.h"
 #include "store/journal.h"
 
@@ -14,14 +15,42 @@ ProgramFiles::ProgramFiles(std::string executablePath)
 
 ProgramFiles::Places ProgramFiles::PlacesOf(const std::string& executable) {
   const std::string folder = FolderOf(executable);
-  const UserFolders user = KeepsFilesBeside(folder) ? UserFolders{} : ProgramUserFolders();
-  if (user.settings.empty()) {
+  if (KeepsFilesBeside(folder)) {
     const std::string settings = SettingsFileOf(executable);
-    return {settings, DefaultLogPathIn(folder), JournalFileOf(settings)};
+    return {settings, DefaultLogPathIn(folder), JournalFileOf(settings), folder, folder, false, {}};
   }
+  const UserFolders user = ProgramUserFolders();
   const std::string stem = StemOf(executable);
-  return {JoinPath(user.settings, stem + ".ini"), DefaultLogPathIn(user.state),
-          JournalFileOf(JoinPath(user.state, stem + ".ini"))};
+  if (user.settings.empty())
+    return {{},
+            {},
+            {},
+            {},
+            {},
+            true,
+            "There is no home folder for this user, where the settings, the log and the undo "
+            "journal of an installed copy are kept; set HOME"};
+  return {JoinPath(user.settings, stem + ".ini"),
+          DefaultLogPathIn(user.state),
+          JournalFileOf(JoinPath(user.state, stem + ".ini")),
+          user.settings,
+          user.state,
+          true,
+          {}};
+}
+
+std::optional<std::string> ProgramFiles::Distrust() const {
+  if (!places_.problem.empty()) return places_.problem;
+  if (auto settings = Untrusted(places_.settings, "settings file")) return settings;
+  return Untrusted(places_.journal, "journal");
+}
+
+void ProgramFiles::MakeSettingsFolder() const {
+  if (places_.userFolders && !places_.settingsFolder.empty()) MakeFolders(places_.settingsFolder);
+}
+
+void ProgramFiles::MakeStateFolder() const {
+  if (places_.userFolders && !places_.stateFolder.empty()) MakeFolders(places_.stateFolder);
 }
 
 }  // namespace zantovel

@@ -339,7 +339,7 @@ TEST_F(PassTest, ANameThatBecameAFolderOrPipeIsPassedOver) {
     const PassResult result = Run(folder, "n_", type);
     Sys() = linux_calls::SystemCalls();
     EXPECT_EQ(result.message, "Done");
-    EXPECT_EQ(result.counts.notFiles, 2u);
+    EXPECT_EQ(result.counts[FileOutcome::NotAFile], 2u);
     EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a.tmp", "b.tmp"}));
     EXPECT_EQ(StepMessages(log),
               (std::vector<std::string>{
@@ -429,10 +429,10 @@ TEST_F(PassTest, NewNameTooLongForTheFileSystemIsPassedOver) {
   std::vector<FileStep> planned;
   PlanRenamePass(context, folder, "a_", "*.*", planned);
   ASSERT_EQ(planned.size(), 2u);
-  EXPECT_EQ(planned[0].outcome, FileOutcome::Renamed);
+  EXPECT_EQ(planned[0].outcome, FileOutcome::Copied);
   EXPECT_EQ(planned[1].outcome, FileOutcome::NameTooLong);
   EXPECT_EQ(Run(folder, "a_", "*.*").message, "Done");
-  EXPECT_EQ(results[0].counts.nameTooLong, 1u);
+  EXPECT_EQ(results[0].counts[FileOutcome::NameTooLong], 1u);
   EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a_" + longest, longest, tooLong}));
   EXPECT_EQ(StepMessages(log).back(), "New name too long, cannot rename");
 }

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "rename/rename_pass.h"
+#include "platform/text_case.h"
+#include "rename/name_rules.h"
 
 namespace zantovel::test {
 namespace {
@@ -38,7 +39,7 @@ TEST(NameLogicTest, TypeMatchesLowerCasesTheNameOnly) {
     EXPECT_EQ(TypeMatches(c.name, c.type), c.matches) << c.name << " / " << c.type;
 }
 
-TEST(NameLogicTest, IsSkippedCountsCharactersAndComparesThePrefixExactly) {
+TEST(NameLogicTest, PassingOverCountsCharactersAndComparesThePrefixExactly) {
   const std::string e = "\xC3\xA9";  // é: two bytes, one character
   std::string twentyE, twentyOneE;
   for (int i = 0; i < 20; ++i) twentyE += e;
@@ -46,21 +47,22 @@ TEST(NameLogicTest, IsSkippedCountsCharactersAndComparesThePrefixExactly) {
   struct Case {
     std::string name;
     std::string prefix;
-    bool skipped;
+    PassOver why;
   } cases[] = {
-      {"abcdefghijklmnop.tmp", "a_", false},  // 20 characters
-      {"abcdefghijklmnopq.tmp", "a_", true},  // 21
-      {twentyE, "a_", false},
-      {twentyOneE, "a_", true},
-      {std::string(20, '\xFF'), "a_", false},
-      {std::string(21, '\xFF'), "a_", true},
-      {"a_x.tmp", "a_", true},
-      {"A_x.tmp", "a_", false},
-      {"x.tmp", "", true},  // every name begins with the empty prefix
-      {"x", "xx", false},
-      {"\xC3\x83x", "\xC3", false},  // a stray-byte prefix is not the start of a character
+      {"abcdefghijklmnop.tmp", "a_", PassOver::No},         // 20 characters
+      {"abcdefghijklmnopq.tmp", "a_", PassOver::LongName},  // 21
+      {twentyE, "a_", PassOver::No},
+      {twentyOneE, "a_", PassOver::LongName},
+      {std::string(20, '\xFF'), "a_", PassOver::No},
+      {std::string(21, '\xFF'), "a_", PassOver::LongName},
+      {"a_x.tmp", "a_", PassOver::HasPrefix},
+      {"a_abcdefghijklmnopq.tmp", "a_", PassOver::HasPrefix},  // the prefix is told first
+      {"A_x.tmp", "a_", PassOver::No},
+      {"x.tmp", "", PassOver::HasPrefix},  // every name begins with the empty prefix
+      {"x", "xx", PassOver::No},
+      {"\xC3\x83x", "\xC3", PassOver::No},  // a stray-byte prefix is not the start of a character
   };
-  for (const Case& c : cases) EXPECT_EQ(zantovel::IsSkipped(c.name, c.prefix), c.skipped) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(WhyPassedOver(c.name, c.prefix), c.why) << c.name;
 }
 
 TEST(NameLogicTest, NumberingGivesOneOnceAndKeepsTheReplacedPrefix) {
@@ -97,6 +99,10 @@ TEST(NameLogicTest, TemporaryNamesAreKnownExactly) {
     EXPECT_TRUE(IsTemporaryName(name, kCopyStem)) << name;
     EXPECT_FALSE(IsTemporaryName(name, ".zantovel.ini.")) << name;
   }
+  // A pass's own stem begins the names of its temporaries, and of no other pass's.
+  const std::string pass = PassTemporaryStem(), other = PassTemporaryStem();
+  EXPECT_NE(pass, other);
+  EXPECT_EQ(pass.size(), kCopyStem.size() + 8);
   for (const char* name : {
            ".zantovel-copy-0123456789abcdef0c93",  // drawn: 16 digits and their 4-digit check
        }) {

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   // The log watches its place from the first line, as it does in long passes.
   files.Log().WatchAfter(0);
   const std::string command = argc > 1 ? argv[1] : "";
+  if (command.starts_with("save")) files.MakeSettingsFolder();
   if (command == "save" && argc == 4) {
     settings.Save(kSettingsSection, {{argv[2], argv[3]}});
   } else if (command == "saveall" && argc == 5) {
@@ -29,13 +30,11 @@ int main(int argc, char** argv) {
   } else if (command == "get" && argc == 4) {
     std::printf("%s\n", settings.Read(kSettingsSection, argv[2], argv[3]).c_str());
   } else if (command == "run" && argc == 5) {
-    PassContext context{files.Log(), files.OwnFiles()};
-    context.journalPath = files.JournalPath();
+    PassContext context = ContextOf(files, true);
     const PassResult result = RenamePass(context, argv[2], argv[3], argv[4]);
     std::printf("%s|%s\n", result.done() ? "done" : "failed", result.message.c_str());
   } else if (command == "undo" && argc == 2) {
-    PassContext context{files.Log(), files.OwnFiles()};
-    context.journalPath = files.JournalPath();
+    PassContext context = ContextOf(files, false);
     const UndoResult result = UndoLastPass(context, false);
     std::printf("%s|%s\n", result.end == PassEnd::Done ? "done" : "failed", result.message.c_str());
   } else {

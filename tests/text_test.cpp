@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/text_case.h"
 #include "util/text.h"
 
 namespace zantovel::test {

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/text_case.h"
-
 namespace zantovel {
 namespace {
 
@@ -83,27 +81,6 @@ std::string_view RightChars(std::string_view text, std::size_t count) {
   std::size_t pos = 0;
   for (std::size_t skip = total - count; skip > 0; --skip) pos += CharLengthAt(text, pos);
   return text.substr(pos);
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t pos = 0; pos < text.size();) {
-    const auto c = static_cast<unsigned char>(text[pos]);
-    if (c < 0x80) {
-      out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-      ++pos;
-      continue;
-    }
-    const std::size_t length = CharLengthAt(text, pos);
-    if (length == 1) {
-      out += static_cast<char>(c);
-    } else {
-      AppendChar(LowerCaseOf(DecodeChar(text.data() + pos, length)), out);
-    }
-    pos += length;
-  }
-  return out;
 }
 
 std::string EscapeControls(std::string_view text, Backslashes backslashes) {

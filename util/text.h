@@ -25,10 +25,6 @@ char32_t DecodeChar(const char* text, std::size_t length);
 // scheme gives it, as in WTF-8.
 void AppendChar(char32_t cp, std::string& out);
 
-// Unicode simple lower-case mapping of every well-formed character; stray bytes are kept.
-// The result has as many characters as text.
-std::string LowerCase(std::string_view text);
-
 // text with every control character (below U+0020, and DEL) written as an escape: "\n",
 // "\r", "\t" or "\x1B"; with Backslashes::Escaped a backslash is written "\\" too, so
 // that the escapes cannot be told from the text.

@@ -1,13 +1,16 @@
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "platform/app.h"
+#include "platform/linux/system_calls.h"
 #include "platform/path_rules.h"
 
 namespace zantovel {
@@ -30,33 +33,36 @@ std::tm LocalTimeNow() {
 
 namespace {
 
-// Makes path and its missing parents, each 0700 less the umask: the user's own.
-void MakeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0700);
-    if (slash == std::string::npos) break;
-  }
+// The user's home: $HOME where it is an absolute path, otherwise the one the user database
+// gives (a shell started without a login may have none, or a relative one).
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return home;
+  passwd entry{};
+  passwd* found = nullptr;
+  std::array<char, 4096> buffer;
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+      found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/')
+    return found->pw_dir;
+  return {};
 }
 
-std::string FromEnvironment(const char* variable, const char* underHome) {
+std::string FromEnvironment(const char* variable, const std::string& home, const char* underHome) {
   const char* value = std::getenv(variable);
   // The XDG base directory rules ignore a relative path.
   if (value != nullptr && value[0] == '/') return value;
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] != '/') return {};
-  return std::string(home) + underHome;
+  if (home.empty()) return {};
+  return home + underHome;
 }
 
 }  // namespace
 
 UserFolders ProgramUserFolders() {
-  const std::string config = FromEnvironment("XDG_CONFIG_HOME", "/.config");
-  const std::string state = FromEnvironment("XDG_STATE_HOME", "/.local/state");
+  const std::string home = HomeFolder();
+  const std::string config = FromEnvironment("XDG_CONFIG_HOME", home, "/.config");
+  const std::string state = FromEnvironment("XDG_STATE_HOME", home, "/.local/state");
   if (config.empty() || state.empty()) return {};
-  UserFolders folders{config + "/zantovel", state + "/zantovel"};
-  MakeFolders(folders.settings);
-  MakeFolders(folders.state);
-  return folders;
+  return {config + "/zantovel", state + "/zantovel"};
 }
 
 bool KeepsFilesBeside(const std::string& folder) {
@@ -65,7 +71,7 @@ bool KeepsFilesBeside(const std::string& folder) {
     const std::string_view prefix(system);
     if (folder == prefix || (prefix.back() == '/' && folder.rfind(prefix, 0) == 0)) return false;
   }
-  return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+  return linux_calls::Sys().faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {

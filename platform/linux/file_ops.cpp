@@ -124,10 +124,21 @@ bool CanLinkUnnamed() {
   return Sys().fstatat(AT_FDCWD, "/proc/self/fd", &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
-void RemoveIfStale(int dirfd, const std::string& name, bool sharedMount) {
+void RemoveIfStale(int dirfd, const std::string& name, bool sharedMount, bool writerGone) {
   constexpr std::time_t kRecent = 10 * 60;
   Fd file(Sys().openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
-  if (file.fd < 0 || Sys().flock(file.fd, LOCK_EX | LOCK_NB) != 0) return;
+  if (file.fd < 0 && errno == ELOOP) {
+    struct stat link {};
+    if (Sys().fstatat(dirfd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(link.st_mode) &&
+        (writerGone || std::time(nullptr) - link.st_ctim.tv_sec >= kRecent))
+      Sys().unlinkat(dirfd, name.c_str(), 0);
+    return;
+  }
+  if (file.fd < 0) return;
+  // A lock held is a live writer's; a file system without locks says nothing, unless the
+  // writer is known to be gone.
+  if (Sys().flock(file.fd, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || !writerGone)) return;
   struct stat st {};
   if (Sys().fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return;
   // Another machine's lock is not seen here; its writer changes the file as it goes.

@@ -18,8 +18,9 @@ struct Fd {
   explicit Fd(int f) : fd(f) {}
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
+  // Only for descriptors read from, or given up on: their close has nothing to report.
   ~Fd() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) Sys().close(fd);
   }
 };
 
@@ -54,7 +55,8 @@ int LinkUnnamed(int fd, int dirfd, const std::string& name);
 bool CanLinkUnnamed();
 
 // Removes the temporary `name` in dirfd unless a writer still holds it or, where sharedMount,
-// it changed in the last ten minutes.
-void RemoveIfStale(int dirfd, const std::string& name, bool sharedMount);
+// it changed in the last ten minutes. A link, which takes no lock, is removed only when it
+// changed longer ago than that, or when writerGone says its maker has ended.
+void RemoveIfStale(int dirfd, const std::string& name, bool sharedMount, bool writerGone = false);
 
 }  // namespace zantovel::linux_calls

@@ -1,6 +1,8 @@
 // The file primitives on Linux. Every operation on a folder's files goes through the folder's
 // descriptor (the *at calls), and every system call through the table of system_calls.h.
+#include <grp.h>
 #include <linux/magic.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/sysmacros.h>
 
@@ -17,6 +19,7 @@
 #include "platform/error.h"
 #include "platform/linux/file_ops.h"
 #include "platform/native_files.h"
+#include "platform/path_rules.h"
 
 namespace zantovel {
 
@@ -30,6 +33,28 @@ std::error_code LastError() {
 
 int FdOf(native::Handle handle) {
   return static_cast<int>(handle);
+}
+
+std::int64_t Nanoseconds(const statx_timestamp& time) {
+  return time.tv_sec * 1'000'000'000LL + time.tv_nsec;
+}
+
+// What name in dirfd is now (with flags AT_SYMLINK_NOFOLLOW, a link itself; with
+// AT_EMPTY_PATH and "", the file dirfd is open on): its birth time too, where the file system
+// keeps one.
+std::optional<Entry> StatEntry(int dirfd, const char* name, int flags) {
+  struct statx st {};
+  if (Sys().statx(dirfd, name, flags, STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+    return std::nullopt;
+  const EntryKind kind = S_ISREG(st.stx_mode)   ? EntryKind::File
+                         : S_ISLNK(st.stx_mode) ? EntryKind::Link
+                                                : EntryKind::Other;
+  return Entry{kind,
+               {static_cast<std::uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor)),
+                static_cast<std::uint64_t>(st.stx_ino)},
+               st.stx_size,
+               Nanoseconds(st.stx_mtime),
+               (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0};
 }
 
 // Copies length bytes at offset between the same offsets of two files. copy_file_range shares
@@ -237,20 +262,30 @@ std::error_code OpenFolder(const std::string& text, FolderState& folder) {
   // File systems whose sync writes and commits every dirty file, unwritten extents included.
   // FUSE drivers need not: their sync may do nothing at all.
   struct statfs info {};
-  folder.syncsWhole = Sys().fstatfs(fd, &info) == 0 &&
-                      (info.f_type == EXT4_SUPER_MAGIC || info.f_type == XFS_SUPER_MAGIC ||
-                       info.f_type == BTRFS_SUPER_MAGIC);
+  const bool known = Sys().fstatfs(fd, &info) == 0;
+  folder.syncsWhole = known && (info.f_type == EXT4_SUPER_MAGIC || info.f_type == XFS_SUPER_MAGIC ||
+                                info.f_type == BTRFS_SUPER_MAGIC);
+  // File systems whose rename refuses to replace by itself (RENAME_NOREPLACE); elsewhere (FUSE
+  // above all) a name may be given over a placeholder.
+  const bool native =
+      known && (folder.syncsWhole || info.f_type == TMPFS_MAGIC || info.f_type == F2FS_SUPER_MAGIC);
+  folder.mayUsePlaceholders = !native;
+  // A listing's inode numbers are the files' own only where the kernel's file system writes
+  // them (FUSE and overlays may give others).
+  folder.listsInodes = native;
+  struct stat own {};
+  if (Sys().fstat(fd, &own) == 0) folder.id = IdOf(own);
   folder.sharedMount = IsSharedMount(fd);
   folder.copiesAtOnce = zantovel::CopiesAtOnce();
   return {};
 }
 
 void CloseFolder(FolderState& folder) {
-  if (folder.handle != kNoHandle) ::close(FdOf(folder.handle));
-  folder.handle = kNoHandle;
+  // A folder is only read through its descriptor: its close has nothing to report.
+  CloseFile(folder.handle);
 }
 
-std::error_code ListNames(const FolderState& folder, std::vector<std::string>& names) {
+std::error_code ListNames(const FolderState& folder, std::vector<ListedFile>& names) {
   const int dirfd = FdOf(folder.handle);
   // A descriptor of its own, since reading a folder moves the descriptor's position.
   const int listing = Sys().openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
@@ -259,7 +294,7 @@ std::error_code ListNames(const FolderState& folder, std::vector<std::string>& n
   std::unique_ptr<DIR, decltype(closeDir)> dir(Sys().fdopendir(listing), closeDir);
   if (!dir) {
     const int error = errno;
-    ::close(listing);
+    Sys().close(listing);
     return SystemError(error);
   }
   for (;;) {
@@ -275,19 +310,14 @@ std::error_code ListNames(const FolderState& folder, std::vector<std::string>& n
     // A link to a folder is a folder to the user.
     if (type == DT_LNK && Sys().fstatat(dirfd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
       continue;
-    if (type == DT_REG || type == DT_LNK) names.emplace_back(entry->d_name);
+    if (type == DT_REG || type == DT_LNK)
+      names.push_back(
+          {entry->d_name, folder.listsInodes ? static_cast<std::uint64_t>(entry->d_ino) : 0});
   }
 }
 
 std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name) {
-  struct stat st {};
-  if (Sys().fstatat(FdOf(folder.handle), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-    return std::nullopt;
-  const EntryKind kind = S_ISREG(st.st_mode)   ? EntryKind::File
-                         : S_ISLNK(st.st_mode) ? EntryKind::Link
-                                               : EntryKind::Other;
-  return Entry{kind, IdOf(st), static_cast<std::uint64_t>(st.st_size),
-               st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
+  return StatEntry(FdOf(folder.handle), name.c_str(), AT_SYMLINK_NOFOLLOW);
 }
 
 std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,
@@ -297,9 +327,10 @@ std::error_code RenameNoReplace(const FolderState& folder, const std::string& fr
 
 namespace {
 
-// Copies the link `name` to newName as a link, with its owner and times where they can be set.
-std::error_code CopyLink(int dirfd, const std::string& name, const std::string& newName,
-                         bool& taken) {
+// Copies the link `name` to a link under `temporary`, with its owner and times where they can
+// be set.
+std::error_code CopyLink(int dirfd, const std::string& name, const std::string& temporary,
+                         CopyState& copy) {
   struct stat st {};
   if (Sys().fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
   if (!S_ISLNK(st.st_mode)) return MakeError(FileError::NotAFile);
@@ -309,30 +340,27 @@ std::error_code CopyLink(int dirfd, const std::string& name, const std::string& 
   if (n < 0) return LastError();
   if (static_cast<std::size_t>(n) == target.size()) return MakeError(FileError::Changed);
   target.resize(static_cast<std::size_t>(n));
-  taken = false;
-  if (Sys().symlinkat(target.c_str(), dirfd, newName.c_str()) != 0) {
-    taken = errno == EEXIST;
-    return taken ? std::error_code() : LastError();
-  }
-  Sys().fchownat(dirfd, newName.c_str(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
+  if (Sys().symlinkat(target.c_str(), dirfd, temporary.c_str()) != 0) return LastError();
+  copy.link = true;
+  copy.temporary = temporary;
+  // Owner and times as far as the process may set them: a link's own mode means nothing.
+  Sys().fchownat(dirfd, temporary.c_str(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
   const std::array<timespec, 2> times{st.st_atim, st.st_mtim};
-  Sys().utimensat(dirfd, newName.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
+  Sys().utimensat(dirfd, temporary.c_str(), times.data(), AT_SYMLINK_NOFOLLOW);
   return {};
 }
 
 }  // namespace
 
 std::error_code WriteCopy(const FolderState& folder, const std::string& name,
-                          const std::string& temporary, const std::string& newName, CopyState& copy,
-                          bool& linkCopied, bool& taken) {
+                          const std::string& temporary, CopyState& copy) {
   const int dirfd = FdOf(folder.handle);
   // O_NONBLOCK: should the name have become a pipe since the listing, the open must not wait.
   // O_NOFOLLOW: a link is copied as a link, its target never opened.
   Fd source(Sys().openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
   if (source.fd < 0) {
     if (errno != ELOOP) return LastError();
-    linkCopied = true;
-    return CopyLink(dirfd, name, newName, taken);
+    return CopyLink(dirfd, name, temporary, copy);
   }
   struct stat st {};
   if (Sys().fstat(source.fd, &st) != 0) return LastError();
@@ -340,7 +368,8 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
 
   // An unnamed file in the folder: nothing is visible until it is complete and linked, and a
   // failure or a kill leaves nothing behind. File systems without unnamed files get a hidden,
-  // locked temporary name that no listing shows and a later pass removes if a kill left it.
+  // locked temporary name that no listing shows and that undo, or a later pass, removes if a
+  // kill left it.
   int out = -1;
   if (folder.unnamedFiles) {
     out = Sys().openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
@@ -365,16 +394,31 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
   return error;
 }
 
-void FlushCopies(const FolderState& folder, const std::vector<CopyState*>& copies) {
-  // Every copy's content on its way to disk first, so that they are written together.
-  for (const CopyState* copy : copies)
-    Sys().sync_file_range(FdOf(copy->file), 0, 0, SYNC_FILE_RANGE_WRITE);
+std::error_code CopyEntry(const FolderState& folder, const CopyState& copy, Entry& entry) {
+  const std::optional<Entry> found =
+      copy.link ? StatEntry(FdOf(folder.handle), copy.temporary.c_str(), AT_SYMLINK_NOFOLLOW)
+                : StatEntry(FdOf(copy.file), "", AT_EMPTY_PATH);
+  if (!found) return LastError();
+  entry = *found;
+  return {};
+}
+
+bool FlushCopies(const FolderState& folder, const std::vector<CopyState*>& copies) {
+  // Every copy's content on its way to disk first, so that they are written together. A link
+  // has no content: its name in the folder is flushed with the folder's.
+  for (CopyState* copy : copies) {
+    if (copy->link)
+      copy->flushed = true;
+    else
+      Sys().sync_file_range(FdOf(copy->file), 0, 0, SYNC_FILE_RANGE_WRITE);
+  }
   // One sync of the file system, where it writes every file's data and metadata, costs one
   // journal commit and one flush of the disk's cache for the lot; a flush of each copy costs
   // one of each a copy. Elsewhere (tmpfs, FUSE: their sync need not write anything), or when
   // the sync reports a failure (which does not say whose), each copy is flushed on its own.
-  if (!folder.syncsWhole || Sys().syncfs(FdOf(folder.handle)) != 0) return;
+  if (!folder.syncsWhole || Sys().syncfs(FdOf(folder.handle)) != 0) return false;
   for (CopyState* copy : copies) copy->flushed = true;
+  return true;
 }
 
 std::error_code FlushCopy(const FolderState&, CopyState& copy) {
@@ -388,20 +432,15 @@ std::error_code NameCopy(const FolderState& folder, CopyState& copy, const std::
   const int dirfd = FdOf(folder.handle);
   taken = false;
   if (copy.temporary.empty()) {
-    if (LinkUnnamed(FdOf(copy.file), dirfd, newName) == 0) {
-      CloseFile(copy.file);
-      return {};
-    }
+    if (LinkUnnamed(FdOf(copy.file), dirfd, newName) == 0) return CloseFile(copy.file);
     taken = errno == EEXIST;
     return taken ? std::error_code() : LastError();
   }
   if (const std::error_code error = RenameNoReplaceAt(dirfd, copy.temporary, newName, taken))
     return error;
-  if (!taken) {
-    copy.temporary.clear();
-    CloseFile(copy.file);
-  }
-  return {};
+  if (taken) return {};
+  copy.temporary.clear();
+  return CloseFile(copy.file);
 }
 
 void DiscardCopy(const FolderState& folder, CopyState& copy) {
@@ -411,8 +450,8 @@ void DiscardCopy(const FolderState& folder, CopyState& copy) {
   copy.temporary.clear();
 }
 
-void RemoveStaleTemporary(const FolderState& folder, const std::string& name) {
-  RemoveIfStale(FdOf(folder.handle), name, folder.sharedMount);
+void RemoveStaleTemporary(const FolderState& folder, const std::string& name, bool writerGone) {
+  RemoveIfStale(FdOf(folder.handle), name, folder.sharedMount && !writerGone, writerGone);
 }
 
 std::error_code FlushFolder(const FolderState& folder) {
@@ -425,8 +464,7 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
                            FileId& id) {
   // O_NONBLOCK only for the open, so that a pipe without a reader fails instead of hanging;
   // writes then block, so a slow reader slows the pass instead of failing it.
-  const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0) |
-                    (truncate ? O_TRUNC : 0);
+  const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0);
   int fd = Sys().openat(AT_FDCWD, path.c_str(), flags | O_NOFOLLOW, 0644);
   if (fd < 0 && errno == ELOOP) {
     // A link is followed only when this user made it (or root did): a link another user put in
@@ -437,13 +475,21 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
     fd = Sys().openat(AT_FDCWD, path.c_str(), flags, 0644);
   }
   if (fd < 0) return LastError();
+  Fd opened(fd);
   struct stat st {};
-  if (Sys().set_blocking(fd) != 0 || Sys().fstat(fd, &st) != 0) {
-    const int error = errno;
-    ::close(fd);
-    return SystemError(error);
+  if (Sys().set_blocking(fd) != 0 || Sys().fstat(fd, &st) != 0) return LastError();
+  // Root's lines never go into a file that another user may read and has made for them.
+  if (st.st_uid != geteuid() && st.st_uid != 0) return MakeError(FileError::NotOwned);
+  if (truncate) {
+    // Emptied only once held: the journal of a pass still running is left as it is.
+    if (Sys().flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK) return MakeError(FileError::InUse);
+      if (!NotOffered(errno) && errno != ENOLCK) return LastError();
+    }
+    if (S_ISREG(st.st_mode) && Sys().ftruncate(fd, 0) != 0) return LastError();
   }
-  file = fd;
+  file = opened.fd;
+  opened.fd = -1;
   id = IdOf(st);
   return {};
 }
@@ -457,9 +503,13 @@ std::error_code RemoveAt(const FolderState& folder, const std::string& name) {
                                                                    : LastError();
 }
 
-void CloseFile(Handle& file) {
-  if (file != kNoHandle) ::close(FdOf(file));
+std::error_code CloseFile(Handle& file) {
+  if (file == kNoHandle) return {};
+  const int fd = FdOf(file);
   file = kNoHandle;
+  // The descriptor is gone whatever close says, even after EINTR, so it is never closed twice.
+  if (Sys().close(fd) != 0 && errno != EINTR) return LastError();
+  return {};
 }
 
 bool EndsMidLine(Handle file, const std::string& path) {
@@ -489,6 +539,163 @@ std::error_code AppendWhole(Handle file, const std::string&, std::string_view da
 
 bool KeepsAppendFilesOpen() {
   return true;
+}
+
+std::error_code OpenToRead(const std::string& path, Handle& file) {
+  Fd opened(
+      Sys().openat(AT_FDCWD, path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
+  if (opened.fd < 0) return errno == ELOOP ? MakeError(FileError::NotRegular) : LastError();
+  struct stat st {};
+  if (Sys().fstat(opened.fd, &st) != 0) return LastError();
+  if (!S_ISREG(st.st_mode)) return MakeError(FileError::NotRegular);
+  file = opened.fd;
+  opened.fd = -1;
+  return {};
+}
+
+std::error_code ReadFrom(Handle file, char* buffer, std::size_t size, std::size_t& got) {
+  for (;;) {
+    const ssize_t n = Sys().read(FdOf(file), buffer, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return LastError();
+    got = static_cast<std::size_t>(n);
+    return {};
+  }
+}
+
+std::error_code HoldAlone(Handle file) {
+  while (Sys().flock(FdOf(file), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno == EWOULDBLOCK) return MakeError(FileError::InUse);
+    if (NotOffered(errno) || errno == ENOLCK) return {};  // no locks here: nothing to hold
+    return LastError();
+  }
+  return {};
+}
+
+namespace {
+
+std::string UserText(uid_t uid) {
+  passwd entry{};
+  passwd* found = nullptr;
+  std::array<char, 4096> buffer;
+  const std::string number = std::to_string(uid);
+  if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+    return "user " + number;
+  return std::string(found->pw_name) + " (" + number + ")";
+}
+
+// Whether the group gid holds nobody but the user uid: the user's own group, as systems that
+// give every user a group of their own (and a umask that lets that group write) have it.
+bool GroupOfUserAlone(gid_t gid, uid_t uid) {
+  passwd user{};
+  passwd* foundUser = nullptr;
+  std::array<char, 4096> userBuffer;
+  if (getpwuid_r(uid, &user, userBuffer.data(), userBuffer.size(), &foundUser) != 0 ||
+      foundUser == nullptr || user.pw_gid != gid)
+    return false;
+  group members{};
+  group* foundGroup = nullptr;
+  std::vector<char> groupBuffer(1 << 16);
+  if (getgrgid_r(gid, &members, groupBuffer.data(), groupBuffer.size(), &foundGroup) != 0 ||
+      foundGroup == nullptr)
+    return false;
+  for (char** member = members.gr_mem; *member != nullptr; ++member)
+    if (std::string_view(*member) != user.pw_name) return false;
+  return true;
+}
+
+bool OthersMayWrite(const struct stat& st, uid_t uid) {
+  if ((st.st_mode & S_IWOTH) != 0) return true;
+  return (st.st_mode & S_IWGRP) != 0 && !GroupOfUserAlone(st.st_gid, uid);
+}
+
+// The path of the open folder fd as the kernel knows it, for a sentence; fallback without /proc.
+std::string PathOfFolder(int fd, const std::string& fallback) {
+  std::array<char, PATH_MAX + 1> path;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t n = Sys().readlinkat(AT_FDCWD, self.c_str(), path.data(), path.size() - 1);
+  return n > 0 ? std::string(path.data(), static_cast<std::size_t>(n)) : fallback;
+}
+
+}  // namespace
+
+std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWriter& found) {
+  const uid_t uid = geteuid();
+  const auto trusted = [uid](uid_t owner) { return owner == uid || owner == 0; };
+  found = {};
+  found.trusted = uid == 0 ? "root" : UserText(uid) + " or root";
+  const auto report = [&](OtherWriter::Kind kind, std::string at, const struct stat& st) {
+    found.kind = kind;
+    found.path = std::move(at);
+    found.owner = UserText(st.st_uid);
+    found.mode = st.st_mode & 07777;
+    return std::error_code();
+  };
+  // Every link on the way, and in the file's own place: one that another user made may point
+  // anywhere they like, whenever they like.
+  std::string lexical = path;
+  if (lexical.empty() || lexical[0] != '/') {
+    std::array<char, PATH_MAX + 1> working;
+    if (getcwd(working.data(), working.size()) == nullptr) return LastError();
+    lexical = JoinPath(working.data(), path);
+  }
+  struct stat st {};
+  for (std::size_t end = lexical.find('/', 1);; end = lexical.find('/', end + 1)) {
+    const std::string part = lexical.substr(0, end);
+    if (Sys().fstatat(AT_FDCWD, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT) break;
+      return LastError();
+    }
+    if (S_ISLNK(st.st_mode) && !trusted(st.st_uid))
+      return report(OtherWriter::Kind::LinkOwner, part, st);
+    if (end == std::string::npos) break;
+  }
+  // The file itself.
+  const bool exists = opened != kNoHandle ? Sys().fstat(FdOf(opened), &st) == 0
+                                          : Sys().fstatat(AT_FDCWD, lexical.c_str(), &st, 0) == 0;
+  if (!exists && (opened != kNoHandle || errno != ENOENT)) return LastError();
+  if (exists) {
+    if (!S_ISREG(st.st_mode)) return report(OtherWriter::Kind::NotRegular, path, st);
+    if (!trusted(st.st_uid)) return report(OtherWriter::Kind::FileOwner, path, st);
+    if (OthersMayWrite(st, uid)) return report(OtherWriter::Kind::FileWritable, path, st);
+  }
+  // The folders that hold it as the kernel finds them, from the nearest that exists up to the
+  // root: whoever owns one, or may write one that is not sticky, can put another file in its
+  // place.
+  std::string folder = FolderOf(lexical);
+  Fd at(-1);
+  for (;;) {
+    at.fd = Sys().openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+    if (at.fd >= 0) break;
+    if (errno != ENOENT || folder == "/") return LastError();
+    folder = FolderOf(folder);
+  }
+  for (;;) {
+    if (Sys().fstat(at.fd, &st) != 0) return LastError();
+    if (!trusted(st.st_uid))
+      return report(OtherWriter::Kind::FolderOwner, PathOfFolder(at.fd, folder), st);
+    if (OthersMayWrite(st, uid) && (st.st_mode & S_ISVTX) == 0)
+      return report(OtherWriter::Kind::FolderWritable, PathOfFolder(at.fd, folder), st);
+    Fd parent(Sys().openat(at.fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC, 0));
+    if (parent.fd < 0) return LastError();
+    struct stat above {};
+    if (Sys().fstat(parent.fd, &above) != 0) return LastError();
+    if (IdOf(above) == IdOf(st)) return {};  // the root is its own parent
+    std::swap(at.fd, parent.fd);
+    folder = FolderOf(folder);
+  }
+}
+
+std::error_code MakeFolders(const std::string& path) {
+  for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+    const std::string part = path.substr(0, end);
+    if (Sys().mkdirat(AT_FDCWD, part.c_str(), 0700) != 0 && errno != EEXIST) return LastError();
+    if (end == std::string::npos) break;
+  }
+  struct stat st {};
+  if (Sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0) return LastError();
+  return S_ISDIR(st.st_mode) ? std::error_code() : SystemError(ENOTDIR);
 }
 
 }  // namespace native

@@ -12,9 +12,13 @@
 #include <cstddef>
 #include <thread>
 
+#include "platform/linux/system_calls.h"
 #include "platform/path_watch.h"
 
 namespace zantovel {
+
+using linux_calls::Sys;
+
 namespace {
 
 // A change to a name in a folder, or to the folder's own name. A folder's watch asks for no
@@ -33,7 +37,7 @@ constexpr std::uint32_t kWatchLost = IN_IGNORED | IN_Q_OVERFLOW | IN_UNMOUNT;
 // or a daemon may change a file without the kernel hearing of it.
 bool OnlyThisKernelChanges(const char* path) {
   struct statfs fs {};
-  if (::statfs(path, &fs) != 0) return false;
+  if (Sys().statfs(path, &fs) != 0) return false;
   switch (static_cast<unsigned long>(fs.f_type)) {
     case EXT4_SUPER_MAGIC:  // ext2 and ext3 too
     case XFS_SUPER_MAGIC:
@@ -73,9 +77,9 @@ PathWatch::~PathWatch() {
     const auto retired = removedAt_ + kRetireTime;
     if (const auto now = std::chrono::steady_clock::now(); now < retired)
       std::this_thread::sleep_for(retired - now);
-    ::close(notify_);
+    Sys().close(notify_);  // read from only: its close has nothing to report
   }
-  if (mounts_ >= 0) ::close(mounts_);
+  if (mounts_ >= 0) Sys().close(mounts_);
 }
 
 void PathWatch::Forget() {
@@ -87,12 +91,13 @@ void PathWatch::Forget() {
 
 bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
   Forget();
-  if (mounts_ < 0) mounts_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+  if (mounts_ < 0)
+    mounts_ = Sys().openat(AT_FDCWD, "/proc/self/mountinfo", O_RDONLY | O_CLOEXEC, 0);
   if (notify_ < 0) notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (mounts_ < 0 || notify_ < 0) return false;
   // What the watches before reported, and their removal, is of no interest now.
   alignas(inotify_event) char buffer[4096];
-  while (::read(notify_, buffer, sizeof buffer) > 0) {
+  while (Sys().read(notify_, buffer, sizeof buffer) > 0) {
   }
   // Takes in a mount made before now, which the caller's look after this call will see.
   pollfd mounts{mounts_, POLLPRI, 0};
@@ -129,7 +134,7 @@ bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
     if (!whole) continue;
     // folder is now the path itself: a link there is followed by every later open, so refused.
     struct stat st {};
-    if (::lstat(folder.c_str(), &st) == 0) {
+    if (Sys().fstatat(AT_FDCWD, folder.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
       if (S_ISLNK(st.st_mode)) {
         Forget();
         return false;
@@ -176,7 +181,7 @@ bool PathWatch::Unchanged() {
   // Events for other names in a watched folder (a file made beside the log) leave it unchanged.
   alignas(inotify_event) char buffer[4096];
   for (;;) {
-    const ssize_t size = ::read(notify_, buffer, sizeof buffer);
+    const ssize_t size = Sys().read(notify_, buffer, sizeof buffer);
     if (size < 0 && errno == EAGAIN) break;  // all read
     if (size <= 0) {
       Forget();

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/types.h>
 #include <sys/vfs.h>
 #include <sys/xattr.h>
@@ -19,6 +20,7 @@ struct SystemCalls {
                                                     mode_t mode) {
     return ::openat(dir, path, flags, mode);
   };
+  int (*close)(int) = ::close;
   ssize_t (*read)(int, void*, size_t) = ::read;
   ssize_t (*pread)(int, void*, size_t, off_t) = ::pread;
   ssize_t (*write)(int, const void*, size_t) = ::write;
@@ -39,7 +41,10 @@ struct SystemCalls {
   int (*symlinkat)(const char*, int, const char*) = ::symlinkat;
   int (*fstatat)(int, const char*, struct stat*, int) = ::fstatat;
   int (*fstat)(int, struct stat*) = ::fstat;
+  int (*statx)(int, const char*, int, unsigned, struct statx*) = ::statx;
   int (*fstatfs)(int, struct statfs*) = ::fstatfs;
+  int (*statfs)(const char*, struct statfs*) = ::statfs;
+  int (*mkdirat)(int, const char*, mode_t) = ::mkdirat;
   int (*flock)(int, int) = ::flock;
   int (*fchown)(int, uid_t, gid_t) = ::fchown;
   int (*fchownat)(int, const char*, uid_t, gid_t, int) = ::fchownat;

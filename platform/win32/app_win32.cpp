@@ -46,10 +46,7 @@ UserFolders ProgramUserFolders() {
   const std::wstring roaming = KnownFolder(FOLDERID_RoamingAppData);
   const std::wstring local = KnownFolder(FOLDERID_LocalAppData);
   if (roaming.empty() || local.empty()) return {};
-  UserFolders folders{win32::Narrow(roaming + L"\\Zantovel"), win32::Narrow(local + L"\\Zantovel")};
-  CreateDirectoryW(win32::SystemPath(folders.settings).c_str(), nullptr);
-  CreateDirectoryW(win32::SystemPath(folders.state).c_str(), nullptr);
-  return folders;
+  return {win32::Narrow(roaming + L"\\Zantovel"), win32::Narrow(local + L"\\Zantovel")};
 }
 
 bool KeepsFilesBeside(const std::string& folder) {

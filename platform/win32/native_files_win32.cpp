@@ -5,6 +5,9 @@
 // MOVEFILE_REPLACE_EXISTING, which renames in one step and never replaces anything that has
 // the name.
 #include <windows.h>
+// After windows.h, which they need.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include "platform/error.h"
 #include "platform/native_files.h"
@@ -116,6 +119,7 @@ std::error_code OpenFolder(const std::string& text, FolderState& folder) {
     return SystemError(ERROR_DIRECTORY);
   }
   folder.handle = reinterpret_cast<Handle>(handle);
+  folder.id = IdOfHandle(handle).value_or(FileId{});
   // The root keeps its separator (C:\); any other folder loses a trailing one.
   while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
   folder.path = Narrow(full);
@@ -131,7 +135,7 @@ void CloseFolder(FolderState& folder) {
   folder.handle = kNoHandle;
 }
 
-std::error_code ListNames(const FolderState& folder, std::vector<std::string>& names) {
+std::error_code ListNames(const FolderState& folder, std::vector<ListedFile>& names) {
   WIN32_FIND_DATAW entry;
   const std::wstring pattern = InFolder(folder, "*");
   const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
@@ -144,7 +148,7 @@ std::error_code ListNames(const FolderState& folder, std::vector<std::string>& n
   do {
     // Folders, links to folders and junctions carry the folder attribute.
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      names.push_back(Narrow(entry.cFileName));
+      names.push_back({Narrow(entry.cFileName), 0});
   } while (FindNextFileW(search, &entry));
   const DWORD error = GetLastError();
   FindClose(search);
@@ -159,14 +163,16 @@ std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name)
   const std::optional<FileId> id = IdOfPath(InFolder(folder, name), false, &attributes);
   if (!id) return std::nullopt;
   // FILETIME counts 100 ns from 1601; 11,644,473,600 s lie between 1601 and 1970.
-  const std::int64_t ticks =
-      static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                data.ftLastWriteTime.dwLowDateTime);
+  const auto since1970 = [](const FILETIME& time) {
+    const auto ticks =
+        static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+    return (ticks - 116444736000000000LL) * 100;
+  };
   const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   const EntryKind kind = (attributes & FILE_ATTRIBUTE_DIRECTORY)       ? EntryKind::Other
                          : (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::Link
                                                                        : EntryKind::File;
-  return Entry{kind, *id, size, (ticks - 116444736000000000LL) * 100};
+  return Entry{kind, *id, size, since1970(data.ftLastWriteTime), since1970(data.ftCreationTime)};
 }
 
 std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,
@@ -193,9 +199,7 @@ DWORD CALLBACK CopyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEG
 }  // namespace
 
 std::error_code WriteCopy(const FolderState& folder, const std::string& name,
-                          const std::string& temporary, const std::string&, CopyState& copy,
-                          bool& linkCopied, bool&) {
-  linkCopied = false;
+                          const std::string& temporary, CopyState& copy) {
   const std::wstring source = InFolder(folder, name), target = InFolder(folder, temporary);
   // A link is copied as a link. The flag that asks for that needs a privilege ordinary users
   // lack, so it is given only for a link, which cannot be copied faithfully without it.
@@ -233,7 +237,16 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
   return {};
 }
 
-void FlushCopies(const FolderState&, const std::vector<CopyState*>&) {}
+std::error_code CopyEntry(const FolderState& folder, const CopyState& copy, Entry& entry) {
+  const std::optional<Entry> found = EntryAt(folder, copy.temporary);
+  if (!found) return LastError();
+  entry = *found;
+  return {};
+}
+
+bool FlushCopies(const FolderState&, const std::vector<CopyState*>&) {
+  return false;
+}
 
 std::error_code FlushCopy(const FolderState& folder, CopyState& copy) {
   // FlushFileBuffers writes the file's data and its own metadata to the disk; its name in the
@@ -268,7 +281,7 @@ void DiscardCopy(const FolderState& folder, CopyState& copy) {
   copy.temporary.clear();
 }
 
-void RemoveStaleTemporary(const FolderState& folder, const std::string& name) {
+void RemoveStaleTemporary(const FolderState& folder, const std::string& name, bool) {
   // A copy still being written by another pass is open without shared deletion, so only what a
   // killed pass left goes, read-only or not.
   DeleteAnyway(InFolder(folder, name));
@@ -287,13 +300,20 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
   // and is flushed, which needs GENERIC_WRITE.
   const DWORD access = truncate ? GENERIC_WRITE | FILE_READ_DATA
                                 : FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES;
-  const HANDLE handle = CreateFileW(SystemPath(path).c_str(), access, kShareAll, nullptr,
-                                    truncate ? CREATE_ALWAYS
-                                    : create ? OPEN_ALWAYS
-                                             : OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      CreateFileW(SystemPath(path).c_str(), access, kShareAll, nullptr,
+                  create || truncate ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   file = reinterpret_cast<Handle>(handle);
+  if (truncate) {
+    // Emptied only once held: the journal of a pass still running is left as it is.
+    std::error_code error = HoldAlone(file);
+    if (!error && !SetEndOfFile(handle)) error = LastError();
+    if (error) {
+      CloseFile(file);
+      return error;
+    }
+  }
   id = IdOfHandle(handle).value_or(FileId{});
   return {};
 }
@@ -307,9 +327,11 @@ std::error_code RemoveAt(const FolderState& folder, const std::string& name) {
   return DeleteAnyway(InFolder(folder, name)) ? std::error_code() : LastError();
 }
 
-void CloseFile(Handle& file) {
-  if (file != kNoHandle) CloseHandle(HandleOf(file));
+std::error_code CloseFile(Handle& file) {
+  if (file == kNoHandle) return {};
+  const HANDLE handle = HandleOf(file);
   file = kNoHandle;
+  return CloseHandle(handle) ? std::error_code() : LastError();
 }
 
 bool EndsMidLine(Handle file, const std::string&) {
@@ -344,6 +366,143 @@ std::error_code AppendWhole(Handle file, const std::string& path, std::string_vi
 
 bool KeepsAppendFilesOpen() {
   return false;
+}
+
+std::error_code OpenToRead(const std::string& path, Handle& file) {
+  // The link itself, not what it points to, so that a link in the file's place is refused.
+  ScopedHandle opened(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!opened.valid()) return LastError();
+  DWORD attributes = 0;
+  if (GetFileType(opened.handle) != FILE_TYPE_DISK || !IdOfHandle(opened.handle, &attributes) ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    return MakeError(FileError::NotRegular);
+  file = reinterpret_cast<Handle>(opened.handle);
+  opened.handle = INVALID_HANDLE_VALUE;
+  return {};
+}
+
+std::error_code ReadFrom(Handle file, char* buffer, std::size_t size, std::size_t& got) {
+  DWORD read = 0;
+  if (!ReadFile(HandleOf(file), buffer, static_cast<DWORD>(std::min<std::size_t>(size, 1 << 20)),
+                &read, nullptr))
+    return LastError();
+  got = read;
+  return {};
+}
+
+std::error_code HoldAlone(Handle file) {
+  // One byte far past any end a file reaches: a lock there keeps every reader free to read,
+  // and tells a second holder that the file is taken.
+  OVERLAPPED beyond{};
+  beyond.OffsetHigh = 0x40000000;
+  if (LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                 &beyond))
+    return {};
+  const DWORD error = GetLastError();
+  if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
+    return MakeError(FileError::InUse);
+  // A file system without locks (some network shares) takes none.
+  return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION
+             ? std::error_code()
+             : SystemError(static_cast<int>(error));
+}
+
+namespace {
+
+// The security identifiers whose files the program trusts: the user's own, and those of the
+// system and its administrators, who own what an installer puts in Program Files.
+bool IsTrustedOwner(PSID owner) {
+  if (owner == nullptr) return true;  // a file system that keeps no owners (FAT)
+  for (const WELL_KNOWN_SID_TYPE type :
+       {WinBuiltinAdministratorsSid, WinLocalSystemSid, WinLocalServiceSid}) {
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof sid;
+    if (CreateWellKnownSid(type, nullptr, sid, &size) && EqualSid(owner, sid)) return true;
+  }
+  PSID installer = nullptr;
+  if (ConvertStringSidToSidW(L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+                             &installer)) {
+    const bool same = EqualSid(owner, installer);
+    LocalFree(installer);
+    if (same) return true;
+  }
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  const bool mine = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+                    EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+  CloseHandle(token);
+  return mine;
+}
+
+std::string OwnerText(PSID owner) {
+  wchar_t name[256], domain[256];
+  DWORD nameSize = 256, domainSize = 256;
+  SID_NAME_USE use;
+  if (LookupAccountSidW(nullptr, owner, name, &nameSize, domain, &domainSize, &use))
+    return Narrow(std::wstring(domain) + L"\\" + name);
+  wchar_t* text = nullptr;
+  std::string sid = "an unknown user";
+  if (ConvertSidToStringSidW(owner, &text)) sid = Narrow(text);
+  LocalFree(text);
+  return sid;
+}
+
+}  // namespace
+
+std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWriter& found) {
+  found = {};
+  found.trusted = "you or the administrators";
+  // Windows keeps who may write a file in its access list, which is inherited from the folder
+  // and read reliably only by an attempt: the owner is what is looked at, of the file and of
+  // the folder that holds it.
+  for (const std::string& at : {path, FolderOf(path)}) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const bool file = at == path;
+    DWORD error = ERROR_SUCCESS;
+    if (file && opened != kNoHandle) {
+      error = GetSecurityInfo(HandleOf(opened), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                              nullptr, nullptr, nullptr, &descriptor);
+    } else {
+      std::wstring wide = SystemPath(at);
+      error = GetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                    nullptr, nullptr, nullptr, &descriptor);
+    }
+    // A missing file is judged by its folder; a file system without owners, not at all.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_NOT_SUPPORTED) {
+      LocalFree(descriptor);
+      continue;
+    }
+    if (error != ERROR_SUCCESS) return SystemError(static_cast<int>(error));
+    const bool trusted = IsTrustedOwner(owner);
+    if (!trusted) {
+      found.kind = file ? OtherWriter::Kind::FileOwner : OtherWriter::Kind::FolderOwner;
+      found.path = at;
+      found.owner = OwnerText(owner);
+    }
+    LocalFree(descriptor);
+    if (!trusted) return {};
+  }
+  return {};
+}
+
+std::error_code MakeFolders(const std::string& path) {
+  // Each folder from the top down: a missing parent (%LOCALAPPDATA% itself is always there)
+  // is made too.
+  for (std::size_t at = 0; at <= path.size(); ++at) {
+    if (at < path.size() && !IsPathSeparator(path[at])) continue;
+    const std::string part = path.substr(0, at);
+    if (part.size() <= 3 && part.find(':') != std::string::npos) continue;  // the drive
+    if (part.empty()) continue;
+    if (!CreateDirectoryW(SystemPath(part).c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      return LastError();
+  }
+  return {};
 }
 
 }  // namespace native
