@@ -155,6 +155,10 @@ FileId Folder::Id() const {
   return state_->id;
 }
 
+bool Folder::IdentitiesLast() const {
+  return state_->ownInodes;
+}
+
 bool Folder::MayUsePlaceholders() const {
   return state_->mayUsePlaceholders;
 }

@@ -173,6 +173,11 @@ class Folder {
   // The folder's own identity.
   FileId Id() const;
 
+  // Whether a file's identity here lasts: its inode number is the file system's own, so that a
+  // later process finds the same file under the same number. On FUSE a driver may number the
+  // files it holds in memory and give other numbers later (exfat-fuse does).
+  bool IdentitiesLast() const;
+
   // Whether a name may be given here by way of an empty placeholder made under it first
   // (MoveNoReplace), which a pass killed at that moment leaves behind.
   bool MayUsePlaceholders() const;

@@ -29,7 +29,9 @@ struct FolderState {
   // The file system is not known to refuse a rename over an existing name by itself, so a
   // name may be given over an empty placeholder made first (see RenameNoReplace).
   bool mayUsePlaceholders = false;
-  bool listsInodes = false;  // the listing's inode numbers are the files' own
+  // Inode numbers are the files' own, in the listing too, and last: on FUSE they may be the
+  // driver's numbers for the files it has in memory, given out afresh after a while.
+  bool ownInodes = false;
   std::size_t copiesAtOnce = 1;
   CopyWatch watch;
 };

@@ -56,6 +56,13 @@ Executor::Executor(const Folder& folder, ActivityLog& log, Options options)
       listed_(options.listed),
       batch_(folder.CopiesAtOnce()) {}
 
+Entry Executor::Lasting(Entry entry) const {
+  // An identity that will not last is no proof for undo: it is left out, and undo knows the
+  // file by its size and times alone.
+  if (!folder_.IdentitiesLast()) entry.id = {};
+  return entry;
+}
+
 bool Executor::Look(std::vector<FileStep>& batch) {
   for (FileStep& step : batch) {
     if (!GetsNewName(step.outcome)) continue;
@@ -69,7 +76,7 @@ bool Executor::Look(std::vector<FileStep>& batch) {
       step.outcome = FileOutcome::ProgramFile;
     } else if (journal_ != nullptr) {
       const StepKind kind = step.outcome == FileOutcome::Copied ? StepKind::Copy : StepKind::Rename;
-      journal_->Add({kind, *entry, step.name, step.newName});
+      journal_->Add({kind, Lasting(*entry), step.name, step.newName});
     }
   }
   return true;
@@ -199,8 +206,8 @@ void Executor::NameCopies() {
   // there too where it flushes the whole file system the journal is on.
   if (journal_ != nullptr) {
     for (std::size_t i = 0; i < copies_.size(); ++i)
-      journal_->Add({StepKind::Copied, folder_.CopyEntryOf(copies_[i]), copySteps_[i]->name,
-                     copySteps_[i]->newName});
+      journal_->Add({StepKind::Copied, Lasting(folder_.CopyEntryOf(copies_[i])),
+                     copySteps_[i]->name, copySteps_[i]->newName});
     journal_->Write();
   }
   // However this ends, the batch is over: a failure leaves its later copies unnamed (they go

@@ -69,6 +69,7 @@ class Executor {
   };
 
   bool Stopped() const { return stop_ != nullptr && stop_->load(); }
+  Entry Lasting(Entry entry) const;
   void Log(std::initializer_list<std::string_view> lines);
   void LogFirst(std::string_view line);
   void WriteHeld();

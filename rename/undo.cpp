@@ -11,17 +11,23 @@
 namespace zantovel {
 namespace {
 
-// Whether now is the file then was: the same identity, size and modification time, and, where
-// the system keeps them, the same birth time, so that a file made later under a number the
-// system freed and gave out again is told apart.
-bool SameFile(const Entry& now, const Entry& then) {
-  return now.kind != EntryKind::Other && now.id == then.id && now.size == then.size &&
-         now.modified == then.modified &&
-         (now.born == 0 || then.born == 0 || now.born == then.born);
-}
-
 // FAT keeps modification times to two seconds.
 constexpr std::int64_t kCoarsestClock = 2'000'000'000;
+
+// Whether now is the file then was: the same identity, size and modification time, and, where
+// the system keeps them, the same birth time, so that a file made later under a number the
+// system freed and gave out again is told apart. A journal of a file system whose numbers do
+// not last (Folder::IdentitiesLast: FUSE) holds none, and there size and time must do; such a
+// driver may also tell a time to the nanosecond while the kernel holds the file and to its
+// disk's two seconds later, so the time is compared to that.
+bool SameFile(const Entry& now, const Entry& then) {
+  if (now.kind == EntryKind::Other || now.size != then.size) return false;
+  if (then.id == FileId{})
+    return now.modified > then.modified - kCoarsestClock &&
+           now.modified < then.modified + kCoarsestClock;
+  return now.id == then.id && now.modified == then.modified &&
+         (now.born == 0 || then.born == 0 || now.born == then.born);
+}
 
 // Whether now may be the empty placeholder that a pass killed while it gave a name over one
 // left (Folder::MayUsePlaceholders): an empty file made since the pass began.
@@ -89,7 +95,17 @@ UndoResult UndoLastPass(PassContext& context, bool dryRun) {
         const std::optional<Entry> old = folder.EntryOf(step->oldName);
         // The file the pass renamed, unchanged: one changed since is kept.
         atNewName = now && SameFile(*now, step->file);
-        if (atNewName) {
+        // Both names for one file: a rename by a hard link that a kill cut before the old name
+        // went (FUSE without a rename that refuses to replace). The new name alone goes.
+        const bool bothNames = atNewName && old && old->id == now->id;
+        if (bothNames) {
+          outcome = UndoOutcome::RenamedBack;
+          if (!dryRun) {
+            folder.Remove(step->newName);
+            context.log.Write(
+                {"Undo: " + typed + step->newName + " renamed back to " + step->oldName});
+          }
+        } else if (atNewName) {
           outcome = old ? UndoOutcome::OldNameTaken
                     : dryRun || folder.MoveNoReplace(step->newName, step->oldName) == NewName::Made
                         ? UndoOutcome::RenamedBack
@@ -112,7 +128,7 @@ UndoResult UndoLastPass(PassContext& context, bool dryRun) {
               folder.Remove(step->newName);
               context.log.Write({"Undo: copy " + typed + step->newName + " removed"});
             }
-          } else if (now->id == made->second->file.id) {
+          } else if (made->second->file.id != FileId{} && now->id == made->second->file.id) {
             outcome = UndoOutcome::Changed;
           }
         }

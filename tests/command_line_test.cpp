@@ -297,5 +297,107 @@ TEST_F(CommandLineTest, ADryRunTouchesNothingAndForetellsThePass) {
   }
 }
 
+// What the program reads, loads and writes through is trusted only as far as its owner: a copy
+// in a folder others share refuses the files they could have planted or changed, says which
+// and whose, exits 1 and writes nothing. And the window that cannot open says why in one
+// sentence, never with the toolkit's abort or a signal.
+TEST(TrustTest, FilesAnotherUserMayChangeAreNotTrusted) {
+  if (geteuid() != 0 || Shell("command -v setpriv >/dev/null") != 0)
+    GTEST_SKIP() << "needs root to act as another user with setpriv";
+  const std::string nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  struct Case {
+    const char* what;
+    std::string prepare;  // shell, in the shared folder $S, with $F the files and $R root's
+    std::string run;      // the program's arguments, or the whole command with $Z
+    int status;
+    std::string err;  // a part of what it says
+  } cases[] = {
+      {"root's own settings in a sticky folder", "", "$Z --folder $F --prefix a_ --type .tmp", 0,
+       ""},
+      {"settings another user planted",
+       "printf '[Settings]\\nAppLog=%s/made-by-root\\n' $R >$S/zantovel.ini; chown 65534 "
+       "$S/zantovel.ini",
+       "$Z --folder $F --prefix a_ --type .tmp", 1,
+       "Not using the settings file \"$S/zantovel.ini\": it belongs to nobody (65534), not to "
+       "root"},
+      {"settings that others may write", "chmod 666 $S/zantovel.ini",
+       "$Z --folder $F --prefix a_ --type .tmp", 1, "other users may write it (mode 0666)"},
+      {"a folder others may write that is not sticky", "chmod 777 $S",
+       "$Z --folder $F --prefix a_ --type .tmp", 1,
+       "other users may write the folder \"$S\", which holds it (mode 0777)"},
+      {"a journal another user planted",
+       "$Z --folder $F --prefix a_ --type .tmp >/dev/null; chown 65534 $S/zantovel.journal",
+       "$Z --undo", 1, "Not using the journal \"$S/zantovel.journal\": it belongs to nobody"},
+      {"a window module another user planted", "chown 65534 $S/zantovel-window.so",
+       "QT_QPA_PLATFORM=offscreen $Z", 1,
+       "Not using the window module \"$S/zantovel-window.so\": it belongs to nobody (65534)"},
+      {"a window module cut short", "truncate -s 200000 $S/zantovel-window.so",
+       "QT_QPA_PLATFORM=offscreen $Z", 1, "zantovel-window.so\": it is cut short"},
+      {"a window module of another program", "cp /bin/true $S/zantovel-window.so",
+       "QT_QPA_PLATFORM=offscreen $Z", 1, "zantovel: cannot load the window module"},
+      {"no display", "", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $Z", 1,
+       "zantovel: cannot open the window: no display is named"},
+      {"a display that is not there", "",
+       "env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:77 $Z", 1,
+       "zantovel: cannot open the window: "},
+      {"another user runs root's copy with root's settings",
+       "printf '[Settings]\\nAppLog=%s/nobody.log\\n' $F >$S/zantovel.ini; chown -R 65534 $F",
+       nobody + "$Z --folder $F --prefix a_ --type .tmp", 0, ""},
+      {"root with the home of another user, in an installed copy",
+       "mkdir -p /opt/zantovel-trust/bin $H/.local/state/zantovel && cp $S/zantovel "
+       "$S/zantovel-window.so /opt/zantovel-trust/bin/ && chown -R 65534 $H",
+       "env -u XDG_CONFIG_HOME -u XDG_STATE_HOME HOME=$H /opt/zantovel-trust/bin/zantovel --undo",
+       1, "belongs to nobody (65534), not to root"},
+      {"another user without a home, in an installed copy",
+       "mkdir -p /opt/zantovel-trust/bin && cp $S/zantovel $S/zantovel-window.so "
+       "/opt/zantovel-trust/bin/",
+       nobody + "env -u HOME -u XDG_CONFIG_HOME -u XDG_STATE_HOME /opt/zantovel-trust/bin/zantovel "
+                "--folder /tmp --prefix a_ --type .none",
+       1, "Cannot make folder \"/nonexistent/.local/state/zantovel\": Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir top;
+    const std::string shared = top / "shared", files = top / "files", rootOnly = top / "root",
+                      home = top / "home";
+    fs::create_directories(shared);
+    fs::create_directories(files);
+    fs::create_directories(rootOnly);
+    fs::permissions(top.path(), fs::perms(0755));
+    fs::permissions(rootOnly, fs::perms(0700));
+    fs::copy_file(ZANTOVEL_PROGRAM, shared + "/zantovel");
+    fs::copy_file(ZANTOVEL_WINDOW_MODULE, shared + "/zantovel-window.so");
+    WriteFile(shared + "/zantovel.ini", "[Settings]\n");
+    WriteFile(files + "/x.tmp", "X");
+    Shell("chmod 1777 " + shared);
+    const auto expand = [&](std::string text) {
+      for (const auto& [from, to] :
+           {std::pair<std::string, std::string>{"$Z", shared + "/zantovel"},
+            {"$S", shared},
+            {"$F", files},
+            {"$R", rootOnly},
+            {"$H", home}})
+        for (std::size_t at; (at = text.find(from)) != std::string::npos;)
+          text.replace(at, from.size(), to);
+      return text;
+    };
+    Shell("rm -rf /opt/zantovel-trust");
+    ASSERT_EQ(Shell("cd " + shared + " && (" + expand(c.prepare.empty() ? ":" : c.prepare) + ")"),
+              0);
+    const auto before = FolderNames(files);
+    const std::string command = expand(c.run) + " >" + top / "out" + " 2>" + top / "err";
+    const int status = Shell(command);
+    EXPECT_EQ(status, c.status) << ReadFile(top / "err");
+    EXPECT_NE(ReadFile(top / "err").find(expand(c.err)), std::string::npos)
+        << ReadFile(top / "err");
+    if (c.status != 0) {
+      // Refused: nothing renamed, nothing made through the planted settings.
+      EXPECT_EQ(FolderNames(files), before);
+      EXPECT_FALSE(fs::exists(rootOnly + "/made-by-root"));
+    }
+  }
+  Shell("rm -rf /opt/zantovel-trust");
+}
+
 }  // namespace
 }  // namespace zantovel::test

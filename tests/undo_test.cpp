@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <thread>
@@ -110,6 +112,119 @@ TEST_F(UndoTest, APassIsTakenBackAndNothingMadeSinceIsTouched) {
   }
 }
 
+// Every entry under dir, the folder of the pass among them, with its content.
+std::map<std::string, std::string> Everything(const std::string& dir) {
+  std::map<std::string, std::string> all;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (!entry.is_directory() && !entry.path().string().ends_with(".journal") &&
+        !entry.path().string().ends_with(".log"))
+      all[entry.path().string()] = entry.is_regular_file() ? ReadFile(entry.path()) : "";
+  return all;
+}
+
+// A journal is believed only when it is one a pass wrote, for files of its own folder, in a
+// file of the user's own that no one else may change. Each case changes the journal of a real
+// pass; undo takes back what a whole journal says, and for anything else refuses, changing
+// nothing anywhere. A record cut short at its end, at any byte, is ignored.
+TEST_F(UndoTest, AJournalIsCheckedBeforeItIsBelieved) {
+  const std::string& journal = context.journalPath;
+  // What each case does to the journal: edits of its text, or of the file itself.
+  const auto edit = [&](std::string from, std::string to) {
+    return [&journal, from, to] {
+      std::string text = ReadFile(journal);
+      const auto at = text.find(from);
+      ASSERT_NE(at, std::string::npos) << from;
+      WriteFile(journal, text.replace(at, from.size(), to), 0600);
+    };
+  };
+  const bool root = geteuid() == 0;
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    const char* refusal;  // what the refusal says, or nothing when undo takes the pass back
+  } cases[] = {
+      {"a whole journal", [] {}, nullptr},
+      {"a name out of the folder", edit("\ta_b.tmp\n", "\t../victim.txt\n"), "damaged at line 11"},
+      {"an absolute name", edit("\tb.tmp\t", "\t" + dir / "victim.txt" + "\t"),
+       "damaged at line 11"},
+      {"a name with a folder", edit("\ta_b.tmp\n", "\tsub/a_b.tmp\n"), "damaged at line 11"},
+      {"the folder itself", edit("\ta_b.tmp\n", "\t.\n"), "damaged at line 11"},
+      {"its parent", edit("\ta_b.tmp\n", "\t..\n"), "damaged at line 11"},
+      {"an empty name", edit("\ta_b.tmp\n", "\t\n"), "damaged at line 11"},
+      {"a NUL escaped", edit("\ta_b.tmp\n", "\ta_\\x00b.tmp\n"), "damaged at line 11"},
+      {"an escape no pass writes", edit("\ta_b.tmp\n", "\ta_\\xZZb.tmp\n"), "damaged at line 11"},
+      {"a number that is none", edit("rename\t", "rename\t-1"), "damaged at line 10"},
+      {"a kind of record no pass writes", edit("rename\t", "remove\t"), "damaged at line 10"},
+      {"a record cut in the middle", edit("\ta.tmp\t", "\t"), "damaged at line 10"},
+      {"a relative folder", edit("path\t/", "path\t"), "damaged at line 10"},
+      {"another program's file", [&] { WriteFile(journal, "[Settings]\n"); },
+       "not one this program wrote"},
+      {"a line of 300 MiB",
+       [&] {
+         WriteFile(journal, ReadFile(journal) + "rename\t");
+         fs::resize_file(journal, 300u << 20);
+       },
+       "damaged at line 13"},
+      {"a pipe",
+       [&] {
+         fs::remove(journal);
+         mkfifo(journal.c_str(), 0600);
+       },
+       "not a regular file"},
+      {"a link",
+       [&] {
+         fs::rename(journal, journal + ".real");
+         fs::create_symlink(journal + ".real", journal);
+       },
+       "not a regular file"},
+      {"writable by others", [&] { fs::permissions(journal, fs::perms(0666)); },
+       "other users may write it"},
+      {"another user's",
+       [&] {
+         if (root) {
+           ASSERT_EQ(chown(journal.c_str(), 65534, 65534), 0);
+         }
+       },
+       root ? "belongs to nobody (65534), not to root" : nullptr},
+  };
+  WriteFile(dir / "victim.txt", "precious");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StartAfresh();
+    fs::remove(journal);
+    fs::remove(journal + ".real");
+    for (const char* name : {"a.tmp", "b.tmp", "c.tmp"}) WriteFile(folder + "/" + name, name);
+    const auto before = Everything(dir.path());
+    ASSERT_EQ(Run(folder, "a_", ".tmp").message, "Done");
+    c.change();
+    const auto changed = Everything(dir.path());
+    const UndoResult undone = UndoLastPass(context, false);
+    if (c.refusal == nullptr) {
+      EXPECT_EQ(undone.message, "Done");
+      EXPECT_EQ(Everything(dir.path()), before);
+    } else {
+      EXPECT_NE(undone.message.find(c.refusal), std::string::npos) << undone.message;
+      EXPECT_EQ(undone.end, PassEnd::Failed);
+      EXPECT_EQ(Everything(dir.path()), changed);
+    }
+  }
+  // A journal cut at any byte of its last record: the rest is taken back, and the last step,
+  // which its record no longer tells of, stays done.
+  StartAfresh();
+  fs::remove(journal);
+  for (const char* name : {"a.tmp", "b.tmp", "c.tmp"}) WriteFile(folder + "/" + name, name);
+  ASSERT_EQ(Run(folder, "a_", ".tmp").message, "Done");
+  const std::string whole = ReadFile(journal);
+  const std::size_t last = whole.rfind('\n', whole.size() - 2) + 1;
+  for (std::size_t cut = last; cut < whole.size(); ++cut) {
+    SCOPED_TRACE("cut at byte " + std::to_string(cut));
+    WriteFile(journal, whole.substr(0, cut), 0600);
+    EXPECT_EQ(UndoLastPass(context, false).message, "Done");
+    EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a.tmp", "a_c.tmp", "b.tmp"}));
+    ASSERT_EQ(Run(folder, "a_", ".tmp").message, "Done");  // a.tmp and b.tmp again
+  }
+}
+
 // Stops after a random number of files, then takes back what was done.
 class StopAfter : public PassWatcher {
  public:
@@ -144,6 +259,49 @@ TEST_F(UndoTest, AStoppedPassIsTakenBackAsFarAsItWent) {
     EXPECT_EQ(UndoLastPass(context, false).message, "Done");
     context.stop = nullptr;
     EXPECT_EQ(Snapshot(folder), before);
+  }
+}
+
+// Another program makes a copy's new name while the pass runs, as cp -p would: the same
+// content, size and time. The pass finds the name taken and leaves it, and undo, which
+// removes only the copies it can prove the pass made, keeps that file.
+class MakeNameAt : public PassWatcher {
+ public:
+  MakeNameAt(std::size_t file, std::string folder, std::string name)
+      : file_(file), folder_(std::move(folder)), name_(std::move(name)) {}
+  void FileReached(std::size_t done, std::size_t, const std::string&) override {
+    if (done == file_)
+      Shell("cp -p '" + folder_ + "/" + name_ + "' '" + folder_ + "/c_" + name_ + "'");
+  }
+  void BytesCopied(std::uint64_t, std::uint64_t) override {}
+
+ private:
+  std::size_t file_;
+  std::string folder_, name_;
+};
+
+TEST_F(UndoTest, ACopysNameMadeByAnotherProgramIsKept) {
+  struct Case {
+    const char* what;
+    std::size_t at;  // the file whose turn it is when the other program makes the name
+    const char* name;
+  } cases[] = {
+      {"before its copy starts", 1, "d"},
+      {"while its copy waits to be named with its batch", 4, "b"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    StartAfresh();
+    for (const char* name : {"a", "b", "c", "d", "e"}) WriteFile(folder + "/" + name, name);
+    MakeNameAt racer(c.at, folder, c.name);
+    context.watcher = &racer;
+    const PassResult result = Run(folder, "c_", "*.*");
+    context.watcher = nullptr;
+    EXPECT_EQ(result.counts[FileOutcome::NameTaken], 1u);
+    EXPECT_EQ(result.counts[FileOutcome::Copied], 4u);
+    EXPECT_EQ(UndoLastPass(context, false).Count(UndoOutcome::CopyRemoved), 4u);
+    EXPECT_EQ(FolderNames(folder),
+              (std::vector<std::string>{"a", "b", "c", "c_" + std::string(c.name), "d", "e"}));
   }
 }
 

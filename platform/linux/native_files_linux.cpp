@@ -270,9 +270,7 @@ std::error_code OpenFolder(const std::string& text, FolderState& folder) {
   const bool native =
       known && (folder.syncsWhole || info.f_type == TMPFS_MAGIC || info.f_type == F2FS_SUPER_MAGIC);
   folder.mayUsePlaceholders = !native;
-  // A listing's inode numbers are the files' own only where the kernel's file system writes
-  // them (FUSE and overlays may give others).
-  folder.listsInodes = native;
+  folder.ownInodes = native;
   struct stat own {};
   if (Sys().fstat(fd, &own) == 0) folder.id = IdOf(own);
   folder.sharedMount = IsSharedMount(fd);
@@ -312,7 +310,7 @@ std::error_code ListNames(const FolderState& folder, std::vector<ListedFile>& na
       continue;
     if (type == DT_REG || type == DT_LNK)
       names.push_back(
-          {entry->d_name, folder.listsInodes ? static_cast<std::uint64_t>(entry->d_ino) : 0});
+          {entry->d_name, folder.ownInodes ? static_cast<std::uint64_t>(entry->d_ino) : 0});
   }
 }
 
@@ -465,14 +463,16 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
   // O_NONBLOCK only for the open, so that a pipe without a reader fails instead of hanging;
   // writes then block, so a slow reader slows the pass instead of failing it.
   const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0);
-  int fd = Sys().openat(AT_FDCWD, path.c_str(), flags | O_NOFOLLOW, 0644);
+  // A file started afresh (the journal) names the user's files: it is the user's alone.
+  const mode_t mode = truncate ? 0600 : 0644;
+  int fd = Sys().openat(AT_FDCWD, path.c_str(), flags | O_NOFOLLOW, mode);
   if (fd < 0 && errno == ELOOP) {
     // A link is followed only when this user made it (or root did): a link another user put in
     // the log's place could send root's lines into any file.
     struct stat link {};
     if (Sys().fstatat(AT_FDCWD, path.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
     if (link.st_uid != geteuid() && link.st_uid != 0) return MakeError(FileError::LinkNotOwned);
-    fd = Sys().openat(AT_FDCWD, path.c_str(), flags, 0644);
+    fd = Sys().openat(AT_FDCWD, path.c_str(), flags, mode);
   }
   if (fd < 0) return LastError();
   Fd opened(fd);
@@ -481,12 +481,14 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
   // Root's lines never go into a file that another user may read and has made for them.
   if (st.st_uid != geteuid() && st.st_uid != 0) return MakeError(FileError::NotOwned);
   if (truncate) {
+    // A file started afresh is one to be read back whole: a pipe or a device is none.
+    if (!S_ISREG(st.st_mode)) return MakeError(FileError::NotRegular);
     // Emptied only once held: the journal of a pass still running is left as it is.
     if (Sys().flock(fd, LOCK_EX | LOCK_NB) != 0) {
       if (errno == EWOULDBLOCK) return MakeError(FileError::InUse);
       if (!NotOffered(errno) && errno != ENOLCK) return LastError();
     }
-    if (S_ISREG(st.st_mode) && Sys().ftruncate(fd, 0) != 0) return LastError();
+    if (Sys().ftruncate(fd, 0) != 0) return LastError();
   }
   file = opened.fd;
   opened.fd = -1;

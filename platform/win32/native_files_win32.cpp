@@ -120,6 +120,12 @@ std::error_code OpenFolder(const std::string& text, FolderState& folder) {
   }
   folder.handle = reinterpret_cast<Handle>(handle);
   folder.id = IdOfHandle(handle).value_or(FileId{});
+  // NTFS and ReFS keep a file's index for its life; FAT gives none that lasts.
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  folder.ownInodes =
+      GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                                    MAX_PATH + 1) &&
+      (std::wstring_view(fileSystem) == L"NTFS" || std::wstring_view(fileSystem) == L"ReFS");
   // The root keeps its separator (C:\); any other folder loses a trailing one.
   while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
   folder.path = Narrow(full);
