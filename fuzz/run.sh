@@ -11,7 +11,7 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=
   -DZANTOVEL_FUZZ=ON -DZANTOVEL_APP=OFF -DZANTOVEL_TESTS=OFF >/dev/null
 cmake --build build/fuzz
 
-for target in profile names; do
+for target in profile names journal; do
   found=$(mktemp -d)
   echo "== ${target}_fuzz for ${seconds}s"
   status=0

@@ -40,6 +40,12 @@ std::string CopySentence(const std::string& folder, const std::string& name,
          Quoted(JoinPath(folder, newName));
 }
 
+std::string RenameSentence(const std::string& folder, const std::string& name,
+                           const std::string& newName) {
+  return "Cannot rename " + Quoted(JoinPath(folder, name)) + " to " +
+         Quoted(JoinPath(folder, newName));
+}
+
 }  // namespace
 
 namespace {
@@ -195,12 +201,21 @@ std::optional<Entry> Folder::EntryOf(const std::string& name) const {
   return native::EntryAt(*state_, name);
 }
 
+std::optional<Entry> Folder::EntryOf(const std::string& name, std::error_code& error) const {
+  return native::EntryAt(*state_, name, error);
+}
+
+void Folder::FailToName(const std::string& name, const std::string& newName, bool copy,
+                        std::error_code error) const {
+  Fail(copy ? CopySentence(state_->path, name, newName)
+            : RenameSentence(state_->path, name, newName),
+       error);
+}
+
 NewName Folder::MoveNoReplace(const std::string& name, const std::string& newName) const {
   bool taken = false;
   if (const std::error_code error = native::RenameNoReplace(*state_, name, newName, taken))
-    Fail("Cannot rename " + Quoted(JoinPath(state_->path, name)) + " to " +
-             Quoted(JoinPath(state_->path, newName)),
-         error);
+    Fail(RenameSentence(state_->path, name, newName), error);
   return taken ? NewName::Taken : NewName::Made;
 }
 

@@ -131,6 +131,13 @@ class Folder {
 
   // What name is now (a link is not followed), or nothing when it is gone.
   std::optional<Entry> EntryOf(const std::string& name) const;
+  // The same, or with the reason it could not be looked at (a name gone among them).
+  std::optional<Entry> EntryOf(const std::string& name, std::error_code& error) const;
+
+  // Throws the failure of giving name the new name newName (by a copy where copy is set) for
+  // the reason error, in the words MoveNoReplace and the copies use.
+  [[noreturn]] void FailToName(const std::string& name, const std::string& newName, bool copy,
+                               std::error_code error) const;
 
   // Gives the file name the new name newName in one step, never replacing anything that
   // already has it. The file itself is not touched: content, owner, mode, times, extended

@@ -54,7 +54,11 @@ void CloseFolder(FolderState& folder);
 // each with its inode number where the listing gives one.
 std::error_code ListNames(const FolderState& folder, std::vector<ListedFile>& names);
 
+// What name is, or nothing with errno's reason (Linux) or the last error (Windows) left as
+// SystemError's input in error.
 std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name);
+std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name,
+                             std::error_code& error);
 
 // Renames from to `to` in the folder; taken is set, nothing changed, when `to` exists.
 std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,

@@ -64,11 +64,12 @@ Entry Executor::Lasting(Entry entry) const {
 }
 
 bool Executor::Look(std::vector<FileStep>& batch) {
-  for (FileStep& step : batch) {
+  unseen_.assign(batch.size(), {});
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    FileStep& step = batch[i];
     if (!GetsNewName(step.outcome)) continue;
     if (Stopped()) return false;
-    // A name gone since the listing is left to the rename or copy, which says so.
-    const std::optional<Entry> entry = folder_.EntryOf(step.name);
+    const std::optional<Entry> entry = folder_.EntryOf(step.name, unseen_[i]);
     if (!entry) continue;
     if (entry->kind == EntryKind::Other) {
       step.outcome = FileOutcome::NotAFile;
@@ -96,6 +97,9 @@ bool Executor::Run(std::vector<FileStep>& batch) {
     }
     if (watcher_ != nullptr) watcher_->FileReached(step.listed, listed_, step.name);
     LogFirst(std::string(kRenamingFile) + folderText_ + step.name);
+    // A step the journal does not hold cannot be taken back, so it is not taken.
+    if (journal_ != nullptr && i < unseen_.size() && unseen_[i])
+      folder_.FailToName(step.name, step.newName, planned[i] == FileOutcome::Copied, unseen_[i]);
     if (planned[i] == FileOutcome::Copied) {
       if (!StartCopy(step)) {
         DropCopies();

@@ -46,7 +46,9 @@ class Executor {
 
   // Looks at the file of each step that gives a new name: one that is no longer a file, or is
   // one of the program's own, is left (its outcome says so); the others are added to the
-  // journal, with what they are now. False, with nothing added, when a stop was asked for.
+  // journal, with what they are now. One that cannot be looked at (gone since the listing)
+  // has no record, and a journalled pass fails at its turn, having taken it neither way. False,
+  // with nothing added, when a stop was asked for.
   bool Look(std::vector<FileStep>& batch);
 
   // The pass goes on without a journal (one that could not be started).
@@ -88,6 +90,9 @@ class Executor {
   const std::size_t listed_;
   const std::size_t batch_;  // how many copies may wait at once
 
+  // Why the file of each step of the batch could not be looked at, where it could not: in a
+  // journalled pass such a step is not taken, and the pass stops at its turn.
+  std::vector<std::error_code> unseen_;
   std::vector<PendingCopy> copies_;
   std::vector<FileStep*> copySteps_;       // each copy's step
   std::vector<Waiting> waiting_;           // lines from the first waiting copy on

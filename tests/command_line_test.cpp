@@ -399,5 +399,44 @@ TEST(TrustTest, FilesAnotherUserMayChangeAreNotTrusted) {
   Shell("rm -rf /opt/zantovel-trust");
 }
 
+// An installed copy keeps the user's files in the user's folders, and only what writes makes
+// them: help, the version, dry runs and a dry undo leave no trace; a pass makes the state
+// folder, or says with the system's reason why it cannot.
+TEST(InstalledCopyTest, OnlyWritingMakesTheUsersFolders) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to install a copy under /opt";
+  TempDir top;
+  const std::string installed = "/opt/zantovel-installed-test/bin";
+  Shell("rm -rf /opt/zantovel-installed-test && mkdir -p " + installed);
+  fs::copy_file(ZANTOVEL_PROGRAM, installed + "/zantovel");
+  fs::create_directories(top / "files");
+  WriteFile(top / "files/x.tmp", "X");
+  const std::string env = "env XDG_CONFIG_HOME=" + top / "config" +
+                          " XDG_STATE_HOME=" + top / "state" + " " + installed + "/zantovel ";
+  const std::string pass = " --folder " + top / "files" + " --prefix a_ --type .tmp";
+  for (const std::string& args : {std::string("--help"), std::string("--version"), "-n" + pass,
+                                  std::string("--undo -n"), std::string("--undo")})
+    EXPECT_NE(Shell(env + args + " >/dev/null 2>&1"), -1) << args;
+  EXPECT_EQ(FolderNames(top.path()), std::vector<std::string>{"files"});
+  EXPECT_EQ(Shell(env + pass + " >/dev/null"), 0);
+  EXPECT_TRUE(fs::exists(top / "state/zantovel/applog.log"));
+  EXPECT_TRUE(fs::exists(top / "state/zantovel/zantovel.journal"));
+  EXPECT_FALSE(fs::exists(top / "config"));
+  // A state folder the user may not make: the reason is the system's own.
+  if (Shell("command -v setpriv >/dev/null") == 0) {
+    fs::permissions(top.path(), fs::perms(0755));
+    const std::string closed = top / "closed";
+    fs::create_directory(closed);
+    fs::permissions(closed, fs::perms(0755));
+    Shell("chown -R 65534 " + top / "files");
+    EXPECT_EQ(Shell("setpriv --reuid=65534 --regid=65534 --clear-groups env XDG_STATE_HOME=" +
+                    closed + "/s XDG_CONFIG_HOME=" + closed + "/c " + installed + "/zantovel" +
+                    pass + " 2>" + top / "err"),
+              1);
+    EXPECT_EQ(ReadFile(top / "err"),
+              "zantovel: Cannot make folder \"" + closed + "/s/zantovel\": Permission denied\n");
+  }
+  Shell("rm -rf /opt/zantovel-installed-test");
+}
+
 }  // namespace
 }  // namespace zantovel::test

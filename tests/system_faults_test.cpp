@@ -22,6 +22,7 @@
 #include "platform/files.h"
 #include "platform/linux/system_calls.h"
 #include "rename/rename_pass.h"
+#include "rename/undo.h"
 #include "tests/pass_fixture.h"
 
 namespace zantovel::test {
@@ -103,6 +104,10 @@ struct Hook<Member> {
 void InstallHooks() {
   Sys() = SystemCalls();
   HOOK(openat, EACCES, EMFILE, EOPNOTSUPP);
+  HOOK(close, EIO);
+  HOOK(statx, EACCES, ENOENT);
+  HOOK(statfs, ENOSYS);
+  HOOK(mkdirat, EACCES);
   HOOK(read, EIO, EINTR, kShort);
   HOOK(pread, EIO, EINTR, kShort);
   HOOK(write, ENOSPC, EINTR, kShort);
@@ -136,6 +141,13 @@ void InstallHooks() {
   HOOK(fgetxattr, EIO);
   HOOK(fsetxattr, ENOTSUP);
   HOOK(fremovexattr, ENODATA);
+  // A close that fails has closed the descriptor all the same, as Linux does.
+  static auto close = Sys().close;
+  Sys().close = [](int fd) {
+    const int result = close(fd);
+    if (result != 0 && errno == EIO) ::close(fd);
+    return result;
+  };
   // The file system's shape, over the counting hooks.
   static auto openat = Sys().openat;
   Sys().openat = [](int dir, const char* path, int flags, mode_t mode) {
@@ -185,10 +197,13 @@ void MakePassFolder(const std::string& dir) {
   WriteFile(dir + "/zantovel.ini", "[Settings]\r\nAppLog=" + dir + "/run.log\r\n");
 }
 
-std::string RunPass(const std::string& dir, const std::string& prefix, const std::string& type) {
+// A pass, with its journal in dir when journalled.
+std::string RunPass(const std::string& dir, const std::string& prefix, const std::string& type,
+                    bool journalled = false) {
   SettingsStore settings(dir + "/zantovel.ini");
   ActivityLog log(settings, dir + "/default.log");
   PassContext context{log, {settings.Path()}};
+  if (journalled) context.journalPath = dir + "/zantovel.journal";
   const PassResult result = RenamePass(context, dir + "/f", prefix, type);
   return result.done() ? "" : result.message;
 }
@@ -245,6 +260,36 @@ void CheckPass(const std::string& dir, const std::string& failure, bool copies) 
   CheckLogs(dir);
 }
 
+// The undo of the journalled pass in dir.
+std::string RunUndo(const std::string& dir) {
+  SettingsStore settings(dir + "/zantovel.ini");
+  ActivityLog log(settings, dir + "/default.log");
+  PassContext context{log, {settings.Path()}};
+  context.journalPath = dir + "/zantovel.journal";
+  const UndoResult result = UndoLastPass(context, false);
+  return result.end == PassEnd::Done ? "" : result.message;
+}
+
+// After whatever failed, an undo with nothing failing puts the folder back as it was before
+// the pass: every file under its old name with its content, and nothing of the pass left.
+// Where the pass could not start its journal it could not be taken back; it is then checked as
+// a pass.
+void CheckTakenBack(const std::string& dir, const std::string& failure, bool copies) {
+  const bool active = injected.active;
+  injected.active = false;
+  const std::string undone = RunUndo(dir);
+  injected.active = active;
+  if (undone == "There is no pass to take back") return CheckPass(dir, failure, copies);
+  EXPECT_EQ(undone, "") << "after: " << failure;
+  const std::string f = dir + "/f/";
+  for (const auto& [name, content] : kFiles) EXPECT_EQ(ReadFile(f + name), content) << name;
+  EXPECT_TRUE(fs::is_symlink(f + "l.tmp") && fs::read_symlink(f + "l.tmp") == "x.tmp");
+  std::vector<std::string> names = FolderNames(dir + "/f");
+  std::erase(names, kLeftover);  // removed by the pass when it got as far
+  EXPECT_EQ(names.size(), kFiles.size() + 1) << testing::PrintToString(names);
+  CheckLogs(dir);
+}
+
 const std::string kOldSettings = "[Settings]\r\nLastP=/old/\r\nAppLog=x\r\n";
 const std::string kNewSettings = "[Settings]\r\nLastP=/new/and/longer/\r\nAppLog=x\r\n";
 
@@ -254,6 +299,34 @@ const Operation kOperations[] = {
      [](const std::string& dir, const std::string& failure) { CheckPass(dir, failure, false); }},
     {"copy pass", MakePassFolder, [](const std::string& dir) { return RunPass(dir, "t_", "*.*"); },
      [](const std::string& dir, const std::string& failure) { CheckPass(dir, failure, true); }},
+    {"typed pass with its journal", MakePassFolder,
+     [](const std::string& dir) { return RunPass(dir, "t_", ".tmp", true); },
+     [](const std::string& dir, const std::string& failure) {
+       CheckTakenBack(dir, failure, false);
+     }},
+    {"copy pass with its journal", MakePassFolder,
+     [](const std::string& dir) { return RunPass(dir, "t_", "*.*", true); },
+     [](const std::string& dir, const std::string& failure) {
+       CheckTakenBack(dir, failure, true);
+     }},
+    {"undo of a typed pass",
+     [](const std::string& dir) {
+       MakePassFolder(dir);
+       ASSERT_EQ(RunPass(dir, "t_", ".tmp", true), "");
+     },
+     RunUndo,
+     [](const std::string& dir, const std::string& failure) {
+       CheckTakenBack(dir, failure, false);
+     }},
+    {"undo of a copy pass",
+     [](const std::string& dir) {
+       MakePassFolder(dir);
+       ASSERT_EQ(RunPass(dir, "t_", "*.*", true), "");
+     },
+     RunUndo,
+     [](const std::string& dir, const std::string& failure) {
+       CheckTakenBack(dir, failure, true);
+     }},
     {"settings save",
      [](const std::string& dir) { WriteFile(dir + "/zantovel.ini", kOldSettings); },
      [](const std::string& dir) {

@@ -318,6 +318,13 @@ std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name)
   return StatEntry(FdOf(folder.handle), name.c_str(), AT_SYMLINK_NOFOLLOW);
 }
 
+std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name,
+                             std::error_code& error) {
+  std::optional<Entry> entry = StatEntry(FdOf(folder.handle), name.c_str(), AT_SYMLINK_NOFOLLOW);
+  if (!entry) error = LastError();
+  return entry;
+}
+
 std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,
                                 const std::string& to, bool& taken) {
   return RenameNoReplaceAt(FdOf(folder.handle), from, to, taken);

@@ -181,6 +181,13 @@ std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name)
   return Entry{kind, *id, size, since1970(data.ftLastWriteTime), since1970(data.ftCreationTime)};
 }
 
+std::optional<Entry> EntryAt(const FolderState& folder, const std::string& name,
+                             std::error_code& error) {
+  std::optional<Entry> entry = EntryAt(folder, name);
+  if (!entry) error = LastError();
+  return entry;
+}
+
 std::error_code RenameNoReplace(const FolderState& folder, const std::string& from,
                                 const std::string& to, bool& taken) {
   taken = false;
