@@ -90,18 +90,18 @@ void Fill(QFrame* shape, const QColor& colour) {
 MainWindow::MainWindow(zantovel::ProgramFiles& files, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      model(files) {
+      model(files),
+      runner_({[this] {
+                 QMetaObject::invokeMethod(
+                     this, [this] { runner_.Ended(); }, Qt::QueuedConnection);
+               },
+               [this] { Settle(); }}) {
   // The images live in the window's static library, whose resources are not registered on
   // their own.
   Q_INIT_RESOURCE(zantovel);
   setObjectName("frmMain");
   CreateControls();
   OnLoad();
-}
-
-MainWindow::~MainWindow() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
 }
 
 QRect MainWindow::InPixels(layout::TwipsBox box) const {
@@ -275,23 +275,23 @@ void MainWindow::OnBrowseClicked() {
 void MainWindow::OnRunClicked() {
   if (Busy()) return;
   const WindowFields fields = Fields();
-  RunOffThread([this, fields] {
-    return model.AfterPass(model.RunPass(fields, progress_.get(), &stop_), fields);
+  RunBeside([this, fields](PassProgress& progress, const std::atomic<bool>& stop) {
+    return model.AfterPass(model.RunPass(fields, &progress, &stop), fields);
   });
 }
 
 void MainWindow::OnStopAsked() {
-  if (Busy()) stop_ = true;
+  runner_.Stop();
 }
 
 void MainWindow::OnUndoAsked() {
   if (Busy() || !model.ConfirmUndo()) return;
-  RunOffThread([this] { return model.AfterUndo(model.UndoPass(&stop_)); });
+  RunBeside([this](PassProgress&, const std::atomic<bool>& stop) {
+    return model.AfterUndo(model.UndoPass(&stop));
+  });
 }
 
-void MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
-  stop_ = false;
-  progress_ = std::make_unique<zantovel::PassProgress>();
+void MainWindow::RunBeside(PassRunner::Work work) {
   // The text box that has the focus gets it back when the pass ends.
   lastFocus_ = qobject_cast<QLineEdit*>(focusWidget());
   for (QWidget* control : {static_cast<QWidget*>(folderEdit), static_cast<QWidget*>(prefixEdit),
@@ -313,24 +313,19 @@ void MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
     ShowProgress();
     progressBox_->open();
   });
-  worker_ = std::thread([this, work = std::move(work)] {
-    WindowModel::Box box = work();
-    QMetaObject::invokeMethod(
-        this, [this, box] { WorkEnded(box); }, Qt::QueuedConnection);
-  });
+  runner_.Start(std::move(work));
 }
 
 void MainWindow::ShowProgress() {
-  if (progressBox_ == nullptr || progress_ == nullptr) return;
-  const PassProgress::Snapshot now = progress_->Read("\n");
+  if (progressBox_ == nullptr || !Busy()) return;
+  const PassProgress::Snapshot now = runner_.Progress("\n");
   const int total = std::max(static_cast<int>(now.total), 1);
   progressBox_->setMaximum(total);
   progressBox_->setValue(std::min(static_cast<int>(now.done), total));
   progressBox_->setLabelText(Q(now.text));
 }
 
-void MainWindow::WorkEnded(WindowModel::Box box) {
-  if (worker_.joinable()) worker_.join();
+void MainWindow::Settle() {
   delete progressTimer_;
   progressTimer_ = nullptr;
   delete progressBox_;
@@ -340,9 +335,6 @@ void MainWindow::WorkEnded(WindowModel::Box box) {
                            static_cast<QWidget*>(browseButton)})
     control->setEnabled(true);
   (lastFocus_ != nullptr ? lastFocus_ : folderEdit)->setFocus();
-  // A pass stopped by closing the window ends with the window, without its box.
-  if (closing_) return;
-  MsgBox(box.text, box.icon, AppTitle());
 }
 
 void MainWindow::OnHelpClicked() {
@@ -350,24 +342,14 @@ void MainWindow::OnHelpClicked() {
 }
 
 void MainWindow::EndSession() {
-  if (Busy()) {
-    closing_ = true;
-    stop_ = true;
-    worker_.join();
-  }
+  runner_.EndSession();
   OnClose();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (Busy()) {
-    if (!AskYesNo("A pass is running. Stop it, and close the window?", AppTitle())) {
-      event->ignore();
-      return;
-    }
-    // The pass stops between two files, or inside a copy, which then leaves nothing.
-    closing_ = true;
-    stop_ = true;
-    worker_.join();
+  if (!runner_.MayClose()) {
+    event->ignore();
+    return;
   }
   OnClose();
   event->accept();

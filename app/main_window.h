@@ -2,14 +2,10 @@
 
 #include <QWidget>
 #include <array>
-#include <atomic>
-#include <functional>
-#include <memory>
-#include <thread>
 
+#include "app/pass_runner.h"
 #include "app/window_layout.h"
 #include "app/window_model.h"
-#include "rename/pass_progress.h"
 
 class QFrame;
 class QLabel;
@@ -26,7 +22,6 @@ class MainWindow : public QWidget {
  public:
   // The window of the program whose settings and log are `files`.
   explicit MainWindow(zantovel::ProgramFiles& files, QWidget* parent = nullptr);
-  ~MainWindow() override;
 
   // What the window does, one handler per event it answers.
   void OnLoad();
@@ -43,7 +38,7 @@ class MainWindow : public QWidget {
   void EndSession();
 
   // Whether a pass or an undo is running.
-  bool Busy() const { return worker_.joinable(); }
+  bool Busy() const { return runner_.Busy(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -56,22 +51,20 @@ class MainWindow : public QWidget {
   QRect InPixels(zantovel::layout::TwipsBox box) const;
   zantovel::WindowFields Fields() const;
   void ShowHighlights(zantovel::WindowModel::Highlights lit);
-  // Runs work off the window's thread, the fields and buttons disabled and a progress box shown
-  // after half a second; then shows the box work returns.
-  void RunOffThread(std::function<zantovel::WindowModel::Box()> work);
-  void WorkEnded(zantovel::WindowModel::Box box);
+  // Runs work beside the window (PassRunner), the fields and buttons disabled and a progress box
+  // shown after half a second; then shows the box work returns.
+  void RunBeside(zantovel::PassRunner::Work work);
+  // The work is over: the fields and buttons are the user's again.
+  void Settle();
   void ShowProgress();
 
-  // What the worker reports, read by the window's timer.
-  std::unique_ptr<zantovel::PassProgress> progress_;
-  std::atomic<bool> stop_{false};
-  bool closing_ = false;
   QLineEdit* lastFocus_ = nullptr;  // the text box that had the focus when the pass began
-  std::thread worker_;
   QProgressDialog* progressBox_ = nullptr;
   QTimer* progressTimer_ = nullptr;
 
   zantovel::WindowModel model;
+  // After the model, which the work uses: it goes first, stopping and waiting for the work.
+  zantovel::PassRunner runner_;
   QLineEdit* typeEdit;
   QLineEdit* prefixEdit;
   QLineEdit* folderEdit;

@@ -109,7 +109,7 @@ bool WindowModel::ConfirmUndo() const {
     MsgBox(nothing.text, nothing.icon, AppTitle());
     return false;
   }
-  return AskYesNo(*question, "Take back the last pass");
+  return AskYesNo(*question, "Take back the last pass") == Answer::Yes;
 }
 
 UndoResult WindowModel::UndoPass(const std::atomic<bool>* stop) {

@@ -18,8 +18,14 @@ using WindowHandle = void*;
 void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption);
 
 // A modal question with Yes and No (Yes the default, so Return confirms). Returns whether the
-// user answered Yes.
-bool AskYesNo(const std::string& text, const std::string& caption);
+// user answered Yes, or that the question was withdrawn meanwhile (WithdrawQuestion).
+enum class Answer { Yes, No, Withdrawn };
+Answer AskYesNo(const std::string& text, const std::string& caption);
+
+// Withdraws the question AskYesNo shows now, if it shows one: for a question that something
+// that happened meanwhile made moot. Called on the thread that asks, from an event the
+// question's own wait handles.
+void WithdrawQuestion();
 
 // Handles the window events already waiting, once, then shows the modal folder dialog owned by
 // owner with the title, open at the folder start (the user's home folder where start names no

@@ -26,14 +26,16 @@ std::deque<bool>& QuestionAnswers() {
 
 }  // namespace test
 
-bool AskYesNo(const std::string& text, const std::string& caption) {
+Answer AskYesNo(const std::string& text, const std::string& caption) {
   test::RecordedBoxes().push_back({text, MsgIcon::Information, caption});
   auto& answers = test::QuestionAnswers();
-  if (answers.empty()) return false;
+  if (answers.empty()) return Answer::No;
   const bool answer = answers.front();
   answers.pop_front();
-  return answer;
+  return answer ? Answer::Yes : Answer::No;
 }
+
+void WithdrawQuestion() {}
 
 void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   test::RecordedBoxes().push_back({text, icon, caption});

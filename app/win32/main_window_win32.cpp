@@ -61,12 +61,9 @@ constexpr int kHelpIconResource = 2;
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
-    : instance_(instance), model_(files) {}
-
-Win32MainWindow::~Win32MainWindow() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
-}
+    : instance_(instance),
+      model_(files),
+      runner_({[this] { PostMessageW(window_, kWorkEnded, 0, 0); }, [this] { Settle(); }}) {}
 
 int Win32MainWindow::Run(HINSTANCE instance, int show) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -91,6 +88,11 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   RegisterClassExW(&progressClass);
 
   zantovel::ProgramFiles files(zantovel::ExecutablePath());
+  // Files another user could have planted or changed are not used at all.
+  if (const std::optional<std::string> why = files.Distrust()) {
+    zantovel::MsgBox(*why, zantovel::MsgIcon::Critical, zantovel::AppTitle());
+    return 1;
+  }
   Win32MainWindow self(instance, files);
   // A fixed-size window: a title bar with the system menu and the close button only.
   CreateWindowExW(0, kClassName, L"", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
@@ -246,7 +248,7 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ShowProgress();
       return 0;
     case kWorkEnded:
-      WorkEnded();
+      runner_.Ended();
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -254,26 +256,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // Windows ends the process once this returns: the fields are saved now, and a pass
       // stops between two files, with no question, since nobody is there to answer.
       if (wParam) {
-        if (Busy()) {
-          closing_ = true;
-          stop_ = true;
-          worker_.join();
-          WorkEnded();
-        }
+        runner_.EndSession();
         OnClose();
       }
       return 0;
     case WM_CLOSE:
-      if (Busy()) {
-        if (!zantovel::AskYesNo("A pass is running. Stop it, and close the window?",
-                                zantovel::AppTitle()))
-          return 0;
-        // The pass stops between two files, or inside a copy, which then leaves nothing.
-        closing_ = true;
-        stop_ = true;
-        worker_.join();
-        WorkEnded();
-      }
+      if (!runner_.MayClose()) return 0;
       OnClose();
       DestroyWindow(window_);
       return 0;
@@ -460,33 +448,30 @@ void Win32MainWindow::OnBrowseClicked() {
 void Win32MainWindow::OnRunClicked() {
   if (Busy()) return;
   const zantovel::WindowFields fields = Fields();
-  RunOffThread([this, fields] {
-    return model_.AfterPass(model_.RunPass(fields, progress_.get(), &stop_), fields);
+  RunBeside([this, fields](zantovel::PassProgress& progress, const std::atomic<bool>& stop) {
+    return model_.AfterPass(model_.RunPass(fields, &progress, &stop), fields);
   });
 }
 
 void Win32MainWindow::OnStopAsked() {
-  if (Busy()) stop_ = true;
+  runner_.Stop();
 }
 
 void Win32MainWindow::OnUndoAsked() {
   if (Busy() || !model_.ConfirmUndo()) return;
-  RunOffThread([this] { return model_.AfterUndo(model_.UndoPass(&stop_)); });
+  RunBeside([this](zantovel::PassProgress&, const std::atomic<bool>& stop) {
+    return model_.AfterUndo(model_.UndoPass(&stop));
+  });
 }
 
-void Win32MainWindow::RunOffThread(std::function<WindowModel::Box()> work) {
-  stop_ = false;
-  progress_ = std::make_unique<zantovel::PassProgress>();
+void Win32MainWindow::RunBeside(zantovel::PassRunner::Work work) {
   // A disabled control that has the focus loses it to nobody, and keys then reach no window.
   SetFocus(window_);
   for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
     EnableWindow(control, FALSE);
   SetTimer(window_, kProgressTimer, 100, nullptr);
   SetTimer(window_, kShowProgressTimer, 500, nullptr);
-  worker_ = std::thread([this, work = std::move(work)] {
-    ended_ = work();
-    PostMessageW(window_, kWorkEnded, 0, 0);
-  });
+  runner_.Start(std::move(work));
 }
 
 void Win32MainWindow::OpenProgressWindow() {
@@ -520,8 +505,8 @@ void Win32MainWindow::OpenProgressWindow() {
 }
 
 void Win32MainWindow::ShowProgress() {
-  if (progress_ == nullptr) return;
-  const zantovel::PassProgress::Snapshot now = progress_->Read("\r\n");
+  if (!Busy()) return;
+  const zantovel::PassProgress::Snapshot now = runner_.Progress("\r\n");
   taskbar_->Show(now.done, now.total);
   if (progressWindow_ == nullptr) return;
   SendMessageW(progressBar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(now.total));
@@ -529,10 +514,7 @@ void Win32MainWindow::ShowProgress() {
   SetWindowTextW(progressText_, Wide(now.text).c_str());
 }
 
-void Win32MainWindow::WorkEnded() {
-  if (worker_.joinable()) worker_.join();
-  if (progress_ == nullptr) return;  // ended already, on a close
-  progress_.reset();
+void Win32MainWindow::Settle() {
   KillTimer(window_, kProgressTimer);
   KillTimer(window_, kShowProgressTimer);
   if (progressWindow_ != nullptr) DestroyWindow(progressWindow_);
@@ -541,9 +523,6 @@ void Win32MainWindow::WorkEnded() {
   for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
     EnableWindow(control, TRUE);
   SetFocus(lastFocus_);
-  // A pass stopped by closing the window ends with the window, without its box.
-  if (closing_) return;
-  zantovel::MsgBox(ended_.text, ended_.icon, zantovel::AppTitle());
 }
 
 void Win32MainWindow::OnHelpClicked() {

@@ -2,15 +2,12 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <functional>
 #include <memory>
-#include <thread>
 
+#include "app/pass_runner.h"
 #include "app/window_layout.h"
 #include "app/window_model.h"
 #include "platform/win32/taskbar_win32.h"
-#include "rename/pass_progress.h"
 
 // The program's one window, drawn with the system's own controls: the Windows counterpart of
 // the Qt MainWindow, with the same controls, places, hover rules and keys. What the window
@@ -22,7 +19,6 @@ class Win32MainWindow {
 
  private:
   Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files);
-  ~Win32MainWindow();
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK LabelButtonProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
@@ -47,15 +43,16 @@ class Win32MainWindow {
   // Ctrl+Z: takes the last pass back after a question.
   void OnUndoAsked();
 
-  // Runs work off the window's thread, the fields and buttons disabled and a progress window
-  // shown after half a second; then shows the box work returns.
-  void RunOffThread(std::function<zantovel::WindowModel::Box()> work);
-  void WorkEnded();
+  // Runs work beside the window (PassRunner), the fields and buttons disabled and a progress
+  // window shown after half a second; then shows the box work returns.
+  void RunBeside(zantovel::PassRunner::Work work);
+  // The work is over: the fields and buttons are the user's again.
+  void Settle();
   // The progress window, opened once the work has run half a second, so that a short pass
   // shows none.
   void OpenProgressWindow();
   void ShowProgress();
-  bool Busy() const { return worker_.joinable(); }
+  bool Busy() const { return runner_.Busy(); }
 
   zantovel::WindowFields Fields() const;
 
@@ -68,14 +65,10 @@ class Win32MainWindow {
   HICON helpPicture_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   zantovel::WindowModel model_;
-
-  std::unique_ptr<zantovel::PassProgress> progress_;
-  std::atomic<bool> stop_{false};
-  std::thread worker_;
-  zantovel::WindowModel::Box ended_;  // written by the worker before it posts its end
+  // After the model, which the work uses: it goes first, stopping and waiting for the work.
+  zantovel::PassRunner runner_;
   std::unique_ptr<zantovel::win32::TaskbarProgress> taskbar_;
   // The text box that had the focus last: it gets it back whenever the window does.
   HWND lastFocus_ = nullptr;
   HWND progressWindow_ = nullptr, progressBar_ = nullptr, progressText_ = nullptr;
-  bool closing_ = false;
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <utility>
 
 #include "platform/dialogs.h"
 
@@ -51,13 +52,30 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   box.exec();
 }
 
-bool AskYesNo(const std::string& text, const std::string& caption) {
+namespace {
+
+// The question shown now, which WithdrawQuestion closes.
+QMessageBox* asking = nullptr;
+constexpr int kWithdrawn = -2;
+
+}  // namespace
+
+Answer AskYesNo(const std::string& text, const std::string& caption) {
   QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
                   QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
                   QApplication::activeWindow());
+  box.setObjectName("question");
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
-  return box.exec() == QMessageBox::Yes;
+  QMessageBox* const outer = std::exchange(asking, &box);
+  const int answer = box.exec();
+  asking = outer;
+  if (answer == kWithdrawn) return Answer::Withdrawn;
+  return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void WithdrawQuestion() {
+  if (asking != nullptr) asking->done(kWithdrawn);
 }
 
 std::string ChooseFolder(WindowHandle owner, const std::string& title, const std::string& start) {

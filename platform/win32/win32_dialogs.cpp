@@ -2,6 +2,8 @@
 #include <shobjidl.h>
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/dialogs.h"
 #include "platform/win32/wide_text.h"
 
@@ -46,9 +48,36 @@ struct Com {
 
 }  // namespace
 
-bool AskYesNo(const std::string& text, const std::string& caption) {
-  return MessageBoxW(GetActiveWindow(), win32::Wide(text).c_str(), win32::Wide(caption).c_str(),
-                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+namespace {
+
+// The question shown now, which WithdrawQuestion ends; its window is caught as it is first
+// activated, since MessageBoxW gives none.
+HWND asking = nullptr;
+HHOOK catching = nullptr;
+constexpr int kWithdrawn = 0x7A01;
+
+LRESULT CALLBACK CatchQuestion(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && asking == nullptr) asking = reinterpret_cast<HWND>(wParam);
+  return CallNextHookEx(catching, code, wParam, lParam);
+}
+
+}  // namespace
+
+Answer AskYesNo(const std::string& text, const std::string& caption) {
+  const HWND outer = std::exchange(asking, nullptr);
+  catching = SetWindowsHookExW(WH_CBT, CatchQuestion, nullptr, GetCurrentThreadId());
+  const int answer =
+      MessageBoxW(GetActiveWindow(), win32::Wide(text).c_str(), win32::Wide(caption).c_str(),
+                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1);
+  if (catching != nullptr) UnhookWindowsHookEx(catching);
+  catching = nullptr;
+  asking = outer;
+  if (answer == kWithdrawn) return Answer::Withdrawn;
+  return answer == IDYES ? Answer::Yes : Answer::No;
+}
+
+void WithdrawQuestion() {
+  if (asking != nullptr) EndDialog(asking, kWithdrawn);
 }
 
 std::string ChooseFolder(WindowHandle owner, const std::string& title, const std::string& start) {
