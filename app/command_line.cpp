@@ -254,11 +254,9 @@ int RunUndo(const Options& options, PassContext& context, std::atomic<int>& sign
       std::fprintf(left && !options.dryRun ? err : out, "%s\n", UndoLine(step).c_str());
   }
   if (!options.quiet || result.end != PassEnd::Done)
-    std::fprintf(out,
-                 "%s\n\nThe pass of %s in %s: %zu renamed back, %zu copies removed, %zu left.\n",
-                 result.message.c_str(), result.time.c_str(), Printable(result.folder).c_str(),
-                 result.Count(UndoOutcome::RenamedBack), result.Count(UndoOutcome::CopyRemoved),
-                 result.Count(UndoOutcome::Changed) + result.Count(UndoOutcome::OldNameTaken));
+    std::fprintf(out, "%s\n\nThe pass of %s in %s: %s.\n", result.message.c_str(),
+                 result.time.c_str(), Printable(result.folder).c_str(),
+                 UndoCountsText(result).c_str());
   return StatusOf(result.end, signal);
 }
 

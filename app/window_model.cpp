@@ -96,10 +96,7 @@ std::optional<std::string> WindowModel::UndoQuestion(Box& nothing) const {
     return std::nullopt;
   }
   return "Take back the pass of " + plan.time + " in " + plan.folder + "?\n\n" +
-         std::to_string(plan.Count(UndoOutcome::RenamedBack)) + " renamed back, " +
-         std::to_string(plan.Count(UndoOutcome::CopyRemoved)) + " copies removed, " +
-         std::to_string(plan.Count(UndoOutcome::Changed) + plan.Count(UndoOutcome::OldNameTaken)) +
-         " left as they are.";
+         UndoCountsText(plan) + " as they are.";
 }
 
 bool WindowModel::ConfirmUndo() const {
@@ -120,9 +117,7 @@ UndoResult WindowModel::UndoPass(const std::atomic<bool>* stop) {
 
 WindowModel::Box WindowModel::AfterUndo(const UndoResult& result) const {
   if (result.end == PassEnd::Failed) return {result.message, MsgIcon::Critical};
-  std::string text = result.message + "\n\n" +
-                     std::to_string(result.Count(UndoOutcome::RenamedBack)) + " renamed back, " +
-                     std::to_string(result.Count(UndoOutcome::CopyRemoved)) + " copies removed.";
+  std::string text = result.message + "\n\n" + UndoCountsText(result) + ".";
   for (const UndoStep& step : result.steps) {
     if (step.outcome == UndoOutcome::Changed)
       text += "\nLeft: " + step.newName + ", changed since the pass";

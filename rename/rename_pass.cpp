@@ -1,6 +1,7 @@
 #include "rename/rename_pass.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 #include "platform/error.h"
@@ -73,76 +74,106 @@ PassContext ContextOf(ProgramFiles& files, bool makeFolders) {
   return context;
 }
 
+namespace {
+
+// The steps of a pass taken, a thousand names at a time: planned, looked at and journalled,
+// the journal put on disk, then done. Each batch's steps go to tally as they ended.
+class Batches {
+ public:
+  Batches(Planner& planner, Executor& executor, std::optional<JournalWriter>& journal,
+          PassResult& result)
+      : planner_(planner), executor_(executor), journal_(journal), result_(result) {}
+
+  // False when a stop was asked for.
+  bool Run(std::size_t listed, const std::function<void(std::vector<FileStep>&)>& tally) {
+    std::vector<FileStep> batch;
+    for (std::size_t first = 0; first < listed; first += kBatch) {
+      planner_.Plan(first, std::min(listed, first + kBatch), batch);
+      const bool going = executor_.Look(batch) && FlushJournal() && executor_.Run(batch);
+      tally(batch);
+      if (!going) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool FlushJournal() {
+    if (!journal_) return true;
+    try {
+      journal_->Flush();
+    } catch (const PlatformError& error) {
+      // A journal that cannot be started leaves the pass without undo; one that fails later
+      // stops it, since its later steps could not be taken back.
+      if (journal_->Started()) throw;
+      result_.journalProblem = error.what();
+      executor_.DropJournal();
+      journal_.reset();
+    }
+    return true;
+  }
+
+  Planner& planner_;
+  Executor& executor_;
+  std::optional<JournalWriter>& journal_;
+  PassResult& result_;
+};
+
+// The journal of a pass over folder, when the context keeps one.
+void StartJournal(std::optional<JournalWriter>& journal, const PassContext& context,
+                  const Folder& folder, const std::string& folderText, const std::string& prefix,
+                  const std::string& fileType) {
+  if (context.journalPath.empty()) return;
+  journal.emplace(context.journalPath, Journal{folderText,
+                                               folder.Path(),
+                                               prefix,
+                                               fileType,
+                                               LogTimestamp(context.log.Now()),
+                                               NowInNanoseconds(),
+                                               folder.TemporaryStem(),
+                                               folder.MayUsePlaceholders(),
+                                               {}});
+}
+
+}  // namespace
+
 PassResult RenamePass(PassContext& context, const std::string& folderPath,
                       const std::string& prefix, const std::string& fileType) {
   if (std::optional<PassResult> refused = RefusedPrefix(prefix)) return *refused;
   PassResult result = Ended(PassEnd::Done, "Done");
   result.journalProblem = context.journalProblem;
-  std::optional<Folder> folder;
-  std::optional<JournalWriter> journal;
-  std::optional<Executor> executor;
-  std::vector<FileStep> batch;
-  const auto tally = [&] {
-    for (const FileStep& step : batch) {
+  const auto tally = [&](std::vector<FileStep>& steps) {
+    for (const FileStep& step : steps) {
       result.counts.Add(step);
       if (context.record != nullptr && step.outcome != FileOutcome::NotReached)
         context.record->push_back(step);
     }
-    batch.clear();
+    steps.clear();
   };
+  // The executor's copies still waiting go with it, through the folder: it goes first.
+  std::optional<Folder> opened;
+  std::optional<Executor> executor;
   try {
-    folder.emplace(folderPath);
-    const std::vector<ListedFile> listing = folder->ListFiles();
+    Folder& folder = opened.emplace(folderPath);
+    const std::vector<ListedFile> listing = folder.ListFiles();
     // What a killed pass left is removed first: it may hold the space this pass needs.
-    folder->RemoveLeftovers();
-    CopyWatch watch{context.stop, {}};
-    if (context.watcher != nullptr)
-      watch.copied = [&context](std::uint64_t done, std::uint64_t total) {
-        context.watcher->BytesCopied(done, total);
-      };
-    folder->Watch(std::move(watch));
-    if (!context.journalPath.empty())
-      journal.emplace(context.journalPath, Journal{folderPath,
-                                                   folder->Path(),
-                                                   prefix,
-                                                   fileType,
-                                                   LogTimestamp(context.log.Now()),
-                                                   NowInNanoseconds(),
-                                                   folder->TemporaryStem(),
-                                                   folder->MayUsePlaceholders(),
-                                                   {}});
+    folder.RemoveLeftovers();
+    folder.Watch({context.stop, [&context](std::uint64_t done, std::uint64_t total) {
+                    if (context.watcher != nullptr) context.watcher->BytesCopied(done, total);
+                  }});
+    std::optional<JournalWriter> journal;
+    StartJournal(journal, context, folder, folderPath, prefix, fileType);
     const std::vector<FileId> own = OwnFileIds(context);
-    Planner planner(listing, prefix, fileType, InodesOn(*folder, own));
-    executor.emplace(*folder, context.log,
+    Planner planner(listing, prefix, fileType, InodesOn(folder, own));
+    executor.emplace(folder, context.log,
                      Executor::Options{folderPath, own, journal ? &*journal : nullptr,
                                        context.watcher, context.stop, listing.size()});
-    bool going = true;
-    for (std::size_t first = 0; going && first < listing.size(); first += kBatch) {
-      planner.Plan(first, std::min(listing.size(), first + kBatch), batch);
-      going = executor->Look(batch);
-      if (going && journal) {
-        try {
-          journal->Flush();
-        } catch (const PlatformError& error) {
-          // A journal that cannot be started leaves the pass without undo; one that fails later
-          // stops it, since its later steps could not be taken back.
-          if (journal->Started()) throw;
-          result.journalProblem = error.what();
-          executor->DropJournal();
-          journal.reset();
-        }
-      }
-      going = going && executor->Run(batch);
-      tally();
-    }
-    if (journal) journal->Close();
-    if (!going) {
+    if (!Batches(planner, *executor, journal, result).Run(listing.size(), tally)) {
       result.end = PassEnd::Stopped;
       result.message = "Stopped";
     }
-    folder->Flush();
+    if (journal) journal->Close();
+    folder.Flush();
   } catch (const PlatformError& error) {
-    tally();
     result.end = PassEnd::Failed;
     result.message = error.what();
     // The steps done before the failure are told of before it; a log that fails again here

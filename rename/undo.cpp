@@ -29,18 +29,124 @@ bool SameFile(const Entry& now, const Entry& then) {
          (now.born == 0 || then.born == 0 || now.born == then.born);
 }
 
-// Whether now may be the empty placeholder that a pass killed while it gave a name over one
-// left (Folder::MayUsePlaceholders): an empty file made since the pass began.
-bool LooksLikePlaceholder(const Entry& now, const Journal& journal) {
-  return now.kind == EntryKind::File && now.size == 0 &&
-         now.modified + kCoarsestClock >= journal.started;
-}
+// Takes back the steps of one journal in its folder, newest first, each only as far as it can
+// prove the files are the pass's.
+class Undoer {
+ public:
+  Undoer(const Journal& journal, const Folder& folder, ActivityLog& log, bool dryRun)
+      : journal_(journal), folder_(folder), log_(log), dryRun_(dryRun) {
+    for (const JournalStep& step : journal.steps) {
+      if (step.kind == StepKind::Copied) copied_[step.newName] = &step;
+      if (step.kind == StepKind::Taken) taken_.insert(step.oldName + '\0' + step.newName);
+    }
+  }
+
+  // One step taken back, or left with the reason.
+  UndoOutcome TakeBack(const JournalStep& step) {
+    const std::optional<Entry> now = folder_.EntryOf(step.newName);
+    bool atNewName = false;
+    UndoOutcome outcome = UndoOutcome::NotDone;
+    // A name found taken when the step came holds another program's file.
+    if (taken_.count(step.oldName + '\0' + step.newName) == 0)
+      outcome = step.kind == StepKind::Rename ? RenameBack(step, now, atNewName)
+                                              : RemoveCopy(step, now, atNewName);
+    if (journal_.placeholders) Passing(step, now, outcome, atNewName);
+    return outcome;
+  }
+
+  // After the last step: the placeholder at the frontier, if the loop came to the first step.
+  void Finish() {
+    if (journal_.placeholders && !frontierPassed_) RemovePlaceholder();
+  }
+
+ private:
+  UndoOutcome RenameBack(const JournalStep& step, const std::optional<Entry>& now,
+                         bool& atNewName) {
+    const std::optional<Entry> old = folder_.EntryOf(step.oldName);
+    // The file the pass renamed, unchanged: one changed since is kept.
+    atNewName = now && SameFile(*now, step.file);
+    if (!atNewName)
+      return old && SameFile(*old, step.file) ? UndoOutcome::NotDone : UndoOutcome::Changed;
+    // Both names for one file: a rename by a hard link that a kill cut before the old name
+    // went (FUSE without a rename that refuses to replace). The new name alone goes.
+    if (old && old->id == now->id) {
+      if (!dryRun_) folder_.Remove(step.newName);
+    } else if (old) {
+      return UndoOutcome::OldNameTaken;
+    } else if (!dryRun_ && folder_.MoveNoReplace(step.newName, step.oldName) == NewName::Taken) {
+      return UndoOutcome::OldNameTaken;
+    }
+    Log("Undo: " + journal_.folder + step.newName + " renamed back to " + step.oldName);
+    return UndoOutcome::RenamedBack;
+  }
+
+  // A copy is removed only when it is the very file the journal says the pass made, unchanged;
+  // never on its size and time alone.
+  UndoOutcome RemoveCopy(const JournalStep& step, const std::optional<Entry>& now,
+                         bool& atNewName) {
+    const auto made = copied_.find(step.newName);
+    if (!now || made == copied_.end()) return UndoOutcome::NotDone;
+    atNewName = SameFile(*now, made->second->file);
+    if (!atNewName)
+      return made->second->file.id != FileId{} && now->id == made->second->file.id
+                 ? UndoOutcome::Changed
+                 : UndoOutcome::NotDone;
+    if (!dryRun_) folder_.Remove(step.newName);
+    Log("Undo: copy " + journal_.folder + step.newName + " removed");
+    return UndoOutcome::CopyRemoved;
+  }
+
+  // Where a pass gave names by way of placeholders, a kill may have left one: an empty file
+  // made since the pass began, at the one step where it can stand, the first after the last
+  // one the pass had done. The loop goes newest first, so that step is the one seen last
+  // before a step done.
+  void Passing(const JournalStep& step, const std::optional<Entry>& now, UndoOutcome outcome,
+               bool atNewName) {
+    if (frontierPassed_ || taken_.count(step.oldName + '\0' + step.newName) > 0) return;
+    if (atNewName) {
+      RemovePlaceholder();
+      frontierPassed_ = true;
+      return;
+    }
+    frontier_ = &step;
+    placeholder_ = outcome == UndoOutcome::NotDone && now && now->kind == EntryKind::File &&
+                   now->size == 0 && now->modified + kCoarsestClock >= journal_.started;
+  }
+
+  void RemovePlaceholder() {
+    if (frontier_ == nullptr || !placeholder_) return;
+    if (!dryRun_) folder_.Remove(frontier_->newName);
+    Log("Undo: placeholder " + journal_.folder + frontier_->newName + " removed");
+  }
+
+  void Log(const std::string& line) {
+    if (!dryRun_) log_.Write({line});
+  }
+
+  const Journal& journal_;
+  const Folder& folder_;
+  ActivityLog& log_;
+  const bool dryRun_;
+  std::unordered_map<std::string, const JournalStep*> copied_;  // what each copy was
+  std::unordered_set<std::string> taken_;                       // old and new name, by a NUL
+  const JournalStep* frontier_ = nullptr;
+  bool placeholder_ = false;  // the frontier's new name holds what may be a placeholder
+  bool frontierPassed_ = false;
+};
 
 }  // namespace
 
 std::size_t UndoResult::Count(UndoOutcome outcome) const {
   return static_cast<std::size_t>(std::count_if(
       steps.begin(), steps.end(), [outcome](const UndoStep& s) { return s.outcome == outcome; }));
+}
+
+std::string UndoCountsText(const UndoResult& result) {
+  return std::to_string(result.Count(UndoOutcome::RenamedBack)) + " renamed back, " +
+         std::to_string(result.Count(UndoOutcome::CopyRemoved)) + " copies removed, " +
+         std::to_string(result.Count(UndoOutcome::Changed) +
+                        result.Count(UndoOutcome::OldNameTaken)) +
+         " left";
 }
 
 UndoResult UndoLastPass(PassContext& context, bool dryRun) {
@@ -57,95 +163,19 @@ UndoResult UndoLastPass(PassContext& context, bool dryRun) {
   }
   result.folder = journal->folder;
   result.time = journal->time;
-  // What each copy was before it was named, and the names the pass found taken.
-  std::unordered_map<std::string, const JournalStep*> copied;
-  std::unordered_set<std::string> taken;
-  for (const JournalStep& step : journal->steps) {
-    if (step.kind == StepKind::Copied) copied[step.newName] = &step;
-    if (step.kind == StepKind::Taken) taken.insert(step.newName);
-  }
-  const std::string& typed = journal->folder;
   try {
     // The folder the pass resolved when it began, wherever undo is started from.
     const Folder folder(journal->path);
-    // The latest step, in the pass's order, that the pass had not done, as far as the loop has
-    // come: a placeholder can only stand at the step after the last one done.
-    struct Frontier {
-      const JournalStep* step = nullptr;
-      bool placeholder = false;
-    } frontier;
-    bool frontierPassed = false;
-    const auto removePlaceholder = [&] {
-      if (frontier.step == nullptr || !frontier.placeholder || dryRun) return;
-      folder.Remove(frontier.step->newName);
-      context.log.Write({"Undo: placeholder " + typed + frontier.step->newName + " removed"});
-    };
+    Undoer undoer(*journal, folder, context.log, dryRun);
     for (auto step = journal->steps.rbegin(); step != journal->steps.rend(); ++step) {
       if (step->kind == StepKind::Copied || step->kind == StepKind::Taken) continue;
       if (context.stop != nullptr && context.stop->load()) {
         result.end = PassEnd::Stopped;
         break;
       }
-      const std::optional<Entry> now = folder.EntryOf(step->newName);
-      UndoOutcome outcome = UndoOutcome::NotDone;
-      bool atNewName = false;
-      if (taken.count(step->newName) > 0) {
-        // What stands under the name is another program's.
-      } else if (step->kind == StepKind::Rename) {
-        const std::optional<Entry> old = folder.EntryOf(step->oldName);
-        // The file the pass renamed, unchanged: one changed since is kept.
-        atNewName = now && SameFile(*now, step->file);
-        // Both names for one file: a rename by a hard link that a kill cut before the old name
-        // went (FUSE without a rename that refuses to replace). The new name alone goes.
-        const bool bothNames = atNewName && old && old->id == now->id;
-        if (bothNames) {
-          outcome = UndoOutcome::RenamedBack;
-          if (!dryRun) {
-            folder.Remove(step->newName);
-            context.log.Write(
-                {"Undo: " + typed + step->newName + " renamed back to " + step->oldName});
-          }
-        } else if (atNewName) {
-          outcome = old ? UndoOutcome::OldNameTaken
-                    : dryRun || folder.MoveNoReplace(step->newName, step->oldName) == NewName::Made
-                        ? UndoOutcome::RenamedBack
-                        : UndoOutcome::OldNameTaken;
-          if (outcome == UndoOutcome::RenamedBack && !dryRun)
-            context.log.Write(
-                {"Undo: " + typed + step->newName + " renamed back to " + step->oldName});
-        } else if (!(old && SameFile(*old, step->file))) {
-          outcome = UndoOutcome::Changed;
-        }
-      } else if (now) {
-        // A copy is removed only when it is the very file the journal says the pass made,
-        // unchanged; never on its size and time alone.
-        const auto made = copied.find(step->newName);
-        if (made != copied.end()) {
-          atNewName = SameFile(*now, made->second->file);
-          if (atNewName) {
-            outcome = UndoOutcome::CopyRemoved;
-            if (!dryRun) {
-              folder.Remove(step->newName);
-              context.log.Write({"Undo: copy " + typed + step->newName + " removed"});
-            }
-          } else if (made->second->file.id != FileId{} && now->id == made->second->file.id) {
-            outcome = UndoOutcome::Changed;
-          }
-        }
-      }
-      if (journal->placeholders && !frontierPassed && taken.count(step->newName) == 0) {
-        if (atNewName) {
-          removePlaceholder();
-          frontierPassed = true;
-        } else {
-          frontier = {&*step, outcome == UndoOutcome::NotDone && now &&
-                                  LooksLikePlaceholder(*now, *journal)};
-        }
-      }
-      result.steps.push_back({step->newName, step->oldName, outcome});
+      result.steps.push_back({step->newName, step->oldName, undoer.TakeBack(*step)});
     }
-    if (journal->placeholders && !frontierPassed && result.end == PassEnd::Done)
-      removePlaceholder();  // the pass did none of its steps
+    if (result.end == PassEnd::Done) undoer.Finish();
     if (!dryRun) {
       // What a pass killed while it wrote its copies left under temporary names.
       if (!journal->temporaries.empty()) folder.RemoveTemporariesOf(journal->temporaries);
@@ -157,20 +187,14 @@ UndoResult UndoLastPass(PassContext& context, bool dryRun) {
   }
   if (result.end != PassEnd::Failed)
     result.message = result.end == PassEnd::Done ? "Done" : "Stopped";
-  if (!dryRun && !result.steps.empty()) {
-    try {
-      context.log.Write(
-          {std::string(result.end == PassEnd::Done ? "Undo done: " : "Undo stopped: ") +
-           std::to_string(result.Count(UndoOutcome::RenamedBack)) + " renamed back, " +
-           std::to_string(result.Count(UndoOutcome::CopyRemoved)) + " copies removed, " +
-           std::to_string(result.Count(UndoOutcome::Changed) +
-                          result.Count(UndoOutcome::OldNameTaken)) +
-           " left"});
-    } catch (const PlatformError& error) {
-      if (result.end != PassEnd::Failed) {
-        result.end = PassEnd::Failed;
-        result.message = error.what();
-      }
+  if (dryRun || result.steps.empty()) return result;
+  try {
+    context.log.Write({(result.end == PassEnd::Done ? "Undo done: " : "Undo stopped: ") +
+                       UndoCountsText(result)});
+  } catch (const PlatformError& error) {
+    if (result.end != PassEnd::Failed) {
+      result.end = PassEnd::Failed;
+      result.message = error.what();
     }
   }
   return result;

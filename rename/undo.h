@@ -41,4 +41,7 @@ struct UndoResult {
 // and writes no log line. Undoing twice takes back nothing more.
 UndoResult UndoLastPass(PassContext& context, bool dryRun);
 
+// The counts of an undo: "3 renamed back, 1 copies removed, 2 left".
+std::string UndoCountsText(const UndoResult& result);
+
 }  // namespace zantovel

@@ -191,13 +191,16 @@ bool JournalParser::Line(std::string_view line) {
   }
   const std::vector<std::string_view> fields = Split(line);
   if (fields.size() == 2) return HeaderLine(fields[0], fields[1]);
-
   // The first record comes after the whole header, whose folder can be found again.
   if (journal_.steps.empty()) {
     const std::size_t needed = version_ == 1 ? std::size(kFirstHeader) : std::size(kHeader);
     if (headerSeen_.size() != needed) return Damaged("a record before the whole header");
     if (!IsAbsolutePath(journal_.path)) return Damaged("the folder is not an absolute path");
   }
+  return Record(fields);
+}
+
+bool JournalParser::Record(const std::vector<std::string_view>& fields) {
   const auto kind = std::find(std::begin(kKinds), std::end(kKinds),
                               fields[0] == "made" && version_ == 1 ? "copied" : fields[0]);
   if (kind == std::end(kKinds)) return Damaged("no kind of record");

@@ -66,6 +66,7 @@ class JournalParser {
 
  private:
   bool Line(std::string_view line);
+  bool Record(const std::vector<std::string_view>& fields);
   bool HeaderLine(std::string_view name, std::string_view value);
   bool Damaged(std::string_view why);
 
