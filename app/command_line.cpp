@@ -199,7 +199,7 @@ std::string UndoLine(const UndoStep& step) {
 }
 
 // One line on standard error, redrawn at most ten times a second, erased at the end.
-class ProgressLine : public PassWatcher {
+class ProgressLine : public ProgressListener {
  public:
   explicit ProgressLine(std::FILE* err) : err_(err) {}
   ~ProgressLine() override {
@@ -305,7 +305,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   StopOnInterrupt(stop, signal);
   context.stop = &stop;
   std::optional<ProgressLine> progress;
-  if (!options->dryRun && IsTerminal(err)) context.watcher = &progress.emplace(err);
+  if (!options->dryRun && IsTerminal(err)) context.progress = &progress.emplace(err);
   if (options->undo) return RunUndo(*options, context, signal, out, err);
 
   std::vector<FileStep> steps;

@@ -48,12 +48,7 @@ void WindowModel::Keep(const WindowFields& fields) {
       {{"LastP", fields.folder}, {"LastF", fields.prefix}, {"LastT", fields.type}});
 }
 
-void WindowModel::Run(const WindowFields& fields) {
-  const Box box = AfterPass(RunPass(fields, nullptr, nullptr), fields);
-  MsgBox(box.text, box.icon, AppTitle());
-}
-
-PassResult WindowModel::RunPass(const WindowFields& fields, PassWatcher* watcher,
+PassResult WindowModel::RunPass(const WindowFields& fields, ProgressListener* progress,
                                 const std::atomic<bool>* stop) {
   std::optional<PassContext> made;
   try {
@@ -65,7 +60,7 @@ PassResult WindowModel::RunPass(const WindowFields& fields, PassWatcher* watcher
     return refused;
   }
   PassContext& context = *made;
-  context.watcher = watcher;
+  context.progress = progress;
   context.stop = stop;
   return RenamePass(context, fields.folder, fields.prefix, fields.type);
 }

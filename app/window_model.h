@@ -38,12 +38,10 @@ class WindowModel {
   // the last one decides. A save that fails is not reported: the fields are not kept.
   void Keep(const WindowFields& fields);
 
-  // One rename pass with the fields, ended by its box (AfterPass). The fields are not changed.
-  void Run(const WindowFields& fields);
-
-  // The pass of Run without its box, for a window that runs it off its own thread: watcher is
-  // told of its progress there, and stop may be set from any thread.
-  PassResult RunPass(const WindowFields& fields, PassWatcher* watcher,
+  // One rename pass with the fields, for a window that runs it off its own thread: progress is
+  // told of its progress there, and stop may be set from any thread. The fields are not
+  // changed.
+  PassResult RunPass(const WindowFields& fields, ProgressListener* progress,
                      const std::atomic<bool>* stop);
 
   // A message box's text and icon.

@@ -239,7 +239,7 @@ int main(int argc, char** argv) {
       zantovel::PassProgress watcher;  // the window's watcher
       std::atomic<bool> stop{false};
       if (watched) {
-        context.watcher = &watcher;
+        context.progress = &watcher;
         context.stop = &stop;
       }
       zantovel::RenamePass(context, folder, "a_", type);

@@ -281,8 +281,8 @@ void Folder::Remove(const std::string& name) const {
     Fail("Cannot remove " + Quoted(JoinPath(state_->path, name)), error);
 }
 
-void Folder::Watch(CopyWatch watch) {
-  state_->watch = std::move(watch);
+void Folder::ControlCopies(CopyControl control) {
+  state_->copies = std::move(control);
 }
 
 void Folder::Flush() const {

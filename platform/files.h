@@ -75,7 +75,7 @@ struct Entry {
 
 // What a long copy reports while it runs, and how it is stopped: a copy polls stop between
 // chunks and, when it is set, ends, leaving nothing behind.
-struct CopyWatch {
+struct CopyControl {
   const std::atomic<bool>* stop = nullptr;
   std::function<void(std::uint64_t done, std::uint64_t total)> copied;
 };
@@ -162,7 +162,7 @@ class Folder {
   // flushing the whole file system (Id().device), which put every file written there on disk
   // too. FinishCopy flushes a copy that is not yet on disk, then names it, never replacing
   // anything, and says whether the name was free.
-  // StartCopy gives nothing when a stop came inside the copy (CopyWatch), which leaves nothing.
+  // StartCopy gives nothing when a stop came inside the copy (CopyControl), which leaves nothing.
   std::optional<PendingCopy> StartCopy(const std::string& name, const std::string& newName) const;
   Entry CopyEntryOf(const PendingCopy& copy) const;
   bool FlushCopies(std::vector<PendingCopy>& copies) const;
@@ -196,7 +196,7 @@ class Folder {
   void Remove(const std::string& name) const;
 
   // Lets copies report their bytes and be stopped.
-  void Watch(CopyWatch watch);
+  void ControlCopies(CopyControl control);
 
   // Flushes the folder's entries to disk, so that what was renamed stays renamed after a power
   // cut. A file system that cannot flush a folder is not an error.

@@ -33,7 +33,7 @@ struct FolderState {
   // driver's numbers for the files it has in memory, given out afresh after a while.
   bool ownInodes = false;
   std::size_t copiesAtOnce = 1;
-  CopyWatch watch;
+  CopyControl copies;  // how copies report their bytes and are stopped
 };
 
 // A copy being written: an unnamed file, or one under a temporary name.

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <chrono>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // Noticing, without a look at the disk each time, that a path may name something new.
@@ -25,7 +24,7 @@ struct WatchedPath {
 // the paths every time.
 class PathWatch {
  public:
-  PathWatch() = default;
+  PathWatch();
   ~PathWatch();
   PathWatch(const PathWatch&) = delete;
   PathWatch& operator=(const PathWatch&) = delete;
@@ -46,19 +45,9 @@ class PathWatch {
   void Forget();
 
  private:
-  bool Relevant(int watch, const char* name, unsigned mask) const;
-
-  // How long the kernel takes to retire removed watches in the background, measured with
-  // room to spare (50 us sufficed).
-  static constexpr std::chrono::microseconds kRetireTime{200};
-
-  int notify_ = -1;  // the inotify descriptor
-  int mounts_ = -1;  // the mount table, which reports a mount or an unmount
-  bool armed_ = false;
-  std::chrono::steady_clock::time_point removedAt_;  // when watches were last removed
-  // By watch descriptor: the names in that folder whose change matters; none for a watched file,
-  // every change of which matters.
-  std::unordered_map<int, std::vector<std::string>> names_;
+  // What each system keeps for its watch (the Linux one its inotify descriptor and watches).
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace zantovel

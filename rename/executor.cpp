@@ -51,7 +51,7 @@ Executor::Executor(const Folder& folder, ActivityLog& log, Options options)
       folderText_(std::move(options.folderText)),
       ownFiles_(std::move(options.ownFiles)),
       journal_(options.journal),
-      watcher_(options.watcher),
+      progress_(options.progress),
       stop_(options.stop),
       listed_(options.listed),
       batch_(folder.CopiesAtOnce()) {}
@@ -95,7 +95,7 @@ bool Executor::Run(std::vector<FileStep>& batch) {
       DropCopies();
       return false;
     }
-    if (watcher_ != nullptr) watcher_->FileReached(step.listed, listed_, step.name);
+    if (progress_ != nullptr) progress_->FileReached(step.listed, listed_, step.name);
     LogFirst(std::string(kRenamingFile) + folderText_ + step.name);
     // A step the journal does not hold cannot be taken back, so it is not taken.
     if (journal_ != nullptr && i < unseen_.size() && unseen_[i])

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "rename/pass_watcher.h"
 #include "rename/plan.h"
+#include "rename/progress_listener.h"
 #include "store/activity_log.h"
 
 namespace zantovel {
@@ -38,7 +38,7 @@ class Executor {
     std::string folderText;        // the folder as typed: the log's lines begin with it
     std::vector<FileId> ownFiles;  // the files to leave alone, whatever their names
     JournalWriter* journal = nullptr;
-    PassWatcher* watcher = nullptr;
+    ProgressListener* progress = nullptr;
     const std::atomic<bool>* stop = nullptr;  // may be set from any thread
     std::size_t listed = 0;                   // the names listed, for the progress
   };
@@ -85,7 +85,7 @@ class Executor {
   const std::string folderText_;
   const std::vector<FileId> ownFiles_;
   JournalWriter* journal_;
-  PassWatcher* watcher_;
+  ProgressListener* progress_;
   const std::atomic<bool>* stop_;
   const std::size_t listed_;
   const std::size_t batch_;  // how many copies may wait at once

@@ -12,7 +12,7 @@ namespace zantovel {
 
 // A pass's progress as its thread reports it, kept for another thread (a window's timer) to
 // read whenever it likes.
-class PassProgress : public PassWatcher {
+class PassProgress : public ProgressListener {
  public:
   void FileReached(std::size_t done, std::size_t total, const std::string& name) override;
   void BytesCopied(std::uint64_t done, std::uint64_t total) override;

@@ -157,16 +157,17 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath,
     const std::vector<ListedFile> listing = folder.ListFiles();
     // What a killed pass left is removed first: it may hold the space this pass needs.
     folder.RemoveLeftovers();
-    folder.Watch({context.stop, [&context](std::uint64_t done, std::uint64_t total) {
-                    if (context.watcher != nullptr) context.watcher->BytesCopied(done, total);
-                  }});
+    folder.ControlCopies({context.stop, [&context](std::uint64_t done, std::uint64_t total) {
+                            if (context.progress != nullptr)
+                              context.progress->BytesCopied(done, total);
+                          }});
     std::optional<JournalWriter> journal;
     StartJournal(journal, context, folder, folderPath, prefix, fileType);
     const std::vector<FileId> own = OwnFileIds(context);
     Planner planner(listing, prefix, fileType, InodesOn(folder, own));
     executor.emplace(folder, context.log,
                      Executor::Options{folderPath, own, journal ? &*journal : nullptr,
-                                       context.watcher, context.stop, listing.size()});
+                                       context.progress, context.stop, listing.size()});
     if (!Batches(planner, *executor, journal, result).Run(listing.size(), tally)) {
       result.end = PassEnd::Stopped;
       result.message = "Stopped";

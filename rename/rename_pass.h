@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "rename/pass_watcher.h"
 #include "rename/plan.h"
+#include "rename/progress_listener.h"
 #include "rename/report.h"
 
 namespace zantovel {
@@ -15,15 +15,16 @@ class ProgramFiles;
 
 // What a pass needs besides its three inputs: the log it writes every step to, the files it
 // must leave alone whatever their names (the program and its settings file; the log is added
-// by the pass itself, wherever the log is then), and optionally a watcher, a stop flag that
-// another thread may set, and where to keep the journal that lets the pass be taken back.
+// by the pass itself, wherever the log is then), and optionally a listener told of its progress, a
+// stop flag that another thread may set, and where to keep the journal that lets the pass be taken
+// back.
 struct PassContext {
   explicit PassContext(ActivityLog& passLog, std::vector<std::string> programFiles = {})
       : log(passLog), ownFiles(std::move(programFiles)) {}
 
   ActivityLog& log;
   std::vector<std::string> ownFiles;
-  PassWatcher* watcher = nullptr;
+  ProgressListener* progress = nullptr;
   const std::atomic<bool>* stop = nullptr;
   std::string journalPath;
   std::string journalProblem;  // without a journal path: why the pass cannot be taken back

@@ -50,13 +50,6 @@ constexpr std::size_t kLineFrame = 19 + 1 + 2;
 
 }  // namespace
 
-std::string LogLine(const std::tm& time, std::string_view message) {
-  std::string line;
-  line.reserve(kLineFrame + message.size());
-  AppendLogLine(line, time, message);
-  return line;
-}
-
 ActivityLog::ActivityLog(const SettingsStore& settings, std::string defaultPath, Clock clock)
     : settings_(settings), defaultPath_(std::move(defaultPath)), clock_(std::move(clock)) {
   if (!clock_) clock_ = LocalTimeNow;
@@ -74,7 +67,7 @@ void ActivityLog::FindLog() {
   std::string path = Path();
   // The watch starts before the look that counts, so that a change after that look is seen
   // by the next line; should the look find the log moved meanwhile, the next line looks again.
-  if (++looks_ > looksBeforeWatch_ && path != unwatchable_) {
+  if (++looks_ > kLooksBeforeWatch && path != unwatchable_) {
     if (place_.Watch({{settings_.Path(), Watched::NameAndContent}, {path, Watched::Name}})) {
       const std::string watched = path;
       path = Path();

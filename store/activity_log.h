@@ -40,15 +40,15 @@ class ActivityLog {
 
   // Lines the log is looked up for, each time, before it watches the settings file and its own
   // path instead (where the system can): a watch costs about a third of a millisecond to start
-  // and end, the price of some 100 looks, so a pass of a few files never pays it. Tests start
-  // watching at once.
+  // and end, the price of some 100 looks, so a pass of a few files never pays it.
   static constexpr std::size_t kLooksBeforeWatch = 128;
-  void WatchAfter(std::size_t looks) { looksBeforeWatch_ = looks; }
 
   // Adds "dd-mm-yyyy hh:mm:ss message" and CR LF for each message, stamped now, in one write:
-  // for steps that happen at the same moment. A missing log is created, an existing one is
-  // only ever extended, and the lines are in it whole or not at all. The log stays open while
-  // its path names the same file. Throws PlatformError when the log cannot be opened or
+  // for steps that happen at the same moment. Control characters in a message (a line break
+  // or a terminal's escape in a file name) are written escaped, "\n", "\x1B", so that one
+  // line is always one event and the log shows what a name holds. A missing log is created, an
+  // existing one is only ever extended, and the lines are in it whole or not at all. The log stays
+  // open while its path names the same file. Throws PlatformError when the log cannot be opened or
   // written; earlier lines stay.
   void Write(std::initializer_list<std::string_view> messages);
   // The same for lines whose steps happened earlier, each with its own time.
@@ -67,14 +67,8 @@ class ActivityLog {
   // have changed, a line goes to the open log without a look at either.
   PathWatch place_;
   std::size_t looks_ = 0;
-  std::size_t looksBeforeWatch_ = kLooksBeforeWatch;
   std::string unwatchable_;  // a log path the system could not watch: not tried again
 };
-
-// One whole line of the log: time stamp, " ", message, CR LF. Control characters in the
-// message (a line break or a terminal's escape in a file name) are written escaped, "\n",
-// "\x1B", so that one line is always one event and the log shows what a name holds.
-std::string LogLine(const std::tm& time, std::string_view message);
 
 // The time stamp of a log line: "dd-mm-yyyy hh:mm:ss", 19 characters.
 std::string LogTimestamp(const std::tm& time);

@@ -52,8 +52,15 @@ TEST(LogLineTest, ControlCharactersInAMessageAreWrittenAsEscapes) {
       {"\x1B[2J", "\\x1B[2J"}, {"c:\\temp\\x", "c:\\temp\\x"},
       {"\x7F", "\\x7F"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(LogLine(time, c.message), "07-01-2026 00:00:00 " + c.written + "\r\n") << c.written;
+  TempDir dir;
+  SettingsStore settings(dir / "zantovel.ini");
+  ActivityLog log(settings, dir / "applog.log", [&time] { return time; });
+  std::string expected;
+  for (const Case& c : cases) {
+    log.Write({c.message});
+    expected += "07-01-2026 00:00:00 " + c.written + "\r\n";
+  }
+  EXPECT_EQ(ReadFile(dir / "applog.log"), expected);
 }
 
 TEST(FileExistsTest, OnlyRegularFilesExist) {

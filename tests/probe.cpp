@@ -19,8 +19,6 @@ int main(int argc, char** argv) {
   using namespace zantovel;
   ProgramFiles files(ExecutablePath());
   SettingsStore& settings = files.Settings();
-  // The log watches its place from the first line, as it does in long passes.
-  files.Log().WatchAfter(0);
   const std::string command = argc > 1 ? argv[1] : "";
   if (command.starts_with("save")) files.MakeSettingsFolder();
   if (command == "save" && argc == 4) {

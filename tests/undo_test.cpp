@@ -226,7 +226,7 @@ TEST_F(UndoTest, AJournalIsCheckedBeforeItIsBelieved) {
 }
 
 // Stops after a random number of files, then takes back what was done.
-class StopAfter : public PassWatcher {
+class StopAfter : public ProgressListener {
  public:
   StopAfter(std::size_t files, std::atomic<bool>& stop) : files_(files), stop_(stop) {}
   void FileReached(std::size_t done, std::size_t, const std::string&) override {
@@ -248,10 +248,10 @@ TEST_F(UndoTest, AStoppedPassIsTakenBackAsFarAsItWent) {
     const auto before = Snapshot(folder);
     std::atomic<bool> stop{false};
     StopAfter watcher(std::uniform_int_distribution<std::size_t>(1, 299)(random), stop);
-    context.watcher = &watcher;
+    context.progress = &watcher;
     context.stop = &stop;
     const PassResult result = Run(folder, "s_", type);
-    context.watcher = nullptr;
+    context.progress = nullptr;
     stop = false;
     EXPECT_EQ(result.end, PassEnd::Stopped);
     EXPECT_EQ(LogMessages(log).back().rfind("Pass stopped: ", 0), 0u);
@@ -265,7 +265,7 @@ TEST_F(UndoTest, AStoppedPassIsTakenBackAsFarAsItWent) {
 // Another program makes a copy's new name while the pass runs, as cp -p would: the same
 // content, size and time. The pass finds the name taken and leaves it, and undo, which
 // removes only the copies it can prove the pass made, keeps that file.
-class MakeNameAt : public PassWatcher {
+class MakeNameAt : public ProgressListener {
  public:
   MakeNameAt(std::size_t file, std::string folder, std::string name)
       : file_(file), folder_(std::move(folder)), name_(std::move(name)) {}
@@ -294,9 +294,9 @@ TEST_F(UndoTest, ACopysNameMadeByAnotherProgramIsKept) {
     StartAfresh();
     for (const char* name : {"a", "b", "c", "d", "e"}) WriteFile(folder + "/" + name, name);
     MakeNameAt racer(c.at, folder, c.name);
-    context.watcher = &racer;
+    context.progress = &racer;
     const PassResult result = Run(folder, "c_", "*.*");
-    context.watcher = nullptr;
+    context.progress = nullptr;
     EXPECT_EQ(result.counts[FileOutcome::NameTaken], 1u);
     EXPECT_EQ(result.counts[FileOutcome::Copied], 4u);
     EXPECT_EQ(UndoLastPass(context, false).Count(UndoOutcome::CopyRemoved), 4u);
@@ -306,7 +306,7 @@ TEST_F(UndoTest, ACopysNameMadeByAnotherProgramIsKept) {
 }
 
 // A stop inside a large copy discards the unnamed copy: nothing of it is left.
-class StopInCopy : public PassWatcher {
+class StopInCopy : public ProgressListener {
  public:
   explicit StopInCopy(std::atomic<bool>& stop) : stop_(stop) {}
   void FileReached(std::size_t, std::size_t, const std::string&) override {}
@@ -327,10 +327,10 @@ TEST_F(UndoTest, AStopInsideALargeCopyLeavesNothingOfIt) {
   }
   std::atomic<bool> stop{false};
   StopInCopy watcher(stop);
-  context.watcher = &watcher;
+  context.progress = &watcher;
   context.stop = &stop;
   const PassResult result = Run(folder, "c_", "*.*");
-  context.watcher = nullptr;
+  context.progress = nullptr;
   context.stop = nullptr;
   EXPECT_EQ(result.end, PassEnd::Stopped);
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"big"});
@@ -343,7 +343,7 @@ TEST_F(UndoTest, AStopInsideALargeCopyLeavesNothingOfIt) {
 // next, so the copy is the disk at one moment, while the kernel goes on committing. A plain
 // copy could hold some blocks from before a commit and others from after it, which no power
 // cut leaves, and undo failed once on such a copy.
-class CutPowerAt : public PassWatcher {
+class CutPowerAt : public ProgressListener {
  public:
   CutPowerAt(std::size_t file, std::string image) : file_(file), image_(std::move(image)) {}
   void FileReached(std::size_t done, std::size_t, const std::string&) override {
@@ -393,9 +393,9 @@ TEST_F(UndoTest, APassCutByPowerIsTakenBackAsFarAsItWent) {
     // last case's, which names the same new names.
     context.journalPath = mount + "/zantovel" + (type[0] == '.' ? "-typed" : "-all") + ".journal";
     CutPowerAt watcher(std::uniform_int_distribution<std::size_t>(1, 2499)(random), image);
-    context.watcher = &watcher;
+    context.progress = &watcher;
     Run(files, "p_", type);
-    context.watcher = nullptr;
+    context.progress = nullptr;
     ASSERT_TRUE(watcher.cut);
     // The cut disk takes the place of the one the pass went on.
     ASSERT_EQ(Shell("umount '" + mount + "'"), 0);

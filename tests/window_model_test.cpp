@@ -68,9 +68,12 @@ TEST_F(PassTest, TheWindowRestoresWhatItKeptAndRunsWithItsFields) {
   // Each way a pass ends has its box: plain when done, an exclamation for a refused prefix,
   // critical for a failure.
   RecordedBoxes().clear();
-  model.Run({folder + kSep, "##", ".tmp"});
-  model.Run({folder + kSep, "a/", ".tmp"});
-  model.Run({folder + kSep + "missing", "a_", ".tmp"});
+  for (const WindowFields& fields :
+       {WindowFields{folder + kSep, "##", ".tmp"}, WindowFields{folder + kSep, "a/", ".tmp"},
+        WindowFields{folder + kSep + "missing", "a_", ".tmp"}}) {
+    const WindowModel::Box box = model.AfterPass(model.RunPass(fields, nullptr, nullptr), fields);
+    MsgBox(box.text, box.icon, "Zantovel");
+  }
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"001p.tmp"});
   EXPECT_EQ(StepMessages(log).size(), 4u);
   model.ShowHelp();

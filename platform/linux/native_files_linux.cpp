@@ -61,16 +61,16 @@ std::optional<Entry> StatEntry(int dirfd, const char* name, int flags) {
 // blocks where the file system can (a reflink on XFS or Btrfs) and copies inside the kernel
 // otherwise; file systems that offer neither (FUSE) get a plain read and write. A source that
 // ends early has changed since its size was read: that is a failure, never a copy padded out.
-std::error_code CopyRange(int from, int to, off_t offset, off_t length, const CopyWatch& watch,
+std::error_code CopyRange(int from, int to, off_t offset, off_t length, const CopyControl& control,
                           off_t size) {
   // A large file goes in chunks, so that a stop is seen and progress told within one.
   constexpr off_t kChunk = off_t{8} << 20;
   loff_t in = offset;
   loff_t out = offset;
   while (length > 0) {
-    if (watch.stop != nullptr && watch.stop->load()) return MakeError(FileError::Stopped);
-    if (watch.copied)
-      watch.copied(static_cast<std::uint64_t>(in), static_cast<std::uint64_t>(size));
+    if (control.stop != nullptr && control.stop->load()) return MakeError(FileError::Stopped);
+    if (control.copied)
+      control.copied(static_cast<std::uint64_t>(in), static_cast<std::uint64_t>(size));
     const ssize_t n = Sys().copy_file_range(from, &in, to, &out,
                                             static_cast<std::size_t>(std::min(length, kChunk)), 0);
     if (n > 0) {
@@ -85,7 +85,7 @@ std::error_code CopyRange(int from, int to, off_t offset, off_t length, const Co
   if (length <= 0) return {};
   std::array<char, 1 << 16> buffer;  // left uninitialised: pread() fills it
   while (length > 0) {
-    if (watch.stop != nullptr && watch.stop->load()) return MakeError(FileError::Stopped);
+    if (control.stop != nullptr && control.stop->load()) return MakeError(FileError::Stopped);
     const ssize_t got =
         Sys().pread(from, buffer.data(), std::min<std::size_t>(buffer.size(), length), in);
     if (got < 0 && errno == EINTR) continue;
@@ -104,14 +104,14 @@ std::error_code CopyRange(int from, int to, off_t offset, off_t length, const Co
 
 // Copies the content of `from` (st, as it was opened) to the empty file `to`, data segment by
 // data segment, so that holes stay holes and a sparse file takes no more space than it did.
-std::error_code CopyContent(int from, int to, const struct stat& st, const CopyWatch& watch) {
+std::error_code CopyContent(int from, int to, const struct stat& st, const CopyControl& control) {
   const off_t size = st.st_size;
   // A file whose blocks cover its size has no holes to find, short of blocks reserved past its
   // end as well: it is copied as one range, two calls sooner.
   const bool mayHaveHoles = st.st_blocks * off_t{512} < size;
   off_t copied = 0;  // the end of the last data segment copied
   if (!mayHaveHoles && size > 0) {
-    if (const std::error_code error = CopyRange(from, to, 0, size, watch, size)) return error;
+    if (const std::error_code error = CopyRange(from, to, 0, size, control, size)) return error;
     copied = size;
   }
   for (off_t pos = copied; pos < size;) {
@@ -122,7 +122,7 @@ std::error_code CopyContent(int from, int to, const struct stat& st, const CopyW
     if (data < 0) data = pos;
     if (hole < 0) hole = size;
     hole = std::min(hole, size);
-    if (const std::error_code error = CopyRange(from, to, data, hole - data, watch, size))
+    if (const std::error_code error = CopyRange(from, to, data, hole - data, control, size))
       return error;
     pos = copied = hole;
   }
@@ -388,7 +388,7 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
     copy.temporary = temporary;
   }
   copy.file = out;
-  std::error_code error = CopyContent(source.fd, out, st, folder.watch);
+  std::error_code error = CopyContent(source.fd, out, st, folder.copies);
   if (!error) {
     CopyOwnerModeAndAttributes(source.fd, out, st);
     // The times last: writing the content or the attributes would change them again.

@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <thread>
+#include <unordered_map>
 
 #include "platform/linux/system_calls.h"
 #include "platform/path_watch.h"
@@ -67,40 +69,59 @@ bool SplitAbsolute(const std::string& path, std::vector<std::string>& parts) {
 
 }  // namespace
 
+struct PathWatch::State {
+  // Whether an event is one the watch must take as a change.
+  bool Relevant(int watch, const char* name, unsigned mask) const;
+
+  // How long the kernel takes to retire removed watches in the background, measured with
+  // room to spare (50 us sufficed).
+  static constexpr std::chrono::microseconds kRetireTime{200};
+
+  int notify = -1;  // the inotify descriptor
+  int mounts = -1;  // the mount table, which reports a mount or an unmount
+  bool armed = false;
+  std::chrono::steady_clock::time_point removedAt;  // when watches were last removed
+  // By watch descriptor: the names in that folder whose change matters; none for a watched file,
+  // every change of which matters.
+  std::unordered_map<int, std::vector<std::string>> names;
+};
+
+PathWatch::PathWatch() : state_(std::make_unique<State>()) {}
+
 PathWatch::~PathWatch() {
   // Closing an inotify descriptor whose watches the kernel has not yet retired makes the close
   // retire them itself and wait for a grace period: 5 to 15 ms on a small virtual machine,
   // more than a thousand-line pass. Removed a moment before the close, they are retired in the
   // background, and the close takes a tenth of a millisecond.
-  if (notify_ >= 0) {
+  if (state_->notify >= 0) {
     Forget();
-    const auto retired = removedAt_ + kRetireTime;
+    const auto retired = state_->removedAt + State::kRetireTime;
     if (const auto now = std::chrono::steady_clock::now(); now < retired)
       std::this_thread::sleep_for(retired - now);
-    Sys().close(notify_);  // read from only: its close has nothing to report
+    Sys().close(state_->notify);  // read from only: its close has nothing to report
   }
-  if (mounts_ >= 0) Sys().close(mounts_);
+  if (state_->mounts >= 0) Sys().close(state_->mounts);
 }
 
 void PathWatch::Forget() {
-  if (!names_.empty()) removedAt_ = std::chrono::steady_clock::now();
-  for (const auto& [watch, names] : names_) ::inotify_rm_watch(notify_, watch);
-  names_.clear();
-  armed_ = false;
+  if (!state_->names.empty()) state_->removedAt = std::chrono::steady_clock::now();
+  for (const auto& [watch, names] : state_->names) ::inotify_rm_watch(state_->notify, watch);
+  state_->names.clear();
+  state_->armed = false;
 }
 
 bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
   Forget();
-  if (mounts_ < 0)
-    mounts_ = Sys().openat(AT_FDCWD, "/proc/self/mountinfo", O_RDONLY | O_CLOEXEC, 0);
-  if (notify_ < 0) notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (mounts_ < 0 || notify_ < 0) return false;
+  if (state_->mounts < 0)
+    state_->mounts = Sys().openat(AT_FDCWD, "/proc/self/mountinfo", O_RDONLY | O_CLOEXEC, 0);
+  if (state_->notify < 0) state_->notify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (state_->mounts < 0 || state_->notify < 0) return false;
   // What the watches before reported, and their removal, is of no interest now.
   alignas(inotify_event) char buffer[4096];
-  while (Sys().read(notify_, buffer, sizeof buffer) > 0) {
+  while (Sys().read(state_->notify, buffer, sizeof buffer) > 0) {
   }
   // Takes in a mount made before now, which the caller's look after this call will see.
-  pollfd mounts{mounts_, POLLPRI, 0};
+  pollfd mounts{state_->mounts, POLLPRI, 0};
   ::poll(&mounts, 1, 0);
 
   for (const WatchedPath& watched : paths) {
@@ -115,19 +136,19 @@ bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
     std::string folder = "/";
     bool whole = true;
     for (std::size_t i = 0; i < parts.size(); ++i) {
-      const int watch =
-          ::inotify_add_watch(notify_, folder.c_str(), kFolderEvents | IN_ONLYDIR | IN_DONT_FOLLOW);
+      const int watch = ::inotify_add_watch(state_->notify, folder.c_str(),
+                                            kFolderEvents | IN_ONLYDIR | IN_DONT_FOLLOW);
       if (watch < 0 && errno == ENOENT && i > 0) {
         whole = false;  // the first folder that is missing: the one before it is watched
         break;
       }
       // A folder on the way to both paths is looked at once, and holds each name once.
-      const auto known = names_.find(watch);
-      if (watch < 0 || (known == names_.end() && !OnlyThisKernelChanges(folder.c_str()))) {
+      const auto known = state_->names.find(watch);
+      if (watch < 0 || (known == state_->names.end() && !OnlyThisKernelChanges(folder.c_str()))) {
         Forget();
         return false;
       }
-      std::vector<std::string>& names = names_[watch];
+      std::vector<std::string>& names = state_->names[watch];
       if (std::find(names.begin(), names.end(), parts[i]) == names.end()) names.push_back(parts[i]);
       folder += (folder.size() > 1 ? "/" : "") + parts[i];
     }
@@ -143,26 +164,26 @@ bool PathWatch::Watch(const std::vector<WatchedPath>& paths) {
       // replacement by one is a change in its folder.
       if (watched.what == Watched::NameAndContent && S_ISREG(st.st_mode)) {
         const int watch =
-            ::inotify_add_watch(notify_, folder.c_str(), kContentEvents | IN_DONT_FOLLOW);
+            ::inotify_add_watch(state_->notify, folder.c_str(), kContentEvents | IN_DONT_FOLLOW);
         if (watch < 0) {
           Forget();
           return false;
         }
-        names_[watch];  // a file: any event counts
+        state_->names[watch];  // a file: any event counts
       }
     } else if (errno != ENOENT) {
       Forget();
       return false;
     }
   }
-  armed_ = true;
+  state_->armed = true;
   return true;
 }
 
-bool PathWatch::Relevant(int watch, const char* name, unsigned mask) const {
+bool PathWatch::State::Relevant(int watch, const char* name, unsigned mask) const {
   if (mask & IN_Q_OVERFLOW) return true;  // events were lost
-  const auto found = names_.find(watch);
-  if (found == names_.end()) return false;  // a watch removed before
+  const auto found = names.find(watch);
+  if (found == names.end()) return false;  // a watch removed before
   if (mask & (kWatchLost | IN_DELETE_SELF | IN_MOVE_SELF)) return true;
   if (found->second.empty() || name == nullptr || *name == '\0')
     return true;  // a watched file, or the folder itself
@@ -170,8 +191,8 @@ bool PathWatch::Relevant(int watch, const char* name, unsigned mask) const {
 }
 
 bool PathWatch::Unchanged() {
-  if (!armed_) return false;
-  pollfd ready[2] = {{notify_, POLLIN, 0}, {mounts_, POLLPRI, 0}};
+  if (!state_->armed) return false;
+  pollfd ready[2] = {{state_->notify, POLLIN, 0}, {state_->mounts, POLLPRI, 0}};
   const int count = ::poll(ready, 2, 0);
   if (count == 0) return true;
   if (count < 0 || ready[1].revents != 0) {
@@ -181,7 +202,7 @@ bool PathWatch::Unchanged() {
   // Events for other names in a watched folder (a file made beside the log) leave it unchanged.
   alignas(inotify_event) char buffer[4096];
   for (;;) {
-    const ssize_t size = Sys().read(notify_, buffer, sizeof buffer);
+    const ssize_t size = Sys().read(state_->notify, buffer, sizeof buffer);
     if (size < 0 && errno == EAGAIN) break;  // all read
     if (size <= 0) {
       Forget();
@@ -189,7 +210,7 @@ bool PathWatch::Unchanged() {
     }
     for (ssize_t at = 0; at < size;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      if (Relevant(event->wd, event->len ? event->name : nullptr, event->mask)) {
+      if (state_->Relevant(event->wd, event->len ? event->name : nullptr, event->mask)) {
         Forget();
         return false;
       }

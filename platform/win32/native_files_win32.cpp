@@ -201,11 +201,11 @@ namespace {
 // Tells the copy's bytes, and cancels the copy when a stop is asked for.
 DWORD CALLBACK CopyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER,
                             DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
-  const auto* watch = static_cast<const CopyWatch*>(data);
-  if (watch->stop != nullptr && watch->stop->load()) return PROGRESS_CANCEL;
-  if (watch->copied)
-    watch->copied(static_cast<std::uint64_t>(done.QuadPart),
-                  static_cast<std::uint64_t>(total.QuadPart));
+  const auto* control = static_cast<const CopyControl*>(data);
+  if (control->stop != nullptr && control->stop->load()) return PROGRESS_CANCEL;
+  if (control->copied)
+    control->copied(static_cast<std::uint64_t>(done.QuadPart),
+                    static_cast<std::uint64_t>(total.QuadPart));
   return PROGRESS_CONTINUE;
 }
 
@@ -223,7 +223,7 @@ std::error_code WriteCopy(const FolderState& folder, const std::string& name,
                              : 0;
   // The copy keeps the file's attributes, times and streams.
   if (!CopyFileExW(source.c_str(), target.c_str(), CopyProgress,
-                   const_cast<CopyWatch*>(&folder.watch), nullptr,
+                   const_cast<CopyControl*>(&folder.copies), nullptr,
                    COPY_FILE_FAIL_IF_EXISTS | linkFlag)) {
     const DWORD error = GetLastError();
     if (error == ERROR_REQUEST_ABORTED) {

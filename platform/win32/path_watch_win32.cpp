@@ -3,6 +3,9 @@
 // Windows watches nothing yet: its callers look up the paths before every write.
 namespace zantovel {
 
+struct PathWatch::State {};
+
+PathWatch::PathWatch() = default;
 PathWatch::~PathWatch() = default;
 
 void PathWatch::Forget() {}

@@ -7,9 +7,9 @@
 namespace zantovel {
 
 // Told of a pass's progress, or an undo's, from the thread it runs on.
-class PassWatcher {
+class ProgressListener {
  public:
-  virtual ~PassWatcher() = default;
+  virtual ~ProgressListener() = default;
   // Before each file it takes: where the file stands among them, of how many, and its name.
   virtual void FileReached(std::size_t done, std::size_t total, const std::string& name) = 0;
   // While a copy is written: its bytes done, of its size.
