@@ -37,15 +37,15 @@ std::optional<std::string> WindowModel::Distrust() const {
 }
 
 void WindowModel::Keep(const WindowFields& fields) {
-  // A save that cannot be made is not reported (see Keep's contract): neither is its folder.
   try {
     files_.MakeSettingsFolder();
+    files_.Settings().Save(
+        kSettingsSection,
+        {{"LastP", fields.folder}, {"LastF", fields.prefix}, {"LastT", fields.type}});
   } catch (const PlatformError&) {
-    return;
+    // The window is closing: a save that cannot be made is not told (see Keep), and the next
+    // start shows what was kept before.
   }
-  files_.Settings().Save(
-      kSettingsSection,
-      {{"LastP", fields.folder}, {"LastF", fields.prefix}, {"LastT", fields.type}});
 }
 
 PassResult WindowModel::RunPass(const WindowFields& fields, ProgressListener* progress,

@@ -24,6 +24,14 @@ class FileErrors : public std::error_category {
         return "Another pass or undo is using it";
       case FileError::NotRegular:
         return "It is not a regular file";
+      case FileError::Damaged:
+        return "It is damaged";
+      case FileError::ReadOnly:
+        return "It is read-only";
+      case FileError::TooLarge:
+        return "It is too large for a settings file";
+      case FileError::NothingToUndo:
+        return "There is no pass to take back";
     }
     return "Unknown error";
   }

@@ -23,14 +23,18 @@ class PlatformError : public std::runtime_error {
 
 // Failures the program finds itself, where the system reports none.
 enum class FileError {
-  Changed = 1,   // a file changed size while it was copied
-  NotAFile,      // a name that was a file is now a folder, pipe or device
-  LinkNotOwned,  // a link in the log's place that another user made
-  NoFreeName,    // no free name could be drawn for a temporary file
-  Stopped,       // the user stopped the operation
-  NotOwned,      // a file of the program's own that another user owns
-  InUse,         // a file that another process holds alone
-  NotRegular,    // a name that should be a regular file is a folder, pipe, device or link
+  Changed = 1,    // a file changed size while it was copied
+  NotAFile,       // a name that was a file is now a folder, pipe or device
+  LinkNotOwned,   // a link in the log's place that another user made
+  NoFreeName,     // no free name could be drawn for a temporary file
+  Stopped,        // the user stopped the operation
+  NotOwned,       // a file of the program's own that another user owns
+  InUse,          // a file that another process holds alone
+  NotRegular,     // a name that should be a regular file is a folder, pipe, device or link
+  Damaged,        // a file of the program's own that is not as the program writes it
+  ReadOnly,       // a file made read-only, or one this user may not write
+  TooLarge,       // a settings file far larger than any the program writes
+  NothingToUndo,  // no pass is left to take back
 };
 const std::error_category& FileErrorCategory();
 std::error_code MakeError(FileError error);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/error.h"
 #include "util/text.h"
 
 namespace zantovel {
@@ -213,15 +214,16 @@ std::string ReadProfileString(std::string_view section, std::string_view key,
   return found->second.value_or(defaultValue);
 }
 
-bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
+void WriteProfileStrings(std::string_view section, const ProfileValues& values,
                          const std::string& path) {
-  return native::ReplaceProfileBytes(path, [&](std::string_view bytes) {
+  const std::error_code error = native::ReplaceProfileBytes(path, [&](std::string_view bytes) {
     const ProfileText old = DecodeProfile(bytes);
     std::string next = old.text;
     for (const auto& [key, value] : values) next = WithProfileValue(next, section, key, value);
     // An unchanged file keeps its bytes, whatever form they are in.
     return next == old.text ? std::string(bytes) : EncodeProfile(next, old.form);
   });
+  if (error) Fail("Cannot save settings file " + Quoted(path), error);
 }
 
 std::optional<std::string> FindProfileValue(std::string_view content, std::string_view section,

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -58,8 +59,10 @@ std::string ReadProfileString(std::string_view section, std::string_view key,
 // (no file can be made in the folder, or the owner cannot be kept) the file is written in
 // place and cut to its new length. A file without any write permission bit, or that the
 // process may not write, is left as it is. A temporary left by a killed save is removed.
+// Throws PlatformError ("Cannot save settings file "...": reason") when the file could not be
+// written, having left it as it was.
 using ProfileValues = std::vector<std::pair<std::string, std::string>>;
-bool WriteProfileStrings(std::string_view section, const ProfileValues& values,
+void WriteProfileStrings(std::string_view section, const ProfileValues& values,
                          const std::string& path);
 
 // A file's bytes as UTF-8 text, and that text stored again in the same form.
@@ -86,9 +89,9 @@ namespace native {
 const std::optional<std::string>& ReadProfileBytes(const std::string& path, ProfileCache& cache);
 
 // Replaces the file's bytes with transform(old bytes), "" for a missing file, as
-// WriteProfileStrings says. False, leaving the file as it was, when that cannot be done.
-bool ReplaceProfileBytes(const std::string& path,
-                         const std::function<std::string(std::string_view)>& transform);
+// WriteProfileStrings says. The reason, leaving the file as it was, when that cannot be done.
+std::error_code ReplaceProfileBytes(const std::string& path,
+                                    const std::function<std::string(std::string_view)>& transform);
 
 // Text in a legacy code page as UTF-8, and the bytes such a file is saved in again.
 std::string LegacyToUtf8(std::string_view bytes);

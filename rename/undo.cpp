@@ -151,14 +151,14 @@ std::string UndoCountsText(const UndoResult& result) {
 
 UndoResult UndoLastPass(PassContext& context, bool dryRun) {
   UndoResult result;
-  std::string problem;
   // Held while the undo runs, so that no other undo, and no pass, takes the journal meanwhile.
   std::optional<OwnFileReader> held;
-  const std::optional<Journal> journal =
-      ReadJournal(context.journalPath, problem, dryRun ? nullptr : &held);
-  if (!journal) {
+  std::optional<Journal> journal;
+  try {
+    journal = ReadJournal(context.journalPath, dryRun ? nullptr : &held);
+  } catch (const PlatformError& error) {
     result.end = PassEnd::Failed;
-    result.message = problem;
+    result.message = error.what();
     return result;
   }
   result.folder = journal->folder;

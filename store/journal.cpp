@@ -311,8 +311,7 @@ void JournalWriter::Close() {
   file_.Close();
 }
 
-std::optional<Journal> ReadJournal(const std::string& path, std::string& problem,
-                                   std::optional<OwnFileReader>* held) {
+Journal ReadJournal(const std::string& path, std::optional<OwnFileReader>* held) {
   std::optional<OwnFileReader> own;
   std::optional<OwnFileReader>& reader = held != nullptr ? *held : own;
   JournalParser parser;
@@ -324,18 +323,19 @@ std::optional<Journal> ReadJournal(const std::string& path, std::string& problem
       if (!parser.Feed({buffer.data(), got})) break;
   } catch (const PlatformError& error) {
     reader.reset();
-    problem = error.code() == std::errc::no_such_file_or_directory ? "There is no pass to take back"
-                                                                   : error.what();
-    return std::nullopt;
+    if (error.code() == std::errc::no_such_file_or_directory) throw NoPassError();
+    throw;
   }
   std::optional<Journal> journal = parser.Finish();
-  if (!journal) {
-    reader.reset();
-    problem = parser.Problem() == "holds no pass"
-                  ? "There is no pass to take back"
-                  : "The journal " + Quoted(path) + " " + parser.Problem();
-  }
-  return journal;
+  if (journal) return std::move(*journal);
+  reader.reset();
+  if (parser.Problem() == "holds no pass") throw NoPassError();
+  throw PlatformError("The journal " + Quoted(path) + " " + parser.Problem(),
+                      MakeError(FileError::Damaged));
+}
+
+PlatformError NoPassError() {
+  return PlatformError("There is no pass to take back", MakeError(FileError::NothingToUndo));
 }
 
 }  // namespace zantovel

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/files.h"
 
 // The journal of the last pass: what it did, or was about to do, to each file, so that the pass
@@ -105,12 +106,14 @@ class JournalWriter {
   bool unflushed_ = false;
 };
 
-// The journal at path, read whole through OwnFileReader, or nothing (with problem saying why)
-// when there is none, it is damaged, it is no file of the user's own, or, with holdAlone,
-// another process holds it (a pass still running, or an undo). With holdAlone the reader stays
-// open, and the journal held, as *held, until the caller drops it.
-std::optional<Journal> ReadJournal(const std::string& path, std::string& problem,
-                                   std::optional<OwnFileReader>* held = nullptr);
+// The journal at path, read whole through OwnFileReader. Throws PlatformError when there is
+// none (NoPassError), it is damaged (FileError::Damaged), it is no file of the user's own, or,
+// with held, another process holds it (a pass still running, or an undo). With held the reader
+// stays open, and the journal held, as *held, until the caller drops it.
+Journal ReadJournal(const std::string& path, std::optional<OwnFileReader>* held = nullptr);
+
+// "There is no pass to take back" (FileError::NothingToUndo).
+PlatformError NoPassError();
 
 // Where a program keeps its journal: beside its settings file, named like it with ".journal".
 std::string JournalFileOf(const std::string& settingsFile);

@@ -31,9 +31,9 @@ std::string SettingsStore::ReadPath(const std::string& section, const std::strin
   return value;
 }
 
-bool SettingsStore::Save(const std::string& section,
+void SettingsStore::Save(const std::string& section,
                          const std::vector<std::pair<std::string, std::string>>& values) {
-  return WriteProfileStrings(section, values, path_);
+  WriteProfileStrings(section, values, path_);
 }
 
 }  // namespace zantovel

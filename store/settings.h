@@ -36,9 +36,9 @@ class SettingsStore {
                        const std::string& defaultValue) const;
 
   // Stores the values under their keys in section, in one save (another program's save comes
-  // wholly before or after it), creating the file, section and keys as needed. Returns
-  // whether they were stored.
-  bool Save(const std::string& section,
+  // wholly before or after it), creating the file, section and keys as needed. Throws
+  // PlatformError, with the reason, when they could not be stored.
+  void Save(const std::string& section,
             const std::vector<std::pair<std::string, std::string>>& values);
 
  private:

@@ -496,7 +496,7 @@ TEST(SettingsFileFaultTest, OddSettingsFilesReadAndWriteSoundly) {
     SCOPED_TRACE(c.what);
     WriteFile(store.Path(), c.content);
     EXPECT_EQ(store.Read(kSettingsSection, "LastP", "D"), c.lastP);
-    EXPECT_TRUE(store.Save(kSettingsSection, {{"LastF", "new"}}));
+    EXPECT_NO_THROW(store.Save(kSettingsSection, {{"LastF", "new"}}));
     EXPECT_EQ(store.Read(kSettingsSection, "LastF", "D"), "new");
     EXPECT_EQ(store.Read(kSettingsSection, "LastP", "D"), c.lastP);
     // Every earlier line is still there, in its order; only the new key's line was added.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/app.h"
+#include "platform/error.h"
 #include "rename/rename_pass.h"
 #include "rename/undo.h"
 #include "store/program_files.h"
@@ -20,11 +21,18 @@ int main(int argc, char** argv) {
   ProgramFiles files(ExecutablePath());
   SettingsStore& settings = files.Settings();
   const std::string command = argc > 1 ? argv[1] : "";
-  if (command.starts_with("save")) files.MakeSettingsFolder();
+  // Saves as the closing window makes them, which tells no failure.
+  const auto save = [&](const ProfileValues& values) {
+    try {
+      files.MakeSettingsFolder();
+      settings.Save(kSettingsSection, values);
+    } catch (const PlatformError&) {
+    }
+  };
   if (command == "save" && argc == 4) {
-    settings.Save(kSettingsSection, {{argv[2], argv[3]}});
+    save({{argv[2], argv[3]}});
   } else if (command == "saveall" && argc == 5) {
-    settings.Save(kSettingsSection, {{"LastP", argv[2]}, {"LastF", argv[3]}, {"LastT", argv[4]}});
+    save({{"LastP", argv[2]}, {"LastF", argv[3]}, {"LastT", argv[4]}});
   } else if (command == "get" && argc == 4) {
     std::printf("%s\n", settings.Read(kSettingsSection, argv[2], argv[3]).c_str());
   } else if (command == "run" && argc == 5) {

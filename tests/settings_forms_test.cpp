@@ -36,7 +36,7 @@ TEST(SettingsFormsTest, EveryFormIsReadAndSavedInTheFormItHad) {
     if (c.exists) WriteFile(path, EncodeProfile(text, c.form));
     EXPECT_EQ(SettingsStore(path).Read(kSettingsSection, "LastP", "none"),
               c.exists ? kFolder : "none");
-    EXPECT_TRUE(SettingsStore(path).Save(kSettingsSection, {{"LastF", kPrefix}}));
+    EXPECT_NO_THROW(SettingsStore(path).Save(kSettingsSection, {{"LastF", kPrefix}}));
     // The same form, one section, both keys; a fresh store reads what another process would.
     const std::string bytes = ReadFile(path);
     const ProfileText saved = DecodeProfile(bytes);
@@ -44,7 +44,7 @@ TEST(SettingsFormsTest, EveryFormIsReadAndSavedInTheFormItHad) {
     EXPECT_EQ(saved.text, (c.exists ? text : "[Settings]\r\n") + "LastF=" + kPrefix + "\r\n");
     EXPECT_EQ(SettingsStore(path).Read(kSettingsSection, "LastF", "none"), kPrefix);
     // A save that changes nothing leaves the bytes alone.
-    EXPECT_TRUE(SettingsStore(path).Save(kSettingsSection, {{"LastF", kPrefix}}));
+    EXPECT_NO_THROW(SettingsStore(path).Save(kSettingsSection, {{"LastF", kPrefix}}));
     EXPECT_EQ(ReadFile(path), bytes);
   }
 }
@@ -58,7 +58,7 @@ TEST(SettingsFormsTest, ALegacyFileKeepsEveryCharacter) {
   const bool windows = NativeStyle() == PathStyle::Windows;
   const std::string cafe = windows ? "caf\xC3\xA9" : "caf\xE9";
   EXPECT_EQ(SettingsStore(path).Read(kSettingsSection, "LastP", "none"), cafe);
-  EXPECT_TRUE(SettingsStore(path).Save(kSettingsSection, {{"LastF", kPrefix}}));
+  EXPECT_NO_THROW(SettingsStore(path).Save(kSettingsSection, {{"LastF", kPrefix}}));
   EXPECT_EQ(SettingsStore(path).Read(kSettingsSection, "LastP", "none"), cafe);
   EXPECT_EQ(SettingsStore(path).Read(kSettingsSection, "LastF", "none"), kPrefix);
   EXPECT_EQ(ReadFile(path).substr(0, 3) == "\xEF\xBB\xBF", windows);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/app.h"
+#include "platform/error.h"
 #include "platform/path_rules.h"
 #include "platform/profile.h"
 #include "store/settings.h"
@@ -151,7 +152,7 @@ class SettingsTest : public ::testing::Test {
   TempDir dir;
   SettingsStore store{dir / "zantovel.ini"};
   void Save(const std::string& key, const std::string& value) {
-    EXPECT_TRUE(store.Save("Settings", {{key, value}}));
+    EXPECT_NO_THROW(store.Save("Settings", {{key, value}}));
   }
 };
 
@@ -221,7 +222,7 @@ TEST_F(SettingsTest, AHugeFileIsNeitherReadNorRewritten) {
   const std::string huge = "[Settings]\r\nLastP=/huge/\r\n" + std::string(kLargestProfile, ';');
   WriteFile(store.Path(), huge);
   EXPECT_EQ(store.Read("Settings", "LastP", "/default/"), "/default/");
-  EXPECT_FALSE(store.Save("Settings", {{"LastP", "/new/"}}));
+  EXPECT_THROW(store.Save("Settings", {{"LastP", "/new/"}}), PlatformError);
   EXPECT_EQ(ReadFile(store.Path()), huge);
   WriteFile(store.Path(), huge.substr(0, kLargestProfile));
   EXPECT_EQ(store.Read("Settings", "LastP", "/default/"), "/huge/");
@@ -248,10 +249,15 @@ TEST(SettingsFileTest, EachExecutableNameHasItsOwnFile) {
 TEST(SettingsFileTest, AFolderThatCannotBeWrittenStillTakesTheSave) {
   TempDir dir;
   SettingsStore store(dir / "zantovel.ini");
-  ASSERT_TRUE(store.Save("Settings", {{"LastP", "/old/and/longer/"}}));
+  ASSERT_NO_THROW(store.Save("Settings", {{"LastP", "/old/and/longer/"}}));
   if (!CanMakeImmutable(dir.path())) GTEST_SKIP() << "needs root and chattr +i";
   ASSERT_EQ(Shell("chattr +i '" + dir.path() + "'"), 0);
-  const bool saved = store.Save("Settings", {{"LastP", "/new/"}});
+  bool saved = true;
+  try {
+    store.Save("Settings", {{"LastP", "/new/"}});
+  } catch (const PlatformError&) {
+    saved = false;
+  }
   Shell("chattr -i '" + dir.path() + "'");
   EXPECT_TRUE(saved);
   EXPECT_EQ(SettingsStore(store.Path()).Read("Settings", "LastP", "/default/"), "/new/");

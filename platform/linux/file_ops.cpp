@@ -99,24 +99,25 @@ bool CopyOwnerModeAndAttributes(int from, int to, const struct stat& st) {
   return ownerKept;
 }
 
-int CreateTemporary(int dirfd, std::string_view stem, std::string& name) {
+std::error_code CreateTemporary(int dirfd, std::string_view stem, std::string& name, int& fd) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = TemporaryName(stem);
-    const int fd = Sys().openat(dirfd, name.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    fd = Sys().openat(dirfd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0600);
     if (fd >= 0) {
       // Not every file system locks (some FUSE drivers); the name and its age still tell.
       Sys().flock(fd, LOCK_EX | LOCK_NB);
-      return fd;
+      return {};
     }
-    if (errno != EEXIST) return -1;
+    if (errno != EEXIST) return SystemError(errno);
   }
-  return -1;
+  return MakeError(FileError::NoFreeName);
 }
 
-int LinkUnnamed(int fd, int dirfd, const std::string& name) {
+std::error_code LinkUnnamed(int fd, int dirfd, const std::string& name) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  return Sys().linkat(AT_FDCWD, self.c_str(), dirfd, name.c_str(), AT_SYMLINK_FOLLOW);
+  if (Sys().linkat(AT_FDCWD, self.c_str(), dirfd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
+  return SystemError(errno);
 }
 
 bool CanLinkUnnamed() {

@@ -42,14 +42,13 @@ std::optional<std::string> ReadAll(int fd);
 // never runs with the rights of an owner who did not write it.
 bool CopyOwnerModeAndAttributes(int from, int to, const struct stat& st);
 
-// Creates a new, empty file under a fresh TemporaryName(stem) in the folder and locks it for
-// as long as it is open, so that no other pass takes it for a leftover. Returns -1 with errno
-// set when it cannot.
-int CreateTemporary(int dirfd, std::string_view stem, std::string& name);
+// Creates a new, empty file under a fresh TemporaryName(stem) in the folder, open as fd, and
+// locks it for as long as it is open, so that no other pass takes it for a leftover.
+std::error_code CreateTemporary(int dirfd, std::string_view stem, std::string& name, int& fd);
 
 // Gives the unnamed file fd the name `name` in the folder dirfd; fails with EEXIST when the
 // name is taken, so the test for a free name and the creation are a single step.
-int LinkUnnamed(int fd, int dirfd, const std::string& name);
+std::error_code LinkUnnamed(int fd, int dirfd, const std::string& name);
 
 // Whether unnamed files can be linked in: that goes through /proc.
 bool CanLinkUnnamed();

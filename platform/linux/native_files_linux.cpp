@@ -437,9 +437,10 @@ std::error_code NameCopy(const FolderState& folder, CopyState& copy, const std::
   const int dirfd = FdOf(folder.handle);
   taken = false;
   if (copy.temporary.empty()) {
-    if (LinkUnnamed(FdOf(copy.file), dirfd, newName) == 0) return CloseFile(copy.file);
-    taken = errno == EEXIST;
-    return taken ? std::error_code() : LastError();
+    const std::error_code error = LinkUnnamed(FdOf(copy.file), dirfd, newName);
+    if (!error) return CloseFile(copy.file);
+    taken = error == std::errc::file_exists;
+    return taken ? std::error_code() : error;
   }
   if (const std::error_code error = RenameNoReplaceAt(dirfd, copy.temporary, newName, taken))
     return error;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <functional>
 
+#include "platform/error.h"
 #include "platform/files.h"
 #include "platform/linux/file_ops.h"
 #include "platform/profile.h"
@@ -52,15 +53,15 @@ namespace {
 
 // Writes content to a new file beside the old one (name in the folder dirfd) and renames it
 // over the old one, with the old file's owner, group, mode and attributes. Returns false,
-// leaving nothing behind, when that cannot be done.
+// leaving nothing behind, when that cannot be done: the save is then made in place, and the
+// reason that counts is that one's.
 bool WriteBeside(int dirfd, const std::string& name, int oldFile, const struct stat* old,
                  std::string_view content) {
   const std::string stem = "." + name + ".";
   std::string temporary;
   Fd out(-1);
   if (CanLinkUnnamed()) out.fd = Sys().openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (out.fd < 0) out.fd = CreateTemporary(dirfd, stem, temporary);
-  if (out.fd < 0) return false;
+  if (out.fd < 0 && CreateTemporary(dirfd, stem, temporary, out.fd)) return false;
   const auto abandon = [&] {
     if (!temporary.empty()) Sys().unlinkat(dirfd, temporary.c_str(), 0);
     return false;
@@ -77,9 +78,10 @@ bool WriteBeside(int dirfd, const std::string& name, int oldFile, const struct s
   if (WriteAll(out.fd, content) < content.size() || Sys().fsync(out.fd) != 0) return abandon();
   for (int attempt = 0; temporary.empty() && attempt < 100; ++attempt) {
     const std::string candidate = TemporaryName(stem);
-    if (LinkUnnamed(out.fd, dirfd, candidate) == 0)
+    const std::error_code error = LinkUnnamed(out.fd, dirfd, candidate);
+    if (!error)
       temporary = candidate;
-    else if (errno != EEXIST)
+    else if (error != std::errc::file_exists)
       return false;
   }
   if (temporary.empty()) return false;
@@ -90,13 +92,16 @@ bool WriteBeside(int dirfd, const std::string& name, int oldFile, const struct s
 }
 
 // Writes content over the file itself, for where no file can be made beside it.
-bool WriteInPlace(int dirfd, const std::string& name, bool exists, std::string_view content) {
+std::error_code WriteInPlace(int dirfd, const std::string& name, bool exists,
+                             std::string_view content) {
   Fd file(Sys().openat(dirfd, name.c_str(),
                        O_WRONLY | O_CLOEXEC | O_NONBLOCK | (exists ? 0 : O_CREAT), 0666));
   // Cut to the new length, so nothing of a longer old content stays behind it.
-  return file.fd >= 0 && WriteAll(file.fd, content) == content.size() &&
-         Sys().ftruncate(file.fd, static_cast<off_t>(content.size())) == 0 &&
-         Sys().fsync(file.fd) == 0;
+  if (file.fd < 0 || WriteAll(file.fd, content) < content.size() ||
+      Sys().ftruncate(file.fd, static_cast<off_t>(content.size())) != 0 ||
+      Sys().fsync(file.fd) != 0)
+    return SystemError(errno);
+  return {};
 }
 
 // The file a settings path stands for: a link is followed to the file it names, even where
@@ -122,19 +127,19 @@ std::optional<std::string> LinkTarget(const std::string& path) {
 
 }  // namespace
 
-bool native::ReplaceProfileBytes(const std::string& path,
-                                 const std::function<std::string(std::string_view)>& transform) {
+std::error_code native::ReplaceProfileBytes(
+    const std::string& path, const std::function<std::string(std::string_view)>& transform) {
   const std::optional<std::string> target = LinkTarget(path);
-  if (!target) return false;
+  if (!target) return SystemError(errno);
   const auto slash = target->rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target->substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? *target : target->substr(slash + 1);
 
   Fd dir(Sys().openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-  if (dir.fd < 0) return false;
+  if (dir.fd < 0) return SystemError(errno);
   // Whole saves take turns, so two windows closing at once never mix their values.
   while (Sys().flock(dir.fd, LOCK_EX) != 0)
-    if (errno != EINTR) return false;
+    if (errno != EINTR) return SystemError(errno);
   // What killed saves left: temporaries nobody holds.
   if (Fd listing(Sys().openat(dir.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0)); listing.fd >= 0)
     if (DIR* entries = Sys().fdopendir(listing.fd)) {
@@ -149,20 +154,22 @@ bool native::ReplaceProfileBytes(const std::string& path,
   struct stat st {};
   std::optional<std::string> content;
   if (old.fd >= 0) {
-    if (Sys().fstat(old.fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > kLargestProfile)
-      return false;
+    if (Sys().fstat(old.fd, &st) != 0) return SystemError(errno);
+    if (!S_ISREG(st.st_mode)) return MakeError(FileError::NotRegular);
+    if (static_cast<std::size_t>(st.st_size) > kLargestProfile)
+      return MakeError(FileError::TooLarge);
     // A file made read-only, or that this user may not write, is not the user's to change.
     if ((st.st_mode & 0222) == 0 || Sys().faccessat(dir.fd, name.c_str(), W_OK, AT_EACCESS) != 0)
-      return false;
+      return MakeError(FileError::ReadOnly);
     content = ReadAll(old.fd);
   } else if (errno == ENOENT) {
     content = "";
   }
-  if (!content) return false;  // a file that cannot be read is not replaced by one key alone
+  // A file that cannot be read is not replaced by one key alone.
+  if (!content) return SystemError(errno);
   const std::string next = transform(*content);
-  if (old.fd >= 0 && next == *content) return true;
-  if (WriteBeside(dir.fd, name, old.fd, old.fd >= 0 ? &st : nullptr, next)) return true;
+  if (old.fd >= 0 && next == *content) return {};
+  if (WriteBeside(dir.fd, name, old.fd, old.fd >= 0 ? &st : nullptr, next)) return {};
   return WriteInPlace(dir.fd, name, old.fd >= 0, next);
 }
 

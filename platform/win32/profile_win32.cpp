@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "platform/error.h"
 #include "platform/files.h"
 #include "platform/path_rules.h"
 #include "platform/profile.h"
@@ -79,7 +80,8 @@ class SaveTurn {
 
 // Writes content to a new file beside path and puts it in path's place, so that a crash leaves
 // the old file or the new one. ReplaceFileW gives the new file the old one's attributes,
-// security and streams. False, leaving nothing behind, when that cannot be done.
+// security and streams. False, leaving nothing behind, when that cannot be done: the save is
+// then made in place, and the reason that counts is that one's.
 bool WriteBeside(const std::wstring& path, bool exists, std::string_view content) {
   const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
   const std::wstring name = path.substr(folder.size());
@@ -105,12 +107,14 @@ bool WriteBeside(const std::wstring& path, bool exists, std::string_view content
 }
 
 // Writes content over the file itself, for where no file can be made beside it.
-bool WriteInPlace(const std::wstring& path, std::string_view content) {
+std::error_code WriteInPlace(const std::wstring& path, std::string_view content) {
   const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   // Cut to the new length, so nothing of a longer old content stays behind it.
-  return file.valid() && WriteWhole(file.handle, content) && SetEndOfFile(file.handle) &&
-         FlushFileBuffers(file.handle);
+  if (file.valid() && WriteWhole(file.handle, content) && SetEndOfFile(file.handle) &&
+      FlushFileBuffers(file.handle))
+    return {};
+  return SystemError(static_cast<int>(GetLastError()));
 }
 
 }  // namespace
@@ -142,8 +146,8 @@ const std::optional<std::string>& native::ReadProfileBytes(const std::string& pa
   return cache.content;
 }
 
-bool native::ReplaceProfileBytes(const std::string& path,
-                                 const std::function<std::string(std::string_view)>& transform) {
+std::error_code native::ReplaceProfileBytes(
+    const std::string& path, const std::function<std::string(std::string_view)>& transform) {
   const std::wstring file = SystemPath(path);
   const SaveTurn turn(file);
   std::optional<std::string> content;
@@ -151,17 +155,20 @@ bool native::ReplaceProfileBytes(const std::string& path,
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
     // A file made read-only is not the user's to change, nor is a folder.
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return MakeError(FileError::NotRegular);
+    if (attributes & FILE_ATTRIBUTE_READONLY) return MakeError(FileError::ReadOnly);
     const ScopedHandle opened(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (opened.valid()) content = ReadWhole(opened.handle);
   } else if (GetLastError() == ERROR_FILE_NOT_FOUND) {
     content = "";
   }
-  if (!content) return false;  // a file that cannot be read is not replaced by one key alone
+  // A file that cannot be read is not replaced by one key alone.
+  if (!content) return SystemError(static_cast<int>(GetLastError()));
   const std::string next = transform(*content);
-  if (exists && next == *content) return true;
-  return WriteBeside(file, exists, next) || WriteInPlace(file, next);
+  if (exists && next == *content) return {};
+  if (WriteBeside(file, exists, next)) return {};
+  return WriteInPlace(file, next);
 }
 
 std::string native::LegacyToUtf8(std::string_view bytes) {
