@@ -121,55 +121,23 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+// The units of UTF-16 bytes in either order, and the bytes of units.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  const auto unitAt = [&](std::size_t i) {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
-  };
-  std::string text;
-  text.reserve(bytes.size());
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    char32_t unit = unitAt(i);
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-      const char32_t low = unitAt(i + 2);
-      if (low >= 0xDC00 && low < 0xE000) {
-        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-    }
-    AppendChar(unit, text);  // a lone surrogate keeps its own three bytes, and comes back
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
   }
-  return text;
+  return FromUtf16(units);
 }
 
 std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
   std::string bytes;
-  bytes.reserve(text.size() * 2);
-  const auto put = [&](char32_t unit) {
+  for (const char16_t unit : ToUtf16(text)) {
     const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
     bytes.push_back(bigEndian ? high : low);
     bytes.push_back(bigEndian ? low : high);
-  };
-  for (std::size_t pos = 0; pos < text.size();) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    std::size_t length = CharLengthAt(text, pos);
-    char32_t cp = DecodeChar(text.data() + pos, length);
-    if (length == 1 && byte(0) >= 0x80) {
-      // A lone surrogate read from UTF-16 goes back as it came (ED A0..BF xx); a stray byte
-      // has no UTF-16 form.
-      const bool surrogate = byte(0) == 0xED && text.size() - pos >= 3 && byte(1) >= 0xA0 &&
-                             byte(1) <= 0xBF && (byte(2) & 0xC0) == 0x80;
-      cp = surrogate ? 0xD000 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F) : 0xFFFD;
-      length = surrogate ? 3 : 1;
-    }
-    pos += length;
-    if (cp >= 0x10000) {
-      put(0xD800 + ((cp - 0x10000) >> 10));
-      put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      put(cp);
-    }
   }
   return bytes;
 }

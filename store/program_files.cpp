@@ -20,7 +20,6 @@ ProgramFiles::Places ProgramFiles::PlacesOf(const std::string& executable) {
     return {settings, DefaultLogPathIn(folder), JournalFileOf(settings), folder, folder, false, {}};
   }
   const UserFolders user = ProgramUserFolders();
-  const std::string stem = StemOf(executable);
   if (user.settings.empty())
     return {{},
             {},
@@ -30,9 +29,9 @@ ProgramFiles::Places ProgramFiles::PlacesOf(const std::string& executable) {
             true,
             "There is no home folder for this user, where the settings, the log and the undo "
             "journal of an installed copy are kept; set HOME"};
-  return {JoinPath(user.settings, stem + ".ini"),
+  return {SettingsFileIn(user.settings, executable),
           DefaultLogPathIn(user.state),
-          JournalFileOf(JoinPath(user.state, stem + ".ini")),
+          JournalFileOf(SettingsFileIn(user.state, executable)),
           user.settings,
           user.state,
           true,

@@ -14,7 +14,11 @@ constexpr std::size_t kLongestPathChars = 32767;
 }  // namespace
 
 std::string SettingsFileOf(const std::string& exePath) {
-  return JoinPath(FolderOf(exePath), StemOf(exePath) + ".ini");
+  return SettingsFileIn(FolderOf(exePath), exePath);
+}
+
+std::string SettingsFileIn(const std::string& folder, const std::string& exePath) {
+  return JoinPath(folder, StemOf(exePath) + ".ini");
 }
 
 std::string SettingsStore::Read(const std::string& section, const std::string& key,

@@ -13,8 +13,10 @@ namespace zantovel {
 inline constexpr const char* kSettingsSection = "Settings";
 
 // The settings file of a program at exePath: its folder, a separator unless the folder
-// already ends with one, the executable's name without extension, ".ini".
+// already ends with one, the executable's name without extension, ".ini". SettingsFileIn
+// names it so in another folder (the user's, for an installed copy).
 std::string SettingsFileOf(const std::string& exePath);
+std::string SettingsFileIn(const std::string& folder, const std::string& exePath);
 
 // One settings file. The file is read again only when it has changed since the last read, so
 // an edit made while the program runs is seen by the next read.

@@ -83,6 +83,46 @@ std::string_view RightChars(std::string_view text, std::size_t count) {
   return text.substr(pos);
 }
 
+std::string FromUtf16(std::u16string_view units) {
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t pos = 0; pos < units.size(); ++pos) {
+    char32_t cp = units[pos];
+    if (cp >= 0xD800 && cp <= 0xDBFF && pos + 1 < units.size() && units[pos + 1] >= 0xDC00 &&
+        units[pos + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[pos + 1] - 0xDC00);
+      ++pos;
+    }
+    AppendChar(cp, out);
+  }
+  return out;
+}
+
+std::u16string ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    std::size_t length = CharLengthAt(text, pos);
+    char32_t cp = DecodeChar(text.data() + pos, length);
+    if (length == 1 && byte(0) >= 0x80) {
+      // A lone surrogate carried over (ED A0..BF xx) goes back as it came.
+      const bool surrogate = byte(0) == 0xED && text.size() - pos >= 3 && byte(1) >= 0xA0 &&
+                             byte(1) <= 0xBF && (byte(2) & 0xC0) == 0x80;
+      cp = surrogate ? 0xD000 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F) : 0xFFFD;
+      length = surrogate ? 3 : 1;
+    }
+    pos += length;
+    if (cp >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
 std::string EscapeControls(std::string_view text, Backslashes backslashes) {
   std::string out;
   AppendEscapingControls(out, text, backslashes);

@@ -25,6 +25,13 @@ char32_t DecodeChar(const char* text, std::size_t length);
 // scheme gives it, as in WTF-8.
 void AppendChar(char32_t cp, std::string& out);
 
+// UTF-16 units as UTF-8, pairs of surrogates as one character; a lone surrogate keeps the
+// three bytes UTF-8's scheme gives it (as WTF-8 does), so that it comes back unchanged.
+std::string FromUtf16(std::u16string_view units);
+// The UTF-16 units of text, such a lone surrogate's three bytes as that surrogate again; a
+// stray byte, which UTF-16 has no form for, becomes U+FFFD.
+std::u16string ToUtf16(std::string_view text);
+
 // text with every control character (below U+0020, and DEL) written as an escape: "\n",
 // "\r", "\t" or "\x1B"; with Backslashes::Escaped a backslash is written "\\" too, so
 // that the escapes cannot be told from the text.

@@ -4,50 +4,14 @@
 
 namespace zantovel::win32 {
 
+// wchar_t is 16 bits wide on Windows: a wide string is a string of UTF-16 units.
 std::wstring Wide(std::string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (std::size_t pos = 0; pos < text.size();) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    std::size_t length = CharLengthAt(text, pos);
-    char32_t cp = 0;
-    if (length == 1 && byte(0) >= 0x80) {
-      // A surrogate carried over from a name (ED A0..BF xx), or a stray byte.
-      if (byte(0) == 0xED && text.size() - pos >= 3 && byte(1) >= 0xA0 && byte(1) <= 0xBF &&
-          (byte(2) & 0xC0) == 0x80) {
-        length = 3;
-        cp = DecodeChar(text.data() + pos, length);
-      } else {
-        cp = 0xFFFD;
-      }
-    } else {
-      cp = DecodeChar(text.data() + pos, length);
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-      out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<wchar_t>(cp);
-    }
-    pos += length;
-  }
-  return out;
+  const std::u16string units = ToUtf16(text);
+  return std::wstring(units.begin(), units.end());
 }
 
 std::string Narrow(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    char32_t cp = text[pos];
-    if (cp >= 0xD800 && cp <= 0xDBFF && pos + 1 < text.size() && text[pos + 1] >= 0xDC00 &&
-        text[pos + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[pos + 1] - 0xDC00);
-      ++pos;
-    }
-    AppendChar(cp, out);
-  }
-  return out;
+  return FromUtf16(std::u16string(text.begin(), text.end()));
 }
 
 std::string SystemMessage(DWORD error) {
