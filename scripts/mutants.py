@@ -16,11 +16,12 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-DEFAULT_FILES = [
-    "platform/files.cpp", "platform/linux/native_files_linux.cpp", "platform/linux/file_ops.cpp",
-    "platform/linux/profile_linux.cpp", "platform/profile.cpp", "platform/path_rules.cpp",
-    "rename/rename_pass.cpp", "store/activity_log.cpp", "store/settings.cpp", "util/text.cpp",
-]
+# Every source of util/, store/ and rename/, and the platform files shared by both systems and
+# those of Linux.
+DEFAULT_FILES = sorted(
+    str(path.relative_to(ROOT))
+    for folder in ("util", "store", "rename", "platform", "platform/linux")
+    for path in (ROOT / folder).glob("*.cpp"))
 # (pattern, replacement): each match on a line gives one candidate.
 OPERATORS = [
     (r"==", "!="), (r"!=", "=="), (r"(?<![<>])<(?![<=])", "<="), (r"<=", "<"), (r">=", ">"),
@@ -66,16 +67,17 @@ def main():
     args = parser.parse_args()
     build = args.build
     subprocess.run(["cmake", "-S", ".", "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
-                    "-DZANTOVEL_APP=OFF", "-DZANTOVEL_BENCH=OFF"], cwd=ROOT, check=True,
+                    "-DZANTOVEL_APP=ON", "-DZANTOVEL_BENCH=OFF"], cwd=ROOT, check=True,
                    stdout=subprocess.DEVNULL)
-    targets = ["core_tests", "fault_tests", "safety_tests"]
+    suites = ["name_logic", "rename_pass", "settings", "settings_forms", "activity_log", "text",
+              "undo", "window_model", "command_line", "faults", "system_faults", "safety"]
+    targets = [f"{suite}_tests" for suite in suites] + ["probe"]
     subprocess.run(["cmake", "--build", build, "--target", *targets], cwd=ROOT, check=True,
                    stdout=subprocess.DEVNULL)
     pool = [c for f in args.files for c in candidates(ROOT / f)]
     chosen = random.Random(args.seed).sample(pool, min(args.count, len(pool)))
-    tests = [[f"{build}/tests/core_tests"],
-             [f"{build}/tests/fault_tests", "--gtest_filter=-CrashTest.*"],
-             [f"{build}/tests/safety_tests"]]
+    tests = [[f"{build}/tests/{suite}_tests"] + (["--gtest_filter=-CrashTest.*"] if suite == "faults" else [])
+             for suite in suites]
     killed = survived = invalid = 0
     for path, number, line, mutated in chosen:
         original = path.read_text()
@@ -89,7 +91,7 @@ def main():
                 invalid += 1
                 print(f"does not compile  {place}", flush=True)
                 continue
-            if any(run(test, 120) != 0 for test in tests):  # a hang counts as noticed
+            if any(run(test, 300) != 0 for test in tests):  # a hang counts as noticed
                 killed += 1
                 outcome = "killed"
             else:
