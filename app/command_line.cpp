@@ -12,6 +12,7 @@
 #include "platform/terminal.h"
 #include "rename/rename_pass.h"
 #include "rename/undo.h"
+#include "store/journal.h"
 #include "store/program_files.h"
 #include "util/text.h"
 
@@ -20,21 +21,29 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: zantovel [--folder] DIR --prefix PREFIX --type TYPE [--dry-run] [-q | -v]\n"
-    "       zantovel --undo [--dry-run] [-q | -v]\n"
+    "       zantovel --undo [ID] [--dry-run] [-q | -v]\n"
+    "       zantovel --history\n"
     "       zantovel [-h | --help | -V | --version]";
 
 constexpr const char* kHelp =
     "Puts a prefix in front of the names of the files in one folder, as the window's \"Run\"\n"
     "does: every file whose lower-cased name ends with TYPE (every file, copied, for \"*.*\")\n"
-    "is given PREFIX, a \"#\" in PREFIX asking for numbering. Every step goes to the log.\n"
-    "Without arguments (or with the toolkit's own, such as -style NAME) the window opens.\n"
+    "is given PREFIX. A name longer than 20 characters, or one that begins with PREFIX\n"
+    "already, is passed over (not in the \"*.*\" mode). A \"#\" in PREFIX asks for numbering:\n"
+    "every \"#\" becomes \"0\", and the first file alone also gets a \"1\" after the prefix\n"
+    "(IMG##_ gives IMG00_1a.jpg, then IMG00_b.jpg). Every step goes to the log.\n"
+    "Without arguments (or with the toolkit's own, such as -style NAME) the window opens;\n"
+    "F5 there shows what Run would do, as the dry run does.\n"
     "\n"
     "  [--folder] DIR   the folder whose files are renamed; after \"--\" a folder may start\n"
     "                   with \"-\"\n"
     "  --prefix PREFIX  what to put in front of each name\n"
     "  --type TYPE      the name ending to match, or \"*.*\"\n"
-    "  --undo           take back the last pass, newest step first; a file changed since, or\n"
-    "                   whose old name is taken again, is left as it is and named\n"
+    "  --undo [ID]      take back the newest pass not yet taken back (or the pass ID), newest\n"
+    "                   step first; a file changed since, or whose old name is taken again, is\n"
+    "                   left as it is and named. The next --undo takes back the pass before.\n"
+    "  --history        list the passes kept (the last 100, none older than 30 days): when,\n"
+    "                   where, with what, and whether taken back\n"
     "  -n, --dry-run    print what the pass (or the undo) would do, one line per file, and\n"
     "                   change nothing\n"
     "  -q, --quiet      print nothing when all goes well\n"
@@ -46,7 +55,8 @@ constexpr const char* kHelp =
     "On a terminal a progress line is drawn on standard error.\n"
     "Control characters and backslashes in names are printed escaped (\\n, \\x1B, \\\\).\n"
     "Exit status: 0 done, 1 the pass stopped on a failure (or the program's own files could\n"
-    "not be used), 2 a usage error, 130 stopped by Ctrl+C, 143 stopped by SIGTERM.\n";
+    "not be used), 2 a usage error, 3 no pass left to take back, 130 stopped by Ctrl+C,\n"
+    "143 stopped by SIGTERM.\n";
 
 // Names are bytes: a line break or a terminal's escape sequence in a name is shown, never
 // obeyed, so a name cannot fake a line of output.
@@ -89,14 +99,39 @@ struct Options {
   std::optional<std::string> folder, prefix, type;
   bool dryRun = false;
   bool undo = false;
+  std::string undoId;  // the pass --undo names, or empty for the newest
+  bool history = false;
   bool quiet = false;
   bool verbose = false;
   bool help = false;
   bool version = false;
 };
 
+// Short options given together ("-nv") as one each.
+std::vector<std::string_view> Separated(const std::vector<std::string_view>& args) {
+  static constexpr std::string_view kShort[] = {"-n", "-q", "-v", "-h", "-V"};
+  std::vector<std::string_view> separated;
+  bool onlyNames = false;
+  for (const std::string_view arg : args) {
+    onlyNames = onlyNames || arg == "--";
+    const bool together = !onlyNames && arg.size() > 2 && arg[0] == '-' && arg[1] != '-' &&
+                          std::all_of(arg.begin() + 1, arg.end(), [](char c) {
+                            return std::string_view("nqvhV").find(c) != std::string_view::npos;
+                          });
+    if (!together) {
+      separated.push_back(arg);
+      continue;
+    }
+    for (const char c : arg.substr(1))
+      for (const std::string_view option : kShort)
+        if (option[1] == c) separated.push_back(option);
+  }
+  return separated;
+}
+
 // The options, or the reason they make no sense.
-std::optional<Options> Parse(const std::vector<std::string_view>& args, std::string& problem) {
+std::optional<Options> Parse(const std::vector<std::string_view>& given, std::string& problem) {
+  const std::vector<std::string_view> args = Separated(given);
   Options options;
   bool onlyNames = false;  // after "--"
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -126,7 +161,14 @@ std::optional<Options> Parse(const std::vector<std::string_view>& args, std::str
                                          : arg == "--prefix" ? &options.prefix
                                          : arg == "--type"   ? &options.type
                                                              : nullptr;
-    if (target != nullptr) {
+    if (arg == "--undo") {
+      options.undo = true;
+      // The pass to take back, given with "=" or as the next word.
+      if (attached)
+        options.undoId = std::string(*attached);
+      else if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1].front() != '-')
+        options.undoId = std::string(args[++i]);
+    } else if (target != nullptr) {
       if (!attached && i + 1 >= args.size()) {
         problem = std::string(arg) + " needs a value";
         return std::nullopt;
@@ -137,8 +179,8 @@ std::optional<Options> Parse(const std::vector<std::string_view>& args, std::str
       return std::nullopt;
     } else if (arg == "--dry-run" || arg == "-n") {
       options.dryRun = true;
-    } else if (arg == "--undo") {
-      options.undo = true;
+    } else if (arg == "--history") {
+      options.history = true;
     } else if (arg == "--quiet" || arg == "-q") {
       options.quiet = true;
     } else if (arg == "--verbose" || arg == "-v") {
@@ -157,9 +199,15 @@ std::optional<Options> Parse(const std::vector<std::string_view>& args, std::str
     problem = "-q and -v do not go together";
     return std::nullopt;
   }
-  if (options.undo) {
+  if (options.undo || options.history) {
     if (options.folder || options.prefix || options.type) {
-      problem = "--undo takes back the last pass: it takes no --folder, --prefix or --type";
+      problem =
+          std::string(options.undo ? "--undo takes back a pass" : "--history lists the passes") +
+          ": it takes no --folder, --prefix or --type";
+      return std::nullopt;
+    }
+    if (options.undo && options.history) {
+      problem = "--undo and --history do not go together";
       return std::nullopt;
     }
     return options;
@@ -192,6 +240,8 @@ std::string UndoLine(const UndoStep& step) {
       return name + ": not done by the pass, or already taken back";
     case UndoOutcome::Changed:
       return name + ": left, changed since the pass";
+    case UndoOutcome::Gone:
+      return name + ": left, no longer there (renamed or removed since the pass)";
     case UndoOutcome::OldNameTaken:
       return name + ": left, " + Printable(step.oldName) + " is taken";
   }
@@ -240,24 +290,61 @@ int StatusOf(PassEnd end, int signal) {
   }
 }
 
+// The status for there being no pass left to take back.
+constexpr int kNothingToUndo = 3;
+
 int RunUndo(const Options& options, PassContext& context, std::atomic<int>& signal, std::FILE* out,
             std::FILE* err) {
-  const UndoResult result = UndoLastPass(context, options.dryRun);
-  if (result.end == PassEnd::Failed) {
+  const UndoResult result = UndoPass(context, options.undoId, options.dryRun);
+  if (result.end == PassEnd::Failed && result.steps.empty()) {
     std::fprintf(err, "zantovel: %s\n", Printable(result.message).c_str());
-    return 1;
+    return result.nothingLeft ? kNothingToUndo : 1;
   }
   for (const UndoStep& step : result.steps) {
-    const bool left =
-        step.outcome == UndoOutcome::Changed || step.outcome == UndoOutcome::OldNameTaken;
+    const bool left = IsLeft(step.outcome);
     if (options.dryRun || (options.verbose && step.outcome != UndoOutcome::NotDone) || left)
       std::fprintf(left && !options.dryRun ? err : out, "%s\n", UndoLine(step).c_str());
   }
-  if (!options.quiet || result.end != PassEnd::Done)
-    std::fprintf(out, "%s\n\nThe pass of %s in %s: %s.\n", result.message.c_str(),
-                 result.time.c_str(), Printable(result.folder).c_str(),
+  if (result.end == PassEnd::Failed)
+    std::fprintf(err, "zantovel: %s\n", Printable(result.message).c_str());
+  else if (!options.quiet || result.end != PassEnd::Done)
+    std::fprintf(out, "%s\n\nThe pass %s of %s in %s: %s.\n", result.message.c_str(),
+                 result.id.c_str(), result.time.c_str(), Printable(result.folder).c_str(),
                  UndoCountsText(result).c_str());
   return StatusOf(result.end, signal);
+}
+
+// The passes kept, newest first: two lines each.
+int RunHistory(const PassContext& context, std::FILE* out, std::FILE* err) {
+  std::vector<JournalHistory::Pass> passes;
+  try {
+    if (context.journals) passes = context.journals->Passes();
+  } catch (const PlatformError& error) {
+    std::fprintf(err, "zantovel: %s\n", Printable(error.what()).c_str());
+    return 1;
+  }
+  if (passes.empty()) std::fprintf(out, "No pass is kept.\n");
+  for (const JournalHistory::Pass& pass : passes) {
+    try {
+      const Journal journal = ReadJournalSummary(pass.path);
+      std::string counts;
+      const TakenBack taken = context.journals->TakenBackOf(pass, &counts);
+      const std::string ended =
+          !journal.ended.empty()
+              ? journal.ended
+              : "cut short, " + std::to_string(journal.planned) + " steps in its journal";
+      const std::string status = taken == TakenBack::No       ? "not taken back"
+                                 : taken == TakenBack::Wholly ? "taken back: " + counts
+                                                              : "taken back in part: " + counts;
+      std::fprintf(out, "%s  %s  %s\n    prefix %s, type %s. %s. %s.\n", pass.id.c_str(),
+                   journal.time.c_str(), Printable(journal.folder).c_str(),
+                   Printable(journal.prefix).c_str(), Printable(journal.type).c_str(),
+                   Printable(ended).c_str(), status.c_str());
+    } catch (const PlatformError& error) {
+      std::fprintf(out, "%s  %s\n", pass.id.c_str(), Printable(error.what()).c_str());
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -294,7 +381,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   }
   std::optional<PassContext> made;
   try {
-    made.emplace(ContextOf(files, !options->dryRun && !options->undo));
+    made.emplace(ContextOf(files, !options->dryRun && !options->undo && !options->history));
   } catch (const PlatformError& error) {
     std::fprintf(err, "zantovel: %s\n", Printable(error.what()).c_str());
     return 1;
@@ -307,6 +394,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   std::optional<ProgressLine> progress;
   if (!options->dryRun && IsTerminal(err)) context.progress = &progress.emplace(err);
   if (options->undo) return RunUndo(*options, context, signal, out, err);
+  if (options->history) return RunHistory(context, out, err);
 
   std::vector<FileStep> steps;
   PassResult result{};
@@ -319,11 +407,14 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
   progress.reset();
   for (const FileStep& step : steps)
     std::fprintf(out, "%s\n", StepLine(step, *options->prefix).c_str());
+  // A dry run that reaches nothing says so, and why that may be.
+  if (options->dryRun && steps.empty() && result.done())
+    std::fprintf(out, "No file would be renamed. %s\n", WhyNothingMatched(*options->type).c_str());
   if (result.end == PassEnd::Failed || result.end == PassEnd::PrefixRefused) {
     std::fprintf(err, "zantovel: %s\n", Printable(result.message).c_str());
   } else if (!options->dryRun && (!options->quiet || !result.done())) {
     std::fprintf(result.done() ? out : err, "%s\n",
-                 PassSummary(result, *options->type, files.Log().Path()).c_str());
+                 PassSummary(result, *options->prefix, *options->type, files.Log().Path()).c_str());
   }
   return StatusOf(result.end, signal);
 }

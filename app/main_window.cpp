@@ -285,9 +285,11 @@ void MainWindow::OnStopAsked() {
 }
 
 void MainWindow::OnUndoAsked() {
-  if (Busy() || !model.ConfirmUndo()) return;
-  RunBeside([this](PassProgress&, const std::atomic<bool>& stop) {
-    return model.AfterUndo(model.UndoPass(&stop));
+  if (Busy()) return;
+  const std::optional<std::string> id = model.ConfirmUndo();
+  if (!id) return;
+  RunBeside([this, id = *id](PassProgress& progress, const std::atomic<bool>& stop) {
+    return model.AfterUndo(model.UndoPass(id, &progress, &stop));
   });
 }
 

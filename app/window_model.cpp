@@ -73,41 +73,66 @@ WindowModel::Box WindowModel::AfterPass(const PassResult& result,
     case PassEnd::Failed:
       return {result.message, MsgIcon::Critical};
     case PassEnd::Stopped:
-      return {PassSummary(result, fields.type, files_.Log().Path()), MsgIcon::Information};
+      return {PassSummary(result, fields.prefix, fields.type, files_.Log().Path()),
+              MsgIcon::Information};
     case PassEnd::Done:
       break;
   }
-  return {PassSummary(result, fields.type, files_.Log().Path()), MsgIcon::None};
+  return {PassSummary(result, fields.prefix, fields.type, files_.Log().Path()), MsgIcon::None};
 }
 
-std::optional<std::string> WindowModel::UndoQuestion(Box& nothing) const {
+namespace {
+
+// "3 files" or "1 file".
+std::string Files(std::size_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::optional<WindowModel::UndoPlan> WindowModel::PlanUndo(Box& nothing) const {
   PassContext context = ContextOf(files_, false);
-  const UndoResult plan = UndoLastPass(context, true);
-  const std::size_t steps =
-      plan.Count(UndoOutcome::RenamedBack) + plan.Count(UndoOutcome::CopyRemoved);
-  if (plan.end == PassEnd::Failed || steps == 0) {
-    nothing = {plan.end == PassEnd::Failed ? plan.message : "There is nothing to take back",
-               MsgIcon::Information};
+  const UndoResult plan = zantovel::UndoPass(context, {}, true);
+  if (plan.end == PassEnd::Failed) {
+    nothing = {plan.message, plan.nothingLeft ? MsgIcon::Information : MsgIcon::Critical};
     return std::nullopt;
   }
-  return "Take back the pass of " + plan.time + " in " + plan.folder + "?\n\n" +
-         UndoCountsText(plan) + " as they are.";
+  // A question about what is to come, each count on a line of its own.
+  std::string question = "Take back this pass?\n\nFolder: " + plan.folder +
+                         "\nRun at: " + plan.time + "\nPrefix: " + plan.prefix +
+                         "    Type: " + plan.type + "\n";
+  const std::size_t back = plan.Count(UndoOutcome::RenamedBack);
+  const std::size_t removed = plan.Count(UndoOutcome::CopyRemoved);
+  const std::size_t left = plan.Left();
+  if (back > 0)
+    question += "\n" + Files(back, "file", "files") + " will get " + (back == 1 ? "its" : "their") +
+                " old name back.";
+  if (removed > 0) question += "\n" + Files(removed, "copy", "copies") + " will be removed.";
+  if (left > 0)
+    question += "\n" + Files(left, "file", "files") + " will be left as " +
+                (left == 1 ? "it is" : "they are") +
+                ": changed, moved or removed since, or the old name taken.";
+  if (back + removed == 0) question += "\nNothing of it is left to take back.";
+  return UndoPlan{plan.id, question};
 }
 
-bool WindowModel::ConfirmUndo() const {
+std::optional<std::string> WindowModel::ConfirmUndo() const {
   Box nothing;
-  const std::optional<std::string> question = UndoQuestion(nothing);
-  if (!question) {
+  const std::optional<UndoPlan> plan = PlanUndo(nothing);
+  if (!plan) {
     MsgBox(nothing.text, nothing.icon, AppTitle());
-    return false;
+    return std::nullopt;
   }
-  return AskYesNo(*question, "Take back the last pass") == Answer::Yes;
+  if (AskYesNo(plan->question, "Take back a pass") != Answer::Yes) return std::nullopt;
+  return plan->id;
 }
 
-UndoResult WindowModel::UndoPass(const std::atomic<bool>* stop) {
+UndoResult WindowModel::UndoPass(const std::string& id, ProgressListener* progress,
+                                 const std::atomic<bool>* stop) {
   PassContext context = ContextOf(files_, false);
+  context.progress = progress;
   context.stop = stop;
-  return UndoLastPass(context, false);
+  return zantovel::UndoPass(context, id, false);
 }
 
 WindowModel::Box WindowModel::AfterUndo(const UndoResult& result) const {
@@ -116,6 +141,7 @@ WindowModel::Box WindowModel::AfterUndo(const UndoResult& result) const {
   for (const UndoStep& step : result.steps) {
     if (step.outcome == UndoOutcome::Changed)
       text += "\nLeft: " + step.newName + ", changed since the pass";
+    if (step.outcome == UndoOutcome::Gone) text += "\nLeft: " + step.newName + ", no longer there";
     if (step.outcome == UndoOutcome::OldNameTaken)
       text += "\nLeft: " + step.newName + ", " + step.oldName + " is taken";
   }

@@ -53,13 +53,20 @@ class WindowModel {
   // exclamation mark, a failure or a stop with the critical or the information icon.
   Box AfterPass(const PassResult& result, const WindowFields& fields) const;
 
-  // Taking back the last pass, as Ctrl+Z does. The question to confirm it with (the folder, the
-  // time and the counts), or nothing with the box that says why there is nothing to take back.
-  std::optional<std::string> UndoQuestion(Box& nothing) const;
-  // Asks that question ("Take back the last pass"), or shows why there is nothing to take
-  // back. Returns whether the user confirmed.
-  bool ConfirmUndo() const;
-  UndoResult UndoPass(const std::atomic<bool>* stop);
+  // Taking back a pass, as Ctrl+Z does: the newest not yet taken back, and the next Ctrl+Z the
+  // one before. The plan of taking it back: the pass and the question to confirm it with (its
+  // folder, time and inputs, then what will happen, a count a line), or nothing with the box
+  // that says why nothing can be taken back.
+  struct UndoPlan {
+    std::string id;
+    std::string question;
+  };
+  std::optional<UndoPlan> PlanUndo(Box& nothing) const;
+  // Asks that question, or shows why nothing can be taken back. Returns the pass to take back
+  // when the user confirmed.
+  std::optional<std::string> ConfirmUndo() const;
+  UndoResult UndoPass(const std::string& id, ProgressListener* progress,
+                      const std::atomic<bool>* stop);
   Box AfterUndo(const UndoResult& result) const;
 
   // The help box.

@@ -231,15 +231,16 @@ int main(int argc, char** argv) {
   const std::string copies = work + "/copies";
   std::printf("%-18s %-34s %10s %10s %8s %10s\n", "case", "method", "seconds", "us/file", "ratio",
               "peak MiB");
-  const std::string journal = work + "/bench.journal";
+  const std::string journal = work + "/bench.journals";
+  fs::create_directories(journal);
   const auto pass = [&](const char* type, bool journalled = false, bool watched = false) {
     return [&folder, &activityLog, &journal, type, journalled, watched] {
       zantovel::PassContext context{activityLog, {}};
-      if (journalled) context.journalPath = journal;
-      zantovel::PassProgress watcher;  // the window's watcher
+      if (journalled) context.journals.emplace(journal, "");
+      zantovel::PassProgress progress;  // the window's
       std::atomic<bool> stop{false};
       if (watched) {
-        context.progress = &watcher;
+        context.progress = &progress;
         context.stop = &stop;
       }
       zantovel::RenamePass(context, folder, "a_", type);

@@ -21,6 +21,9 @@ AppVersion AppVersionNumbers();
 // The current local date and time.
 std::tm LocalTimeNow();
 
+// The local date and time at a moment in seconds since 1970.
+std::tm LocalTimeAt(std::time_t moment);
+
 // The program's arguments as UTF-8, the program's name first. On Windows they are read again
 // from the system's UTF-16 command line, since argv holds them in the ANSI code page.
 std::vector<std::string> ProgramArguments(int argc, char** argv);

@@ -31,7 +31,7 @@ class FileErrors : public std::error_category {
       case FileError::TooLarge:
         return "It is too large for a settings file";
       case FileError::NothingToUndo:
-        return "There is no pass to take back";
+        return "There is no pass left to take back";
     }
     return "Unknown error";
   }

@@ -83,7 +83,11 @@ std::optional<std::string> UntrustedSentence(const std::string& path, std::strin
   std::string mode = "0000";
   for (std::size_t digit = 0; digit < 4; ++digit)
     mode[3 - digit] = static_cast<char>('0' + ((found.mode >> (3 * digit)) & 7));
-  const std::string other = found.path == path ? "it" : "the folder " + Quoted(found.path);
+  // What the sentence blames: the file, or a folder that holds it (which may be path itself).
+  const bool folder =
+      (found.kind == Kind::FolderOwner || found.kind == Kind::FolderWritable) && found.path != path;
+  const std::string blamed =
+      folder ? "the folder " + Quoted(found.path) + ", which holds it," : "it";
   switch (found.kind) {
     case Kind::None:
       return std::nullopt;
@@ -91,12 +95,11 @@ std::optional<std::string> UntrustedSentence(const std::string& path, std::strin
       return start + "it is not a regular file";
     case Kind::FileOwner:
     case Kind::FolderOwner:
-      return start + (found.kind == Kind::FolderOwner ? other + ", which holds it," : "it") +
-             " belongs to " + found.owner + ", not to " + found.trusted;
+      return start + blamed + " belongs to " + found.owner + ", not to " + found.trusted;
     case Kind::FileWritable:
     case Kind::FolderWritable:
       return start + "other users may write " +
-             (found.kind == Kind::FolderWritable ? other + ", which holds it" : "it") + " (mode " +
+             (folder ? "the folder " + Quoted(found.path) + ", which holds it" : "it") + " (mode " +
              mode + ")";
     case Kind::LinkOwner:
       return start + (found.path == path ? "it" : Quoted(found.path) + " on its way") +
@@ -117,9 +120,11 @@ std::string PassTemporaryStem() {
   return stem;
 }
 
-std::optional<std::string> Untrusted(const std::string& path, std::string_view what) {
+std::optional<std::string> Untrusted(const std::string& path, std::string_view what,
+                                     bool isFolder) {
   native::OtherWriter found;
-  if (const std::error_code error = native::FindOtherWriter(path, native::kNoHandle, found))
+  if (const std::error_code error =
+          native::FindOtherWriter(path, native::kNoHandle, isFolder, found))
     return "Cannot look at the " + std::string(what) + " " + Quoted(path) + ": " + error.message();
   return UntrustedSentence(path, what, found);
 }
@@ -203,6 +208,14 @@ std::optional<Entry> Folder::EntryOf(const std::string& name) const {
 
 std::optional<Entry> Folder::EntryOf(const std::string& name, std::error_code& error) const {
   return native::EntryAt(*state_, name, error);
+}
+
+std::optional<Entry> Folder::Look(const std::string& name) const {
+  std::error_code error;
+  std::optional<Entry> entry = native::EntryAt(*state_, name, error);
+  if (!entry && error != std::errc::no_such_file_or_directory)
+    Fail("Cannot look at " + Quoted(JoinPath(state_->path, name)), error);
+  return entry;
 }
 
 void Folder::FailToName(const std::string& name, const std::string& newName, bool copy,
@@ -310,12 +323,12 @@ bool AppendFile::IsOpen() const {
   return handle_ != native::kNoHandle;
 }
 
-void AppendFile::Open(const std::string& path, bool create, bool truncate, std::string_view what) {
+void AppendFile::Open(const std::string& path, Opening opening, std::string_view what) {
   // The file open before was written with lines that Append has already seen through.
   native::CloseFile(handle_);
   what_ = what;
-  keepOpen_ = truncate;
-  if (const std::error_code error = native::OpenAppend(path, create, truncate, handle_, id_))
+  keepOpen_ = opening == Opening::Afresh || opening == Opening::New;
+  if (const std::error_code error = native::OpenAppend(path, opening, handle_, id_))
     Fail("Cannot open " + what_ + " " + Quoted(path), error);
   path_ = path;
   midLine_ = native::EndsMidLine(handle_, path);
@@ -349,7 +362,7 @@ OwnFileReader::OwnFileReader(const std::string& path, std::string_view what)
   const std::string failure = "Cannot open " + what_ + " " + Quoted(path_);
   if (const std::error_code error = native::OpenToRead(path, handle_)) Fail(failure, error);
   native::OtherWriter found;
-  if (const std::error_code error = native::FindOtherWriter(path, handle_, found))
+  if (const std::error_code error = native::FindOtherWriter(path, handle_, false, found))
     Fail(failure, error);
   if (const std::optional<std::string> sentence = UntrustedSentence(path, what, found))
     throw PlatformError(*sentence, MakeError(FileError::NotOwned));

@@ -48,7 +48,8 @@ std::string PassTemporaryStem();
 // root), or another user may write it. A missing file is judged by the folders that would hold
 // it. E.g. Not using the journal "/srv/z/zantovel.journal": it belongs to nobody (65534), not
 // to root.
-std::optional<std::string> Untrusted(const std::string& path, std::string_view what);
+std::optional<std::string> Untrusted(const std::string& path, std::string_view what,
+                                     bool isFolder = false);
 
 // Makes the folder at path and its missing parents, each for this user alone. Throws
 // PlatformError ("Cannot make folder "...": Permission denied") when it cannot.
@@ -133,6 +134,9 @@ class Folder {
   std::optional<Entry> EntryOf(const std::string& name) const;
   // The same, or with the reason it could not be looked at (a name gone among them).
   std::optional<Entry> EntryOf(const std::string& name, std::error_code& error) const;
+  // The same, nothing only when the name is gone: throws PlatformError ("Cannot look at
+  // "...": reason") when the name cannot be looked at.
+  std::optional<Entry> Look(const std::string& name) const;
 
   // Throws the failure of giving name the new name newName (by a copy where copy is set) for
   // the reason error, in the words MoveNoReplace and the copies use.
@@ -208,6 +212,14 @@ class Folder {
   std::string temporaryStem_;
 };
 
+// How AppendFile::Open takes a file.
+enum class Opening {
+  Existing,  // the file there, which must exist
+  OrCreate,  // the file there, made (0644 on Linux) where missing
+  Afresh,    // the file there or a new one (0600), emptied once this process holds it alone
+  New,       // a file that does not exist yet (0600): errc::file_exists otherwise
+};
+
 // A file that lines are added to, kept open from one line to the next where the system allows
 // it and for as long as its path still names the same file.
 class AppendFile {
@@ -223,16 +235,15 @@ class AppendFile {
   // Whether a file is open: after a failed write or open, none is.
   bool IsOpen() const;
 
-  // Opens path for appending, closing any file open before. With create, a missing file is
-  // created (mode 0644 on Linux); an existing file is truncated only with truncate, once this
-  // process holds it alone, and then stays held until it is closed (a journal that a running
-  // pass holds is not touched). A symbolic link in the last part of path is followed only
-  // when the process's own user made it, and a file another user owns is refused, so that a
-  // log in another user's folder cannot be pointed at a file of someone else's. Writes block
-  // until they are done, even to a pipe. Throws when the file cannot be opened.
-  // what names the file in failures: "log", "journal".
-  void Open(const std::string& path, bool create, bool truncate = false,
-            std::string_view what = "log");
+  // Opens path for appending, closing any file open before, as opening says. A file opened
+  // Afresh or New is the process's alone (a journal, held so that no undo and no other pass
+  // touches it; one a running pass holds is never emptied), and stays open until it is closed.
+  // A symbolic link in the last part of path is followed only when the process's own user
+  // made it, and a file another user owns is refused, so that a log in another user's folder
+  // cannot be pointed at a file of someone else's. Writes block until they are done, even to
+  // a pipe. Throws when the file cannot be opened. what names the file in failures: "log",
+  // "journal".
+  void Open(const std::string& path, Opening opening, std::string_view what = "log");
 
   // Adds data at the end of the open file, on a line of its own: should the file end in the
   // middle of a line (a writer killed while writing), a line break comes first. data is in the

@@ -96,10 +96,9 @@ std::error_code FlushFolder(const FolderState& folder);
 std::error_code RemoveAt(const FolderState& folder, const std::string& name);
 
 // The log's and the journal's primitives. A file that another user owns is refused
-// (FileError::NotOwned). With truncate, the file is emptied only once this process holds it
-// alone: one that another process holds is left as it is (FileError::InUse).
-std::error_code OpenAppend(const std::string& path, bool create, bool truncate, Handle& file,
-                           FileId& id);
+// (FileError::NotOwned). Afresh empties the file only once this process holds it alone: one
+// that another process holds is left as it is (FileError::InUse).
+std::error_code OpenAppend(const std::string& path, Opening opening, Handle& file, FileId& id);
 std::error_code FlushFile(Handle file);
 // Closes the file, saying whether the system reported a failure of the writes it still held.
 std::error_code CloseFile(Handle& file);
@@ -134,8 +133,10 @@ struct OtherWriter {
   unsigned mode = 0;    // its permission bits
 };
 // Looks at the file at path (the open file where `opened` is one) and every folder that holds
-// it. A missing file is looked at through the folders that would hold it.
-std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWriter& found);
+// it; with isFolder, path is a folder, looked at as those that hold it. A missing file or
+// folder is looked at through the folders that would hold it.
+std::error_code FindOtherWriter(const std::string& path, Handle opened, bool isFolder,
+                                OtherWriter& found);
 
 // Makes the folder at path and its missing parents, each for this user alone.
 std::error_code MakeFolders(const std::string& path);

@@ -98,6 +98,11 @@ std::string FolderOf(std::string_view path, PathStyle style) {
   return std::string(path.substr(0, root ? slash + 1 : slash));
 }
 
+std::string FileNameOf(std::string_view path, PathStyle style) {
+  const auto slash = LastSeparator(path, style);
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
 std::string StemOf(std::string_view path, PathStyle style) {
   const auto slash = LastSeparator(path, style);
   std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);

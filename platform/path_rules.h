@@ -55,6 +55,9 @@ std::string JoinPath(std::string_view folder, std::string_view name,
 // or C:\); "." when path names no folder.
 std::string FolderOf(std::string_view path, PathStyle style = NativeStyle());
 
+// The last part of path: the name of the file or folder it names.
+std::string FileNameOf(std::string_view path, PathStyle style = NativeStyle());
+
 // The file name of path without folder and without extension; a leading dot names a hidden
 // file, not an extension.
 std::string StemOf(std::string_view path, PathStyle style = NativeStyle());

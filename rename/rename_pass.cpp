@@ -62,13 +62,13 @@ std::int64_t NowInNanoseconds() {
 
 PassContext ContextOf(ProgramFiles& files, bool makeFolders) {
   PassContext context{files.Log(), files.OwnFiles()};
-  context.journalPath = files.JournalPath();
+  context.journals.emplace(files.JournalFolder(), files.LegacyJournal());
   if (!makeFolders) return context;
   try {
     files.MakeStateFolder();
   } catch (const PlatformError& error) {
     if (files.Log().Path().rfind(JoinPath(files.StateFolder(), ""), 0) == 0) throw;
-    context.journalPath.clear();
+    context.journals.reset();
     context.journalProblem = error.what();
   }
   return context;
@@ -118,20 +118,37 @@ class Batches {
   PassResult& result_;
 };
 
-// The journal of a pass over folder, when the context keeps one.
+// The journal of a pass over folder, when the context keeps journals: passes the history no
+// longer keeps go first. Without a folder for it the pass has none, and says why.
 void StartJournal(std::optional<JournalWriter>& journal, const PassContext& context,
                   const Folder& folder, const std::string& folderText, const std::string& prefix,
-                  const std::string& fileType) {
-  if (context.journalPath.empty()) return;
-  journal.emplace(context.journalPath, Journal{folderText,
-                                               folder.Path(),
-                                               prefix,
-                                               fileType,
-                                               LogTimestamp(context.log.Now()),
-                                               NowInNanoseconds(),
-                                               folder.TemporaryStem(),
-                                               folder.MayUsePlaceholders(),
-                                               {}});
+                  const std::string& fileType, PassResult& result) {
+  if (!context.journals) return;
+  try {
+    MakeFolders(context.journals->Folder());
+  } catch (const PlatformError& error) {
+    result.journalProblem = error.what();
+    return;
+  }
+  const std::tm now = context.log.Now();
+  try {
+    context.journals->Prune(now);
+  } catch (const PlatformError&) {
+    // A history that cannot be listed now keeps its old passes until a later pass can.
+  }
+  const std::int64_t started = NowInNanoseconds();
+  journal.emplace(*context.journals, started / 1'000'000,
+                  Journal{folderText,
+                          folder.Path(),
+                          prefix,
+                          fileType,
+                          LogTimestamp(context.log.Now()),
+                          started,
+                          folder.TemporaryStem(),
+                          folder.MayUsePlaceholders(),
+                          {},
+                          0,
+                          {}});
 }
 
 }  // namespace
@@ -149,8 +166,10 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath,
     }
     steps.clear();
   };
-  // The executor's copies still waiting go with it, through the folder: it goes first.
+  // The executor's copies still waiting go with it, through the folder, and it writes to the
+  // journal: it goes first.
   std::optional<Folder> opened;
+  std::optional<JournalWriter> journal;
   std::optional<Executor> executor;
   try {
     Folder& folder = opened.emplace(folderPath);
@@ -161,8 +180,7 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath,
                             if (context.progress != nullptr)
                               context.progress->BytesCopied(done, total);
                           }});
-    std::optional<JournalWriter> journal;
-    StartJournal(journal, context, folder, folderPath, prefix, fileType);
+    StartJournal(journal, context, folder, folderPath, prefix, fileType, result);
     const std::vector<FileId> own = OwnFileIds(context);
     Planner planner(listing, prefix, fileType, InodesOn(folder, own));
     executor.emplace(folder, context.log,
@@ -172,15 +190,19 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath,
       result.end = PassEnd::Stopped;
       result.message = "Stopped";
     }
-    if (journal) journal->Close();
+    if (journal) journal->Close(CountsLine(result, IsAllFiles(fileType)));
     folder.Flush();
   } catch (const PlatformError& error) {
     result.end = PassEnd::Failed;
     result.message = error.what();
-    // The steps done before the failure are told of before it; a log that fails again here
-    // has already said why, in the failure itself.
+    // The steps done before the failure are told of before it, and the journal tells how the
+    // pass ended; a log or a journal that fails again here has said why in the failure itself.
     try {
       if (executor) executor->WriteWaitingLines();
+    } catch (const PlatformError&) {
+    }
+    try {
+      if (journal) journal->Close(CountsLine(result, IsAllFiles(fileType)));
     } catch (const PlatformError&) {
     }
   }

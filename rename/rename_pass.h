@@ -1,12 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "rename/plan.h"
 #include "rename/progress_listener.h"
 #include "rename/report.h"
+#include "store/journal.h"
 
 namespace zantovel {
 
@@ -26,8 +28,9 @@ struct PassContext {
   std::vector<std::string> ownFiles;
   ProgressListener* progress = nullptr;
   const std::atomic<bool>* stop = nullptr;
-  std::string journalPath;
-  std::string journalProblem;  // without a journal path: why the pass cannot be taken back
+  // The journals of the program's passes: a pass adds its own; undo takes one back.
+  std::optional<JournalHistory> journals;
+  std::string journalProblem;               // without journals: why the pass cannot be taken back
   std::vector<FileStep>* record = nullptr;  // given every file the pass reached, as it went
 };
 
@@ -54,7 +57,8 @@ PassContext ContextOf(ProgramFiles& files, bool makeFolders);
 // cannot stand in a file name is refused before anything is done. What a killed pass's copies
 // left behind is removed first. The pass's last log line gives its counts.
 //
-// With a journal path, every step is in the journal, on disk, before it is taken. A journal
+// With journals, the pass keeps its own, and every step is in it, on disk, before it is taken;
+// passes that the history no longer keeps go first (JournalHistory::Prune). A journal
 // that cannot be started (a folder the user may not write, or one a running pass holds) does
 // not stop the pass: the result says why it cannot be taken back. One that fails later does
 // stop it, since its later steps could not be taken back. With a stop flag, the pass stops

@@ -66,17 +66,45 @@ std::string OutcomeWords(FileOutcome outcome, std::string_view prefix) {
   return {};
 }
 
-std::string PassSummary(const PassResult& result, std::string_view fileType,
-                        const std::string& logPath) {
+std::vector<std::string> CountLines(const PassCounts& counts, std::string_view prefix,
+                                    bool allFilesMode) {
+  using O = FileOutcome;
+  const O done = allFilesMode ? O::Copied : O::Renamed;
+  std::vector<std::string> lines = {std::to_string(counts[done]) +
+                                    (allFilesMode ? " copied" : " renamed")};
+  for (const O outcome : {O::LongName, O::HasPrefix, O::NameTaken, O::NameTooLong, O::NameReserved,
+                          O::ProgramFile, O::NotAFile}) {
+    const std::size_t count = counts[outcome];
+    if (count == 0) continue;
+    std::string words = OutcomeWords(outcome, prefix);
+    // "passed over: already begins with a_" said of several files.
+    if (count > 1 && outcome == O::HasPrefix) words.replace(words.find("begins"), 6, "begin");
+    const bool passedOver = outcome == O::LongName || outcome == O::HasPrefix;
+    std::string line = std::to_string(count) + " " + (passedOver ? "" : "left: ") + words + " (" +
+                       counts.First(outcome);
+    if (count > 1) line += " and " + std::to_string(count - 1) + " more";
+    lines.push_back(line + ")");
+  }
+  return lines;
+}
+
+std::string WhyNothingMatched(std::string_view fileType) {
+  if (IsAllFiles(fileType)) return {};
+  std::string why = "No file name ends with \"" + std::string(fileType) + "\".";
+  if (LowerCase(fileType) != fileType)
+    why += " Names are compared in lower case, so a type holding capitals matches nothing.";
+  return why;
+}
+
+std::string PassSummary(const PassResult& result, std::string_view prefix,
+                        std::string_view fileType, const std::string& logPath) {
   std::string text = result.message;
   if (result.end == PassEnd::PrefixRefused) return text;
-  const bool allFiles = IsAllFiles(fileType);
-  text += "\n\n" + CountsText(result.counts, allFiles, "left: ") + ".";
-  if (result.counts.Reached() == 0 && result.end == PassEnd::Done && !allFiles) {
-    text += "\nNo file name ends with \"" + std::string(fileType) + "\".";
-    if (LowerCase(fileType) != fileType)
-      text += " Names are compared in lower case, so a type holding capitals matches nothing.";
-  }
+  text += "\n";
+  for (const std::string& line : CountLines(result.counts, prefix, IsAllFiles(fileType)))
+    text += "\n" + line + ".";
+  if (result.counts.Reached() == 0 && result.end == PassEnd::Done && !IsAllFiles(fileType))
+    text += "\n" + WhyNothingMatched(fileType);
   if (!result.journalProblem.empty())
     text += "\nThis pass cannot be taken back: " + result.journalProblem + ".";
   text += "\nLog: " + logPath;

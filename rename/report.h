@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rename/plan.h"
 
@@ -41,12 +42,23 @@ struct PassResult {
 };
 
 // What a person reads after a pass, in the box or on the terminal: its first line as
-// result.message ("Done", "Stopped" or the failure's sentence), then the counts ("3 renamed,
-// 1 passed over, 1 left: new name taken"), why nothing may have matched (a type holding
-// capitals matches nothing, since names are compared in lower case), why the pass cannot be
-// taken back if it cannot, and where the log is.
-std::string PassSummary(const PassResult& result, std::string_view fileType,
-                        const std::string& logPath);
+// result.message ("Done", "Stopped" or the failure's sentence), then the counts, each reason
+// on a line of its own with the first file it befell ("3 renamed.", "4 passed over: longer
+// than 20 characters (IMG_20240101_123456.jpg and 3 more).", "1 left: new name taken (y.tmp)."),
+// why nothing may have matched, why the pass cannot be taken back if it cannot, and where the
+// log is.
+std::string PassSummary(const PassResult& result, std::string_view prefix,
+                        std::string_view fileType, const std::string& logPath);
+
+// The counts of a plan or a pass, a line for each thing that befell files: the first ("3
+// renamed", "3 copied") always, the others where they befell any.
+std::vector<std::string> CountLines(const PassCounts& counts, std::string_view prefix,
+                                    bool allFilesMode);
+
+// Why a pass may have reached no file at all: no name ends with the type, and a type holding
+// capitals matches nothing, since names are compared in lower case. Empty in the all-files
+// mode.
+std::string WhyNothingMatched(std::string_view fileType);
 
 // The counts as the log's last line for a pass gives them: "Pass done: 3 renamed, 1 passed
 // over, ..." ("Pass stopped: " when it stopped or failed), leaving out what is zero.

@@ -43,7 +43,7 @@ class Undoer {
 
   // One step taken back, or left with the reason.
   UndoOutcome TakeBack(const JournalStep& step) {
-    const std::optional<Entry> now = folder_.EntryOf(step.newName);
+    const std::optional<Entry> now = folder_.Look(step.newName);
     bool atNewName = false;
     UndoOutcome outcome = UndoOutcome::NotDone;
     // A name found taken when the step came holds another program's file.
@@ -62,11 +62,13 @@ class Undoer {
  private:
   UndoOutcome RenameBack(const JournalStep& step, const std::optional<Entry>& now,
                          bool& atNewName) {
-    const std::optional<Entry> old = folder_.EntryOf(step.oldName);
+    const std::optional<Entry> old = folder_.Look(step.oldName);
     // The file the pass renamed, unchanged: one changed since is kept.
     atNewName = now && SameFile(*now, step.file);
-    if (!atNewName)
-      return old && SameFile(*old, step.file) ? UndoOutcome::NotDone : UndoOutcome::Changed;
+    if (!atNewName) {
+      if (old && SameFile(*old, step.file)) return UndoOutcome::NotDone;
+      return now ? UndoOutcome::Changed : UndoOutcome::Gone;
+    }
     // Both names for one file: a rename by a hard link that a kill cut before the old name
     // went (FUSE without a rename that refuses to replace). The new name alone goes.
     if (old && old->id == now->id) {
@@ -141,56 +143,109 @@ std::size_t UndoResult::Count(UndoOutcome outcome) const {
       steps.begin(), steps.end(), [outcome](const UndoStep& s) { return s.outcome == outcome; }));
 }
 
+std::size_t UndoResult::Left() const {
+  return static_cast<std::size_t>(std::count_if(
+      steps.begin(), steps.end(), [](const UndoStep& s) { return IsLeft(s.outcome); }));
+}
+
 std::string UndoCountsText(const UndoResult& result) {
   return std::to_string(result.Count(UndoOutcome::RenamedBack)) + " renamed back, " +
          std::to_string(result.Count(UndoOutcome::CopyRemoved)) + " copies removed, " +
-         std::to_string(result.Count(UndoOutcome::Changed) +
-                        result.Count(UndoOutcome::OldNameTaken)) +
-         " left";
+         std::to_string(result.Left()) + " left";
 }
 
-UndoResult UndoLastPass(PassContext& context, bool dryRun) {
+namespace {
+
+// The pass id names, or with an empty id the newest not yet taken back wholly, read; a journal
+// that tells of no step (a pass cut before its first) is passed over.
+JournalHistory::Pass ChosenPass(const JournalHistory& journals, const std::string& id,
+                                std::optional<Journal>& journal,
+                                std::optional<OwnFileReader>* held) {
+  for (const JournalHistory::Pass& pass : journals.Passes()) {
+    if (!id.empty() && pass.id != id) continue;
+    if (journals.TakenBackOf(pass) == TakenBack::Wholly) {
+      if (id.empty()) continue;
+      throw PlatformError("The pass " + id + " was taken back already",
+                          MakeError(FileError::NothingToUndo));
+    }
+    try {
+      journal = ReadJournal(pass.path, held);
+      return pass;
+    } catch (const PlatformError& error) {
+      if (error.code() != MakeError(FileError::NothingToUndo) || !id.empty()) throw;
+    }
+  }
+  if (!id.empty())
+    throw PlatformError("There is no pass " + id + " to take back",
+                        MakeError(FileError::NothingToUndo));
+  throw NoPassError();
+}
+
+// Every step of the journal taken back, newest first, as far as a stop lets it go.
+void TakeBackSteps(const Journal& journal, PassContext& context, bool dryRun, UndoResult& result) {
+  // The folder the pass resolved when it began, wherever undo is started from.
+  const Folder folder(journal.path);
+  Undoer undoer(journal, folder, context.log, dryRun);
+  const std::size_t total = journal.planned;
+  std::size_t done = 0;
+  for (auto step = journal.steps.rbegin(); step != journal.steps.rend(); ++step) {
+    if (step->kind == StepKind::Copied || step->kind == StepKind::Taken) continue;
+    if (context.stop != nullptr && context.stop->load()) {
+      result.end = PassEnd::Stopped;
+      break;
+    }
+    if (context.progress != nullptr) context.progress->FileReached(done++, total, step->newName);
+    result.steps.push_back({step->newName, step->oldName, undoer.TakeBack(*step)});
+  }
+  if (result.end == PassEnd::Done) undoer.Finish();
+  if (dryRun) return;
+  // What a pass killed while it wrote its copies left under temporary names.
+  if (!journal.temporaries.empty()) folder.RemoveTemporariesOf(journal.temporaries);
+  folder.Flush();
+}
+
+}  // namespace
+
+UndoResult UndoPass(PassContext& context, const std::string& id, bool dryRun) {
   UndoResult result;
   // Held while the undo runs, so that no other undo, and no pass, takes the journal meanwhile.
   std::optional<OwnFileReader> held;
   std::optional<Journal> journal;
+  std::optional<JournalHistory::Pass> pass;
   try {
-    journal = ReadJournal(context.journalPath, dryRun ? nullptr : &held);
+    if (!context.journals) throw NoPassError();
+    pass = ChosenPass(*context.journals, id, journal, dryRun ? nullptr : &held);
   } catch (const PlatformError& error) {
     result.end = PassEnd::Failed;
     result.message = error.what();
+    result.nothingLeft = error.code() == MakeError(FileError::NothingToUndo);
     return result;
   }
+  result.id = pass->id;
   result.folder = journal->folder;
+  result.prefix = journal->prefix;
+  result.type = journal->type;
   result.time = journal->time;
   try {
-    // The folder the pass resolved when it began, wherever undo is started from.
-    const Folder folder(journal->path);
-    Undoer undoer(*journal, folder, context.log, dryRun);
-    for (auto step = journal->steps.rbegin(); step != journal->steps.rend(); ++step) {
-      if (step->kind == StepKind::Copied || step->kind == StepKind::Taken) continue;
-      if (context.stop != nullptr && context.stop->load()) {
-        result.end = PassEnd::Stopped;
-        break;
-      }
-      result.steps.push_back({step->newName, step->oldName, undoer.TakeBack(*step)});
-    }
-    if (result.end == PassEnd::Done) undoer.Finish();
-    if (!dryRun) {
-      // What a pass killed while it wrote its copies left under temporary names.
-      if (!journal->temporaries.empty()) folder.RemoveTemporariesOf(journal->temporaries);
-      folder.Flush();
-    }
+    TakeBackSteps(*journal, context, dryRun, result);
   } catch (const PlatformError& error) {
     result.end = PassEnd::Failed;
     result.message = error.what();
   }
   if (result.end != PassEnd::Failed)
     result.message = result.end == PassEnd::Done ? "Done" : "Stopped";
-  if (dryRun || result.steps.empty()) return result;
+  if (dryRun) return result;
   try {
-    context.log.Write({(result.end == PassEnd::Done ? "Undo done: " : "Undo stopped: ") +
-                       UndoCountsText(result)});
+    if (!result.steps.empty())
+      context.log.Write({(result.end == PassEnd::Done ? "Undo done: " : "Undo stopped: ") +
+                         UndoCountsText(result)});
+    // What is left to take back stays for the next undo: all of it, when nothing was.
+    const bool any =
+        result.Count(UndoOutcome::RenamedBack) + result.Count(UndoOutcome::CopyRemoved) > 0;
+    if (result.end == PassEnd::Done || any)
+      context.journals->NoteTakenBack(
+          *pass, result.end == PassEnd::Done ? TakenBack::Wholly : TakenBack::InPart,
+          UndoCountsText(result));
   } catch (const PlatformError& error) {
     if (result.end != PassEnd::Failed) {
       result.end = PassEnd::Failed;

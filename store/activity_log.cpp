@@ -76,7 +76,8 @@ void ActivityLog::FindLog() {
       unwatchable_ = path;
     }
   }
-  if (!file_.StillNames(path)) file_.Open(path, !FileExists(path));
+  if (!file_.StillNames(path))
+    file_.Open(path, FileExists(path) ? Opening::Existing : Opening::OrCreate);
 }
 
 void ActivityLog::Append(const std::string& lines) {

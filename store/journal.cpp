@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <ctime>
 
+#include "platform/app.h"
 #include "platform/error.h"
 #include "platform/path_rules.h"
 #include "util/text.h"
@@ -14,6 +16,10 @@ namespace {
 constexpr std::string_view kFirstLine = "zantovel journal ";
 constexpr int kVersion = 2;
 constexpr std::string_view kKinds[] = {"rename", "copy", "copied", "taken"};
+constexpr std::string_view kEnded = "ended";
+constexpr std::string_view kJournalSuffix = ".journal";
+constexpr std::string_view kNoteSuffix = ".taken-back";
+constexpr std::string_view kLegacyId = "earlier";
 // The header's fields in the order a pass writes them, and those of the first version.
 constexpr std::string_view kHeader[] = {"folder", "path",    "prefix",      "type",
                                         "time",   "started", "temporaries", "placeholders"};
@@ -106,6 +112,11 @@ std::string JournalFileOf(const std::string& settingsFile) {
   return settingsFile.substr(0, dot) + ".journal";
 }
 
+std::string JournalFolderOf(const std::string& settingsFile) {
+  const auto dot = settingsFile.rfind('.');
+  return settingsFile.substr(0, dot) + ".journals";
+}
+
 bool JournalParser::Damaged(std::string_view why) {
   problem_ = "is damaged at line " + std::to_string(number_) + ": " + std::string(why);
   return false;
@@ -145,7 +156,7 @@ bool JournalParser::HeaderLine(std::string_view name, std::string_view value) {
           : std::vector<std::string_view>(std::begin(kHeader), std::end(kHeader));
   if (std::find(known.begin(), known.end(), name) == known.end())
     return Damaged("no field of a journal");
-  if (!journal_.steps.empty()) return Damaged("the header among the records");
+  if (journal_.planned > 0) return Damaged("the header among the records");
   if (std::find(headerSeen_.begin(), headerSeen_.end(), name) != headerSeen_.end())
     return Damaged("a field given twice");
   headerSeen_.emplace_back(name);
@@ -190,9 +201,17 @@ bool JournalParser::Line(std::string_view line) {
     return true;
   }
   const std::vector<std::string_view> fields = Split(line);
+  if (!journal_.ended.empty()) return Damaged("a line after the pass's end");
+  if (fields[0] == kEnded && version_ > 1) {
+    const std::optional<std::string> ended =
+        fields.size() == 2 ? Unescaped(fields[1]) : std::nullopt;
+    if (!ended || ended->empty()) return Damaged("an end that says nothing");
+    journal_.ended = *ended;
+    return true;
+  }
   if (fields.size() == 2) return HeaderLine(fields[0], fields[1]);
   // The first record comes after the whole header, whose folder can be found again.
-  if (journal_.steps.empty()) {
+  if (journal_.planned == 0 && journal_.steps.empty()) {
     const std::size_t needed = version_ == 1 ? std::size(kFirstHeader) : std::size(kHeader);
     if (headerSeen_.size() != needed) return Damaged("a record before the whole header");
     if (!IsAbsolutePath(journal_.path)) return Damaged("the folder is not an absolute path");
@@ -230,12 +249,13 @@ bool JournalParser::Record(const std::vector<std::string_view>& fields) {
   // A copy's identity, and a name found taken, belong to a step the journal has planned.
   if (step.kind == StepKind::Copied || taken) {
     const auto found = planned_.find(*newName);
-    if (found == planned_.end() || journal_.steps[found->second].oldName != *oldName ||
-        (step.kind == StepKind::Copied && journal_.steps[found->second].kind != StepKind::Copy))
+    if (found == planned_.end() || found->second.oldName != *oldName ||
+        (step.kind == StepKind::Copied && found->second.kind != StepKind::Copy))
       return Damaged("a record of a step that was never planned");
   } else {
-    planned_[*newName] = journal_.steps.size();
+    planned_[*newName] = {journal_.planned++, step.kind, *oldName};
   }
+  if (!keepSteps_) return true;
   step.oldName = std::move(*oldName);
   step.newName = std::move(*newName);
   journal_.steps.push_back(std::move(step));
@@ -258,7 +278,9 @@ std::optional<Journal> JournalParser::Finish() {
   return std::move(journal_);
 }
 
-JournalWriter::JournalWriter(std::string path, const Journal& header) : path_(std::move(path)) {
+JournalWriter::JournalWriter(const JournalHistory& history, std::int64_t started,
+                             const Journal& header)
+    : history_(history), started_(started) {
   header_ = std::string(kFirstLine) + std::to_string(kVersion) + "\n" +
             Field("folder", header.folder) + Field("path", header.path) +
             Field("prefix", header.prefix) + Field("type", header.type) +
@@ -288,9 +310,17 @@ void JournalWriter::Add(const JournalStep& step) {
 
 void JournalWriter::Write() {
   if (waiting_.empty()) return;
-  if (!started_) {
-    file_.Open(path_, true, true, "journal");
-    started_ = true;
+  if (!begun_) {
+    // A name no other pass has: one that began in the same millisecond took the first.
+    for (std::int64_t moment = started_;; ++moment) {
+      try {
+        file_.Open(history_.JournalAt(moment), Opening::New, "journal");
+        break;
+      } catch (const PlatformError& error) {
+        if (error.code() != std::errc::file_exists || moment >= started_ + 1000) throw;
+      }
+    }
+    begun_ = true;
     waiting_.insert(0, header_);
   }
   file_.Append(waiting_);
@@ -305,16 +335,23 @@ void JournalWriter::Flush(std::optional<std::uint64_t> syncedDevice) {
   unflushed_ = false;
 }
 
-void JournalWriter::Close() {
-  if (!started_) return;
+void JournalWriter::Close(std::string_view ended) {
+  if (!begun_ || closed_) return;
+  closed_ = true;
+  waiting_ += kEnded;
+  waiting_ += '\t';
+  AppendEscapingControls(waiting_, ended, Backslashes::Escaped);
+  waiting_ += '\n';
   Flush();
   file_.Close();
 }
 
-Journal ReadJournal(const std::string& path, std::optional<OwnFileReader>* held) {
+namespace {
+
+Journal Read(const std::string& path, std::optional<OwnFileReader>* held, bool keepSteps) {
   std::optional<OwnFileReader> own;
   std::optional<OwnFileReader>& reader = held != nullptr ? *held : own;
-  JournalParser parser;
+  JournalParser parser(keepSteps);
   try {
     reader.emplace(path, "journal");
     if (held != nullptr) reader->HoldAlone();
@@ -334,8 +371,120 @@ Journal ReadJournal(const std::string& path, std::optional<OwnFileReader>* held)
                       MakeError(FileError::Damaged));
 }
 
+}  // namespace
+
+Journal ReadJournal(const std::string& path, std::optional<OwnFileReader>* held) {
+  return Read(path, held, true);
+}
+
+Journal ReadJournalSummary(const std::string& path) {
+  return Read(path, nullptr, false);
+}
+
 PlatformError NoPassError() {
-  return PlatformError("There is no pass to take back", MakeError(FileError::NothingToUndo));
+  return PlatformError("There is no pass left to take back", MakeError(FileError::NothingToUndo));
+}
+
+namespace {
+
+// Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
+long DaysOf(int year, int month, int day) {
+  year -= month <= 2;
+  const long era = (year >= 0 ? year : year - 399) / 400;
+  const long yearOfEra = year - era * 400;
+  const long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+// The day a pass's id names, or nothing for one that names none (the earlier version's).
+std::optional<long> DayOfId(std::string_view id) {
+  int year = 0, month = 0, day = 0;
+  if (id.size() < 8 || std::from_chars(id.data(), id.data() + 4, year).ptr != id.data() + 4 ||
+      std::from_chars(id.data() + 4, id.data() + 6, month).ptr != id.data() + 6 ||
+      std::from_chars(id.data() + 6, id.data() + 8, day).ptr != id.data() + 8)
+    return std::nullopt;
+  return DaysOf(year, month, day);
+}
+
+}  // namespace
+
+std::string JournalHistory::JournalAt(std::int64_t moment) const {
+  const std::tm time = LocalTimeAt(static_cast<std::time_t>(moment / 1000));
+  std::array<char, 40> stamp{};
+  const std::size_t n = std::strftime(stamp.data(), stamp.size(), "%Y%m%d-%H%M%S", &time);
+  const auto milliseconds = static_cast<int>(moment % 1000);
+  std::string id(stamp.data(), n);
+  id += '.';
+  for (const int digit : {milliseconds / 100, milliseconds / 10 % 10, milliseconds % 10})
+    id += static_cast<char>('0' + digit);
+  return JoinPath(folder_, id + std::string(kJournalSuffix));
+}
+
+std::vector<JournalHistory::Pass> JournalHistory::Passes() const {
+  std::vector<Pass> passes;
+  try {
+    const zantovel::Folder folder(folder_);
+    for (const ListedFile& file : folder.ListFiles())
+      if (file.name.ends_with(kJournalSuffix))
+        passes.push_back({file.name.substr(0, file.name.size() - kJournalSuffix.size()),
+                          JoinPath(folder_, file.name)});
+  } catch (const PlatformError& error) {
+    if (error.code() != std::errc::no_such_file_or_directory) throw;
+  }
+  std::reverse(passes.begin(), passes.end());  // the listing sorts by name: by time
+  if (IsRegularFile(legacy_)) passes.push_back({std::string(kLegacyId), legacy_});
+  return passes;
+}
+
+std::string JournalHistory::NoteOf(const Pass& pass) const {
+  return JoinPath(folder_, pass.id + std::string(kNoteSuffix));
+}
+
+TakenBack JournalHistory::TakenBackOf(const Pass& pass, std::string* counts) const {
+  std::string note;
+  try {
+    OwnFileReader reader(NoteOf(pass), "journal's note");
+    std::array<char, 1024> buffer;
+    while (const std::size_t got = reader.Read(buffer.data(), buffer.size())) {
+      note.append(buffer.data(), got);
+      if (note.size() > 4096) break;  // a note is one short line
+    }
+  } catch (const PlatformError& error) {
+    if (error.code() == std::errc::no_such_file_or_directory) return TakenBack::No;
+    throw;
+  }
+  const std::string_view line = std::string_view(note).substr(0, note.find('\n'));
+  const std::size_t tab = line.find('\t');
+  if (counts != nullptr && tab != line.npos) *counts = line.substr(tab + 1);
+  return line.starts_with("part") ? TakenBack::InPart : TakenBack::Wholly;
+}
+
+void JournalHistory::NoteTakenBack(const Pass& pass, TakenBack how,
+                                   const std::string& counts) const {
+  AppendFile note;
+  note.Open(NoteOf(pass), Opening::Afresh, "journal's note");
+  note.Append(std::string(how == TakenBack::InPart ? "part" : "whole") + "\t" + counts + "\n");
+  note.Flush();
+  note.Close();
+}
+
+void JournalHistory::Prune(const std::tm& today) const {
+  const long day = DaysOf(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday);
+  const std::vector<Pass> passes = Passes();
+  for (std::size_t i = 0; i < passes.size(); ++i) {
+    const std::optional<long> made = DayOfId(passes[i].id);
+    if (i < kKept && (!made || day - *made <= kKeptDays)) continue;
+    try {
+      OwnFileReader held(passes[i].path, "journal");
+      held.HoldAlone();  // a pass or an undo that holds it is still at work on it
+      const zantovel::Folder folder(FolderOf(passes[i].path));
+      folder.Remove(FileNameOf(passes[i].path));
+      if (IsRegularFile(NoteOf(passes[i]))) folder.Remove(FileNameOf(NoteOf(passes[i])));
+    } catch (const PlatformError&) {
+      // One that is held, or cannot go, stays for the next pass to try again.
+    }
+  }
 }
 
 }  // namespace zantovel

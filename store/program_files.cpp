@@ -17,11 +17,19 @@ ProgramFiles::Places ProgramFiles::PlacesOf(const std::string& executable) {
   const std::string folder = FolderOf(executable);
   if (KeepsFilesBeside(folder)) {
     const std::string settings = SettingsFileOf(executable);
-    return {settings, DefaultLogPathIn(folder), JournalFileOf(settings), folder, folder, false, {}};
+    return {settings,
+            DefaultLogPathIn(folder),
+            JournalFileOf(settings),
+            JournalFolderOf(settings),
+            folder,
+            folder,
+            false,
+            {}};
   }
   const UserFolders user = ProgramUserFolders();
   if (user.settings.empty())
     return {{},
+            {},
             {},
             {},
             {},
@@ -32,16 +40,30 @@ ProgramFiles::Places ProgramFiles::PlacesOf(const std::string& executable) {
   return {SettingsFileIn(user.settings, executable),
           DefaultLogPathIn(user.state),
           JournalFileOf(SettingsFileIn(user.state, executable)),
+          JournalFolderOf(SettingsFileIn(user.state, executable)),
           user.settings,
           user.state,
           true,
           {}};
 }
 
+std::vector<std::string> ProgramFiles::OwnFiles() const {
+  std::vector<std::string> own = {executable_, settings_.Path(), places_.journal};
+  try {
+    for (const JournalHistory::Pass& pass : JournalHistory(places_.journals, {}).Passes())
+      own.push_back(pass.path);
+  } catch (const PlatformError&) {
+    // A folder of journals that cannot be listed: a pass in it would find each journal held,
+    // or its own checks refuse it.
+  }
+  return own;
+}
+
 std::optional<std::string> ProgramFiles::Distrust() const {
   if (!places_.problem.empty()) return places_.problem;
   if (auto settings = Untrusted(places_.settings, "settings file")) return settings;
-  return Untrusted(places_.journal, "journal");
+  if (auto journal = Untrusted(places_.journal, "journal")) return journal;
+  return Untrusted(places_.journals, "folder of journals", true);
 }
 
 void ProgramFiles::MakeSettingsFolder() const {

@@ -24,15 +24,15 @@ class ProgramFiles {
   ProgramFiles& operator=(const ProgramFiles&) = delete;
 
   SettingsStore& Settings() { return settings_; }
-  // The journal of the last pass.
-  const std::string& JournalPath() const { return places_.journal; }
+  // The folder of the journals of the passes (JournalHistory), and the single journal an
+  // earlier version kept.
+  const std::string& JournalFolder() const { return places_.journals; }
+  const std::string& LegacyJournal() const { return places_.journal; }
   ActivityLog& Log() { return log_; }
 
   // The files a pass must leave alone besides the log: the program, its settings file and the
-  // journal.
-  std::vector<std::string> OwnFiles() const {
-    return {executable_, settings_.Path(), JournalPath()};
-  }
+  // journals.
+  std::vector<std::string> OwnFiles() const;
 
   // Why the program must not use these files, if it must not: the system names no home for
   // the user of an installed copy, or the settings file or the journal (or a folder that holds
@@ -49,7 +49,7 @@ class ProgramFiles {
 
  private:
   struct Places {
-    std::string settings, log, journal;
+    std::string settings, log, journal, journals;
     std::string settingsFolder, stateFolder;
     bool userFolders = false;  // the user's folders, made when first written to
     std::string problem;       // why there are no places at all

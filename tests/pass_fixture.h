@@ -22,12 +22,18 @@ class PassTest : public ::testing::Test {
     std::filesystem::create_directory(folder);
   }
 
-  // An empty folder, no log and no results again, for the next case of a table.
+  // An empty folder, no log, no results and no journals again, for the next case of a table.
   void StartAfresh() {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);
     std::filesystem::remove(log);
+    std::filesystem::remove_all(journals);
     results.clear();
+  }
+
+  // The journal of the newest pass.
+  std::string NewestJournal() const {
+    return context.journals ? context.journals->Passes().at(0).path : std::string();
   }
 
   // One pass, whose result is also kept in results.
@@ -40,6 +46,7 @@ class PassTest : public ::testing::Test {
   TempDir dir;
   const std::string folder = dir / "files";
   const std::string log = dir / "activity.log";
+  const std::string journals = dir / "journals";
   SettingsStore settings{dir / "zantovel.ini"};
   ActivityLog activityLog{settings, dir / "default.log"};
   PassContext context{activityLog, {settings.Path()}};

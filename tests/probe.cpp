@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     std::printf("%s|%s\n", result.done() ? "done" : "failed", result.message.c_str());
   } else if (command == "undo" && argc == 2) {
     PassContext context = ContextOf(files, false);
-    const UndoResult result = UndoLastPass(context, false);
+    const UndoResult result = UndoPass(context, {}, false);
     std::printf("%s|%s\n", result.end == PassEnd::Done ? "done" : "failed", result.message.c_str());
   } else {
     std::fprintf(stderr,

@@ -454,13 +454,19 @@ TEST(OwnFilesTest, APassLeavesTheProgramItsSettingsAndItsLogAlone) {
 
   EXPECT_EQ(probe("run " + bin.path() + " a_ '*.*'"), "done|Done\n");
   EXPECT_EQ(probe("run " + bin.path() + " b_ .log"), "done|Done\n");
-  EXPECT_EQ(probe("run " + bin.path() + " c_ .journal"), "done|Done\n");
+  // The journals of the passes before, in a folder of their own.
+  const std::vector<std::string> journals = FolderNames(bin / "zantovel.journals");
+  EXPECT_EQ(probe("run " + bin / "zantovel.journals" + " c_ '*.*'"), "done|Done\n");
   EXPECT_EQ(FolderNames(bin.path()),
             (std::vector<std::string>{"applog.log", "b_a_data.log", "b_data.log", "settings-link",
-                                      "zantovel", "zantovel.ini", "zantovel.journal"}));
+                                      "zantovel", "zantovel.ini", "zantovel.journals"}));
+  for (const std::string& journal : journals)
+    EXPECT_TRUE(fs::exists(bin / ("zantovel.journals/" + journal))) << journal;
+  for (const std::string& name : FolderNames(bin / "zantovel.journals"))
+    EXPECT_NE(name.rfind("c_", 0), 0u) << name;
   const std::vector<std::string> messages = StepMessages(bin / "applog.log");
   EXPECT_EQ(std::count(messages.begin(), messages.end(), "File in use by Zantovel, cannot rename"),
-            6);
+            7);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ class UndoTest : public PassTest {
  protected:
   void SetUp() override {
     PassTest::SetUp();
-    context.journalPath = dir / "zantovel.journal";
+    context.journals.emplace(journals, "");
   }
 };
 
@@ -75,9 +75,9 @@ TEST_F(UndoTest, APassIsTakenBackAndNothingMadeSinceIsTouched) {
     if (c.after != nullptr) c.after(folder);
     const auto changed = Snapshot(folder);
 
-    UndoResult planned = UndoLastPass(context, true);
+    UndoResult planned = UndoPass(context, {}, true);
     EXPECT_EQ(Snapshot(folder), changed) << "a dry run changes nothing";
-    const UndoResult undone = UndoLastPass(context, false);
+    const UndoResult undone = UndoPass(context, {}, false);
     EXPECT_EQ(undone.message, "Done");
     EXPECT_EQ(undone.steps.size(), planned.steps.size());
 
@@ -94,9 +94,9 @@ TEST_F(UndoTest, APassIsTakenBackAndNothingMadeSinceIsTouched) {
     const std::size_t left =
         undone.Count(UndoOutcome::Changed) + undone.Count(UndoOutcome::OldNameTaken);
     EXPECT_EQ(left, c.left.empty() ? 0u : 1u);
-    // Once is enough: a second undo takes nothing more back.
-    const UndoResult again = UndoLastPass(context, false);
-    EXPECT_EQ(again.Count(UndoOutcome::RenamedBack) + again.Count(UndoOutcome::CopyRemoved), 0u);
+    // Once is enough: a pass taken back is not taken back again.
+    const UndoResult again = UndoPass(context, {}, false);
+    EXPECT_TRUE(again.nothingLeft) << again.message;
     EXPECT_EQ(Snapshot(folder), now);
     // One line for each step taken back, then the counts.
     const std::vector<std::string> lines = StepMessages(log);
@@ -117,7 +117,7 @@ std::map<std::string, std::string> Everything(const std::string& dir) {
   std::map<std::string, std::string> all;
   for (const auto& entry : fs::recursive_directory_iterator(dir))
     if (!entry.is_directory() && !entry.path().string().ends_with(".journal") &&
-        !entry.path().string().ends_with(".log"))
+        !entry.path().string().ends_with(".taken-back") && !entry.path().string().ends_with(".log"))
       all[entry.path().string()] = entry.is_regular_file() ? ReadFile(entry.path()) : "";
   return all;
 }
@@ -127,7 +127,7 @@ std::map<std::string, std::string> Everything(const std::string& dir) {
 // pass; undo takes back what a whole journal says, and for anything else refuses, changing
 // nothing anywhere. A record cut short at its end, at any byte, is ignored.
 TEST_F(UndoTest, AJournalIsCheckedBeforeItIsBelieved) {
-  const std::string& journal = context.journalPath;
+  std::string journal;
   // What each case does to the journal: edits of its text, or of the file itself.
   const auto edit = [&](std::string from, std::string to) {
     return [&journal, from, to] {
@@ -164,13 +164,14 @@ TEST_F(UndoTest, AJournalIsCheckedBeforeItIsBelieved) {
          WriteFile(journal, ReadFile(journal) + "rename\t");
          fs::resize_file(journal, 300u << 20);
        },
-       "damaged at line 13"},
+       "damaged at line 14"},
+      // A pipe is no file the history lists.
       {"a pipe",
        [&] {
          fs::remove(journal);
          mkfifo(journal.c_str(), 0600);
        },
-       "not a regular file"},
+       "There is no pass left to take back"},
       {"a link",
        [&] {
          fs::rename(journal, journal + ".real");
@@ -191,14 +192,13 @@ TEST_F(UndoTest, AJournalIsCheckedBeforeItIsBelieved) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     StartAfresh();
-    fs::remove(journal);
-    fs::remove(journal + ".real");
     for (const char* name : {"a.tmp", "b.tmp", "c.tmp"}) WriteFile(folder + "/" + name, name);
     const auto before = Everything(dir.path());
     ASSERT_EQ(Run(folder, "a_", ".tmp").message, "Done");
+    journal = NewestJournal();
     c.change();
     const auto changed = Everything(dir.path());
-    const UndoResult undone = UndoLastPass(context, false);
+    const UndoResult undone = UndoPass(context, {}, false);
     if (c.refusal == nullptr) {
       EXPECT_EQ(undone.message, "Done");
       EXPECT_EQ(Everything(dir.path()), before);
@@ -208,21 +208,63 @@ TEST_F(UndoTest, AJournalIsCheckedBeforeItIsBelieved) {
       EXPECT_EQ(Everything(dir.path()), changed);
     }
   }
-  // A journal cut at any byte of its last record: the rest is taken back, and the last step,
-  // which its record no longer tells of, stays done.
+  // The journal of a killed pass, cut at any byte of its last record: the rest is taken back,
+  // and the last step, which its record no longer tells of, stays done.
   StartAfresh();
-  fs::remove(journal);
   for (const char* name : {"a.tmp", "b.tmp", "c.tmp"}) WriteFile(folder + "/" + name, name);
   ASSERT_EQ(Run(folder, "a_", ".tmp").message, "Done");
-  const std::string whole = ReadFile(journal);
+  journal = NewestJournal();
+  std::string whole = ReadFile(journal);
+  whole.erase(whole.rfind("ended\t"));  // a killed pass never ends its journal
   const std::size_t last = whole.rfind('\n', whole.size() - 2) + 1;
   for (std::size_t cut = last; cut < whole.size(); ++cut) {
     SCOPED_TRACE("cut at byte " + std::to_string(cut));
+    fs::remove_all(journals);
+    fs::create_directory(journals);
     WriteFile(journal, whole.substr(0, cut), 0600);
-    EXPECT_EQ(UndoLastPass(context, false).message, "Done");
+    EXPECT_EQ(UndoPass(context, {}, false).message, "Done");
     EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a.tmp", "a_c.tmp", "b.tmp"}));
     ASSERT_EQ(Run(folder, "a_", ".tmp").message, "Done");  // a.tmp and b.tmp again
   }
+}
+
+// Passes that touch the same files are taken back one by one, newest first, each to the folder
+// as it stood before it; then there is nothing left. One taken back out of turn, by its id,
+// leaves what a later pass renamed again, and says so.
+TEST_F(UndoTest, TheHistoryIsWalkedBackPassByPass) {
+  for (const char* name : {"x.tmp", "y.tmp"}) WriteFile(folder + "/" + name, name);
+  struct Pass {
+    const char* prefix;
+    const char* type;
+  } passes[] = {{"a_", ".tmp"}, {"b_", ".tmp"}, {"c_", "*.*"}};
+  std::vector<std::map<std::string, std::pair<std::string, ino_t>>> before;
+  for (const Pass& pass : passes) {
+    before.push_back(Snapshot(folder));
+    ASSERT_EQ(Run(folder, pass.prefix, pass.type).message, "Done");
+  }
+  ASSERT_EQ(context.journals->Passes().size(), 3u);
+  for (int back = 2; back >= 0; --back) {
+    const UndoResult undone = UndoPass(context, {}, false);
+    EXPECT_EQ(undone.message, "Done");
+    EXPECT_EQ(undone.prefix, passes[back].prefix);
+    EXPECT_EQ(Snapshot(folder), before[static_cast<std::size_t>(back)]) << passes[back].prefix;
+  }
+  EXPECT_TRUE(UndoPass(context, {}, false).nothingLeft);
+  for (const JournalHistory::Pass& pass : context.journals->Passes())
+    EXPECT_EQ(context.journals->TakenBackOf(pass), TakenBack::Wholly) << pass.id;
+
+  // Out of turn: the first pass's files were renamed again by the second.
+  StartAfresh();
+  WriteFile(folder + "/x.tmp", "x");
+  ASSERT_EQ(Run(folder, "a_", ".tmp").message, "Done");
+  ASSERT_EQ(Run(folder, "b_", ".tmp").message, "Done");
+  const std::string first = context.journals->Passes().back().id;
+  const UndoResult early = UndoPass(context, first, false);
+  EXPECT_EQ(early.Count(UndoOutcome::Gone), 1u);
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"b_a_x.tmp"});
+  EXPECT_NE(UndoPass(context, first, false).message.find("taken back already"), std::string::npos);
+  EXPECT_EQ(UndoPass(context, {}, false).Count(UndoOutcome::RenamedBack), 1u);
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_x.tmp"});
 }
 
 // Stops after a random number of files, then takes back what was done.
@@ -256,7 +298,7 @@ TEST_F(UndoTest, AStoppedPassIsTakenBackAsFarAsItWent) {
     EXPECT_EQ(result.end, PassEnd::Stopped);
     EXPECT_EQ(LogMessages(log).back().rfind("Pass stopped: ", 0), 0u);
     EXPECT_LT(result.counts[FileOutcome::Renamed] + result.counts[FileOutcome::Copied], 300u);
-    EXPECT_EQ(UndoLastPass(context, false).message, "Done");
+    EXPECT_EQ(UndoPass(context, {}, false).message, "Done");
     context.stop = nullptr;
     EXPECT_EQ(Snapshot(folder), before);
   }
@@ -299,7 +341,7 @@ TEST_F(UndoTest, ACopysNameMadeByAnotherProgramIsKept) {
     context.progress = nullptr;
     EXPECT_EQ(result.counts[FileOutcome::NameTaken], 1u);
     EXPECT_EQ(result.counts[FileOutcome::Copied], 4u);
-    EXPECT_EQ(UndoLastPass(context, false).Count(UndoOutcome::CopyRemoved), 4u);
+    EXPECT_EQ(UndoPass(context, {}, false).Count(UndoOutcome::CopyRemoved), 4u);
     EXPECT_EQ(FolderNames(folder),
               (std::vector<std::string>{"a", "b", "c", "c_" + std::string(c.name), "d", "e"}));
   }
@@ -391,7 +433,8 @@ TEST_F(UndoTest, APassCutByPowerIsTakenBackAsFarAsItWent) {
     const auto before = Snapshot(files);
     // A journal of its own for each case: undo must find this pass's journal, never the
     // last case's, which names the same new names.
-    context.journalPath = mount + "/zantovel" + (type[0] == '.' ? "-typed" : "-all") + ".journal";
+    context.journals.emplace(mount + "/journals" + (type[0] == '.' ? "-typed" : "-all"), "");
+    fs::create_directory(context.journals->Folder());
     CutPowerAt watcher(std::uniform_int_distribution<std::size_t>(1, 2499)(random), image);
     context.progress = &watcher;
     Run(files, "p_", type);
@@ -403,7 +446,7 @@ TEST_F(UndoTest, APassCutByPowerIsTakenBackAsFarAsItWent) {
     ASSERT_EQ(Shell("mv '" + image + ".cut' '" + image + "' && mount -o loop '" + image + "' '" +
                     mount + "'"),
               0);
-    const UndoResult undone = UndoLastPass(context, false);
+    const UndoResult undone = UndoPass(context, {}, false);
     EXPECT_EQ(undone.message, "Done");
     const auto after = Snapshot(files);
     if (after != before)
@@ -445,7 +488,7 @@ TEST(UndoKillTest, AKilledPassIsTakenBackAsFarAsItWent) {
     // A kill before the first pass had begun its journal leaves nothing to take back.
     const std::string out = ReadFile(dir / "out");
     if (out != "done|Done\n") {
-      EXPECT_EQ(out, "failed|There is no pass to take back\n");
+      EXPECT_EQ(out, "failed|There is no pass left to take back\n");
     }
     EXPECT_EQ(Snapshot(folder), before) << "round " << round;
   }

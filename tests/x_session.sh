@@ -59,7 +59,7 @@ close_box() {
 take_back() { # WINDOW WHAT-FOR-MESSAGES
   xdotool windowactivate --sync "$1" key --clearmodifiers ctrl+z
   local question
-  question=$(find_window '^Take back the last pass$' 30)
+  question=$(find_window '^Take back a pass$' 30)
   [[ -n "$question" ]] || fail "Ctrl+Z $2 asked nothing"
   xdotool windowactivate --sync "$question" key Return
   close_box "the undo $2 gave no box"

@@ -458,9 +458,11 @@ void Win32MainWindow::OnStopAsked() {
 }
 
 void Win32MainWindow::OnUndoAsked() {
-  if (Busy() || !model_.ConfirmUndo()) return;
-  RunBeside([this](zantovel::PassProgress&, const std::atomic<bool>& stop) {
-    return model_.AfterUndo(model_.UndoPass(&stop));
+  if (Busy()) return;
+  const std::optional<std::string> id = model_.ConfirmUndo();
+  if (!id) return;
+  RunBeside([this, id = *id](zantovel::PassProgress& progress, const std::atomic<bool>& stop) {
+    return model_.AfterUndo(model_.UndoPass(id, &progress, &stop));
   });
 }
 

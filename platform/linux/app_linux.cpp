@@ -31,6 +31,12 @@ std::tm LocalTimeNow() {
   return local;
 }
 
+std::tm LocalTimeAt(std::time_t moment) {
+  std::tm local{};
+  localtime_r(&moment, &local);
+  return local;
+}
+
 namespace {
 
 // The user's home: $HOME where it is an absolute path, otherwise the one the user database

@@ -466,13 +466,15 @@ std::error_code FlushFolder(const FolderState& folder) {
   return {};
 }
 
-std::error_code OpenAppend(const std::string& path, bool create, bool truncate, Handle& file,
-                           FileId& id) {
+std::error_code OpenAppend(const std::string& path, Opening opening, Handle& file, FileId& id) {
   // O_NONBLOCK only for the open, so that a pipe without a reader fails instead of hanging;
   // writes then block, so a slow reader slows the pass instead of failing it.
-  const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0);
-  // A file started afresh (the journal) names the user's files: it is the user's alone.
-  const mode_t mode = truncate ? 0600 : 0644;
+  const bool alone = opening == Opening::Afresh || opening == Opening::New;
+  const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK |
+                    (opening != Opening::Existing ? O_CREAT : 0) |
+                    (opening == Opening::New ? O_EXCL : 0);
+  // A file of the process's alone (the journal) names the user's files: it is the user's alone.
+  const mode_t mode = alone ? 0600 : 0644;
   int fd = Sys().openat(AT_FDCWD, path.c_str(), flags | O_NOFOLLOW, mode);
   if (fd < 0 && errno == ELOOP) {
     // A link is followed only when this user made it (or root did): a link another user put in
@@ -484,11 +486,19 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
   }
   if (fd < 0) return LastError();
   Fd opened(fd);
+  // A new file that cannot be made ready goes again, so that a failed open leaves nothing.
+  struct Made {
+    const std::string& path;
+    bool keep;
+    ~Made() {
+      if (!keep) Sys().unlinkat(AT_FDCWD, path.c_str(), 0);
+    }
+  } made{path, opening != Opening::New};
   struct stat st {};
   if (Sys().set_blocking(fd) != 0 || Sys().fstat(fd, &st) != 0) return LastError();
   // Root's lines never go into a file that another user may read and has made for them.
   if (st.st_uid != geteuid() && st.st_uid != 0) return MakeError(FileError::NotOwned);
-  if (truncate) {
+  if (alone) {
     // A file started afresh is one to be read back whole: a pipe or a device is none.
     if (!S_ISREG(st.st_mode)) return MakeError(FileError::NotRegular);
     // Emptied only once held: the journal of a pass still running is left as it is.
@@ -496,8 +506,9 @@ std::error_code OpenAppend(const std::string& path, bool create, bool truncate, 
       if (errno == EWOULDBLOCK) return MakeError(FileError::InUse);
       if (!NotOffered(errno) && errno != ENOLCK) return LastError();
     }
-    if (Sys().ftruncate(fd, 0) != 0) return LastError();
+    if (opening == Opening::Afresh && Sys().ftruncate(fd, 0) != 0) return LastError();
   }
+  made.keep = true;
   file = opened.fd;
   opened.fd = -1;
   id = IdOf(st);
@@ -630,7 +641,8 @@ std::string PathOfFolder(int fd, const std::string& fallback) {
 
 }  // namespace
 
-std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWriter& found) {
+std::error_code FindOtherWriter(const std::string& path, Handle opened, bool isFolder,
+                                OtherWriter& found) {
   const uid_t uid = geteuid();
   const auto trusted = [uid](uid_t owner) { return owner == uid || owner == 0; };
   found = {};
@@ -662,9 +674,10 @@ std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWri
     if (end == std::string::npos) break;
   }
   // The file itself.
-  const bool exists = opened != kNoHandle ? Sys().fstat(FdOf(opened), &st) == 0
-                                          : Sys().fstatat(AT_FDCWD, lexical.c_str(), &st, 0) == 0;
-  if (!exists && (opened != kNoHandle || errno != ENOENT)) return LastError();
+  const bool exists =
+      !isFolder && (opened != kNoHandle ? Sys().fstat(FdOf(opened), &st) == 0
+                                        : Sys().fstatat(AT_FDCWD, lexical.c_str(), &st, 0) == 0);
+  if (!isFolder && !exists && (opened != kNoHandle || errno != ENOENT)) return LastError();
   if (exists) {
     if (!S_ISREG(st.st_mode)) return report(OtherWriter::Kind::NotRegular, path, st);
     if (!trusted(st.st_uid)) return report(OtherWriter::Kind::FileOwner, path, st);
@@ -673,7 +686,7 @@ std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWri
   // The folders that hold it as the kernel finds them, from the nearest that exists up to the
   // root: whoever owns one, or may write one that is not sticky, can put another file in its
   // place.
-  std::string folder = FolderOf(lexical);
+  std::string folder = isFolder ? lexical : FolderOf(lexical);
   Fd at(-1);
   for (;;) {
     at.fd = Sys().openat(AT_FDCWD, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);

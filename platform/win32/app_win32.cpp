@@ -30,6 +30,12 @@ std::tm LocalTimeNow() {
   return local;
 }
 
+std::tm LocalTimeAt(std::time_t moment) {
+  std::tm local{};
+  localtime_s(&local, &moment);
+  return local;
+}
+
 namespace {
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {

@@ -306,22 +306,24 @@ std::error_code FlushFolder(const FolderState&) {
   return {};
 }
 
-std::error_code OpenAppend(const std::string& path, bool create, bool truncate, Handle& file,
-                           FileId& id) {
+std::error_code OpenAppend(const std::string& path, Opening opening, Handle& file, FileId& id) {
+  const bool truncate = opening == Opening::Afresh || opening == Opening::New;
   // FILE_APPEND_DATA alone makes every write land at the end, even with other writers; reading
   // is asked for to look at the last byte. A file started afresh (the journal) has one writer,
   // and is flushed, which needs GENERIC_WRITE.
   const DWORD access = truncate ? GENERIC_WRITE | FILE_READ_DATA
                                 : FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES;
-  const HANDLE handle =
-      CreateFileW(SystemPath(path).c_str(), access, kShareAll, nullptr,
-                  create || truncate ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD disposition = opening == Opening::New        ? CREATE_NEW
+                            : opening == Opening::Existing ? OPEN_EXISTING
+                                                           : OPEN_ALWAYS;
+  const HANDLE handle = CreateFileW(SystemPath(path).c_str(), access, kShareAll, nullptr,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   file = reinterpret_cast<Handle>(handle);
   if (truncate) {
     // Emptied only once held: the journal of a pass still running is left as it is.
     std::error_code error = HoldAlone(file);
-    if (!error && !SetEndOfFile(handle)) error = LastError();
+    if (!error && opening == Opening::Afresh && !SetEndOfFile(handle)) error = LastError();
     if (error) {
       CloseFile(file);
       return error;
@@ -465,7 +467,8 @@ std::string OwnerText(PSID owner) {
 
 }  // namespace
 
-std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWriter& found) {
+std::error_code FindOtherWriter(const std::string& path, Handle opened, bool isFolder,
+                                OtherWriter& found) {
   found = {};
   found.trusted = "you or the administrators";
   // Windows keeps who may write a file in its access list, which is inherited from the folder
@@ -474,7 +477,7 @@ std::error_code FindOtherWriter(const std::string& path, Handle opened, OtherWri
   for (const std::string& at : {path, FolderOf(path)}) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const bool file = at == path;
+    const bool file = at == path && !isFolder;
     DWORD error = ERROR_SUCCESS;
     if (file && opened != kNoHandle) {
       error = GetSecurityInfo(HandleOf(opened), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
