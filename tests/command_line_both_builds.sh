@@ -42,7 +42,7 @@ scenarios=(
 status_only=("--folder F/missing --prefix a_ --type .tmp")
 
 normalise() {
-  tr -d '\r' | sed -E 's/[0-9]{2}-[0-9]{2}-[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}/TIME/g; s/Z:\\/\//g; s/\\/\//g'
+  tr -d '\r' | sed -E 's/[0-9]{8}-[0-9]{6}\.[0-9]{3}/ID/g; s/[0-9]{2}-[0-9]{2}-[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}/TIME/g; s/Z:\\/\//g; s/\\/\//g'
 }
 run() { # SYSTEM ARGS... ; prints status, output and errors
   local system=$1
@@ -66,7 +66,7 @@ compare() { # COMMANDS STATUS-ONLY
   local commands=$1 only_status=$2 system
   for system in linux windows; do
     make_files
-    rm -f "$work/bin/"*.log "$work/bin/"*.journal "$work/bin/zantovel.ini"
+    rm -rf "$work/bin/"*.log "$work/bin/"*.journals "$work/bin/zantovel.ini"
     : >"$work/$system.txt"
     IFS='|' read -ra steps <<<"$commands"
     for step in "${steps[@]}"; do

@@ -47,7 +47,7 @@ wine "$installed/uninstall.exe" /S
 for _ in $(seq 150); do [[ -e "$installed/uninstall.exe" ]] || break; sleep 0.2; done
 sleep 1
 left=$(cd "$installed" && ls -A | sort | tr '\n' ' ')
-[[ "$left" == "applog.log zantovel.journal " ]] || fail "after the uninstall $installed holds: $left"
+[[ "$left" == "applog.log zantovel.journals " ]] || fail "after the uninstall $installed holds: $left"
 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zantovel' >/dev/null 2>&1 &&
   fail "the entry in the list of programs stayed"
 rm -rf "$installed"

@@ -40,6 +40,11 @@ class Win32Errors : public std::error_category {
         return std::errc::file_exists;
       case ERROR_TOO_MANY_OPEN_FILES:
         return std::errc::too_many_files_open;
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+        return std::errc::no_such_file_or_directory;
+      case ERROR_ACCESS_DENIED:
+        return std::errc::permission_denied;
       default:
         return {error, *this};
     }
