@@ -332,6 +332,11 @@ TEST(TrustTest, FilesAnotherUserMayChangeAreNotTrusted) {
        "root"},
       {"settings that others may write", "chmod 666 $S/zantovel.ini",
        "$Z --folder $F --prefix a_ --type .tmp", 1, "other users may write it (mode 0666)"},
+      // A group may write the file only where it is the user's own, with no one else in it.
+      {"settings a shared group may write", "chgrp 100 $S/zantovel.ini; chmod 664 $S/zantovel.ini",
+       "$Z --folder $F --prefix a_ --type .tmp", 1, "other users may write it (mode 0664)"},
+      {"settings the user's own group may write", "chmod 664 $S/zantovel.ini",
+       "$Z --folder $F --prefix a_ --type .tmp", 0, ""},
       {"a folder others may write that is not sticky", "chmod 777 $S",
        "$Z --folder $F --prefix a_ --type .tmp", 1,
        "other users may write the folder \"$S\", which holds it (mode 0777)"},

@@ -267,6 +267,27 @@ TEST_F(UndoTest, TheHistoryIsWalkedBackPassByPass) {
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_x.tmp"});
 }
 
+// A pass killed while it gave a name over a placeholder (FUSE) leaves that empty file at the
+// first step after the last one done. Undo removes it there, and keeps an empty file that
+// another program made under a later step's new name.
+TEST_F(UndoTest, OnlyThePlaceholderAtTheFrontierGoes) {
+  for (const char* name : {"a.tmp", "b.tmp", "c.tmp"}) WriteFile(folder + "/" + name, name);
+  ASSERT_EQ(Run(folder, "k_", ".tmp").message, "Done");
+  const std::string journal = NewestJournal();
+  std::string text = ReadFile(journal);
+  text.replace(text.find("placeholders\t0"), 14, "placeholders\t1");
+  text.erase(text.rfind("ended\t"));
+  WriteFile(journal, text, 0600);
+  // As the kill left the folder: a.tmp renamed, b.tmp's placeholder made, c.tmp not reached,
+  // and another program's empty file under c.tmp's new name.
+  fs::rename(folder + "/k_b.tmp", folder + "/b.tmp");
+  fs::rename(folder + "/k_c.tmp", folder + "/c.tmp");
+  WriteFile(folder + "/k_b.tmp", "");
+  WriteFile(folder + "/k_c.tmp", "");
+  EXPECT_EQ(UndoPass(context, {}, false).message, "Done");
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"a.tmp", "b.tmp", "c.tmp", "k_c.tmp"}));
+}
+
 // Stops after a random number of files, then takes back what was done.
 class StopAfter : public ProgressListener {
  public:
