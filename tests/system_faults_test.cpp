@@ -339,7 +339,7 @@ const Operation kOperations[] = {
      }},
     {"settings save",
      [](const std::string& dir) { WriteFile(dir + "/zantovel.ini", kOldSettings); },
-     [](const std::string& dir) {
+     [](const std::string& dir) -> std::string {
        SettingsStore settings(dir + "/zantovel.ini");
        try {
          settings.Save(kSettingsSection, {{"LastP", "/new/and/longer/"}});
