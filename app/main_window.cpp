@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressDialog>
@@ -15,6 +16,7 @@
 #include <QSvgRenderer>
 #include <QTimer>
 
+#include "app/preview_window.h"
 #include "platform/app.h"
 #include "platform/dialogs.h"
 
@@ -77,6 +79,43 @@ class LabelButton : public QLabel {
 QAccessibleInterface* LabelButtonAccessibleFactory(const QString& className, QObject* object) {
   if (className != QLatin1String(LabelButton::staticMetaObject.className())) return nullptr;
   return new LabelButtonAccessible(static_cast<QWidget*>(object));
+}
+
+// Moves window next to the frame without covering it: to its right or left, or else below or
+// above it; where no side has room for it whole, narrowed or lowered to the roomiest side that
+// leaves enough to read; failing that, over the frame's right side.
+void PlaceBeside(QWidget* window, QRect frame, QRect screenArea) {
+  const QSize whole = window->frameGeometry().size();
+  const QSize chrome = whole - window->size();
+  const int gap = 8;
+  const QRect sides[] = {
+      QRect(QPoint(frame.right() + gap, frame.top()), screenArea.bottomRight()),
+      QRect(QPoint(screenArea.left(), frame.top()),
+            QPoint(frame.left() - gap, screenArea.bottom())),
+      QRect(QPoint(screenArea.left(), frame.bottom() + gap), screenArea.bottomRight()),
+      QRect(screenArea.topLeft(), QPoint(screenArea.right(), frame.top() - gap)),
+  };
+  const QRect* best = nullptr;
+  QSize bestSize;
+  for (const QRect& side : sides) {
+    const QSize fits = whole.boundedTo(side.size());
+    if (fits.width() < 320 || fits.height() < 200) continue;
+    if (fits == whole || best == nullptr ||
+        fits.width() * fits.height() > bestSize.width() * bestSize.height()) {
+      best = &side;
+      bestSize = fits;
+      if (fits == whole) break;
+    }
+  }
+  if (best == nullptr) {
+    window->move(std::max(screenArea.left(), screenArea.right() - whole.width()), frame.top());
+    return;
+  }
+  window->resize(bestSize - chrome);
+  // Beside the frame: against its left edge when on its left, else at the side's start.
+  const int x = best == &sides[1] ? best->right() - bestSize.width() : best->left();
+  const int y = best == &sides[3] ? best->bottom() - bestSize.height() : best->top();
+  window->move(x, y);
 }
 
 void Fill(QFrame* shape, const QColor& colour) {
@@ -183,6 +222,10 @@ void MainWindow::CreateControls() {
     box->setGeometry(where);
     box->setAttribute(Qt::WA_NoMousePropagation);
     box->installEventFilter(this);
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box, &QLineEdit::customContextMenuRequested, this,
+            [this, box](QPoint where) { ShowMenu(box, where); });
+    connect(box, &QLineEdit::textChanged, this, &MainWindow::FieldsChanged);
     return box;
   };
 
@@ -228,6 +271,42 @@ void MainWindow::CreateControls() {
   shortcut(QKeySequence(Qt::Key_F1), &MainWindow::OnHelpClicked);
   shortcut(QKeySequence(Qt::Key_Escape), &MainWindow::OnStopAsked);
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::OnUndoAsked);
+  shortcut(QKeySequence(Qt::Key_F5), &MainWindow::OnPreviewAsked);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](QPoint where) { ShowMenu(nullptr, where); });
+}
+
+void MainWindow::ShowMenu(QLineEdit* edit, QPoint where) {
+  QMenu* menu = edit != nullptr ? edit->createStandardContextMenu() : new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  QAction* first = menu->actions().isEmpty() ? nullptr : menu->actions().first();
+  auto* preview = new QAction("&Preview", menu);
+  preview->setObjectName("previewAction");
+  preview->setShortcut(QKeySequence(Qt::Key_F5));
+  connect(preview, &QAction::triggered, this, &MainWindow::OnPreviewAsked);
+  menu->insertAction(first, preview);
+  if (first != nullptr) menu->insertSeparator(first);
+  QWidget* owner = edit != nullptr ? static_cast<QWidget*>(edit) : this;
+  menu->popup(owner->mapToGlobal(where));
+}
+
+void MainWindow::OnPreviewAsked() {
+  if (preview_ == nullptr) {
+    preview_ = new PreviewWindow(model, this);
+    connect(preview_, &PreviewWindow::runAsked, this, &MainWindow::OnRunClicked);
+    PlaceBeside(preview_, frameGeometry(), screen()->availableGeometry());
+  }
+  preview_->SetBusy(Busy());
+  if (!Busy()) preview_->Follow(Fields());
+  // Shown without taking the keys: the fields go on being typed with the preview in sight.
+  preview_->setAttribute(Qt::WA_ShowWithoutActivating);
+  preview_->show();
+  preview_->raise();
+}
+
+void MainWindow::FieldsChanged() {
+  if (preview_ != nullptr && preview_->isVisible() && !Busy()) preview_->Follow(Fields());
 }
 
 void MainWindow::OnLoad() {
@@ -275,8 +354,14 @@ void MainWindow::OnBrowseClicked() {
 void MainWindow::OnRunClicked() {
   if (Busy()) return;
   const WindowFields fields = Fields();
-  RunBeside([this, fields](PassProgress& progress, const std::atomic<bool>& stop) {
-    return model.AfterPass(model.RunPass(fields, &progress, &stop), fields);
+  passDone_.reset();
+  const bool record = preview_ != nullptr && preview_->isVisible();
+  RunBeside([this, fields, record](PassProgress& progress, const std::atomic<bool>& stop) {
+    PreviewContent done{fields, {}, {}, true};
+    done.result = model.RunPass(fields, &progress, &stop, record ? &done.steps : nullptr);
+    WindowModel::Box box = model.AfterPass(done.result, fields);
+    if (record) passDone_ = std::move(done);
+    return box;
   });
 }
 
@@ -315,6 +400,7 @@ void MainWindow::RunBeside(PassRunner::Work work) {
     ShowProgress();
     progressBox_->open();
   });
+  if (preview_ != nullptr) preview_->SetBusy(true);
   runner_.Start(std::move(work));
 }
 
@@ -337,6 +423,15 @@ void MainWindow::Settle() {
                            static_cast<QWidget*>(browseButton)})
     control->setEnabled(true);
   (lastFocus_ != nullptr ? lastFocus_ : folderEdit)->setFocus();
+  if (preview_ != nullptr) {
+    preview_->SetBusy(false);
+    // After a pass, what it did; after an undo, the plan of the folder as it is again.
+    if (passDone_) {
+      preview_->ShowDone(*std::exchange(passDone_, std::nullopt));
+    } else if (preview_->isVisible()) {
+      preview_->Follow(Fields());
+    }
+  }
 }
 
 void MainWindow::OnHelpClicked() {

@@ -4,9 +4,11 @@
 #include <array>
 
 #include "app/pass_runner.h"
+#include "app/preview.h"
 #include "app/window_layout.h"
 #include "app/window_model.h"
 
+class PreviewWindow;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -34,6 +36,8 @@ class MainWindow : public QWidget {
   void OnHelpClicked();
   void OnStopAsked();
   void OnUndoAsked();
+  // The preview opens beside the window (or comes to the front) and follows the fields.
+  void OnPreviewAsked();
   // The session ends: a running pass stops with no question, and the fields are saved.
   void EndSession();
 
@@ -57,10 +61,18 @@ class MainWindow : public QWidget {
   // The work is over: the fields and buttons are the user's again.
   void Settle();
   void ShowProgress();
+  // The menu of the window's background, or of a text box (edit).
+  void ShowMenu(QLineEdit* edit, QPoint where);
+  // The fields changed: an open preview works out its plan afresh.
+  void FieldsChanged();
 
   QLineEdit* lastFocus_ = nullptr;  // the text box that had the focus when the pass began
   QProgressDialog* progressBox_ = nullptr;
   QTimer* progressTimer_ = nullptr;
+  PreviewWindow* preview_ = nullptr;  // made when first asked for
+  // What the last pass did, written by the worker before the runner hands its end on, and
+  // shown by the preview once the window settles.
+  std::optional<zantovel::PreviewContent> passDone_;
 
   zantovel::WindowModel model;
   // After the model, which the work uses: it goes first, stopping and waiting for the work.

@@ -44,7 +44,8 @@ inline constexpr const char* kTypeCaptionText = "File types:";
 inline constexpr const char* kBrowseText = "...";
 inline constexpr const char* kRunText = "Run";
 inline constexpr const char* kBrowseTip = "Choose folder (Ctrl+O)";
-inline constexpr const char* kRunTip = "Run (Ctrl+Return); Ctrl+Z takes the last pass back";
+inline constexpr const char* kRunTip =
+    "Run (Ctrl+Return); F5 shows first what Run will do; Ctrl+Z takes the last pass back";
 inline constexpr const char* kHelpTip = "Help....";
 
 }  // namespace zantovel::layout

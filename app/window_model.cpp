@@ -49,7 +49,7 @@ void WindowModel::Keep(const WindowFields& fields) {
 }
 
 PassResult WindowModel::RunPass(const WindowFields& fields, ProgressListener* progress,
-                                const std::atomic<bool>* stop) {
+                                const std::atomic<bool>* stop, std::vector<FileStep>* record) {
   std::optional<PassContext> made;
   try {
     made.emplace(ContextOf(files_, true));
@@ -62,7 +62,14 @@ PassResult WindowModel::RunPass(const WindowFields& fields, ProgressListener* pr
   PassContext& context = *made;
   context.progress = progress;
   context.stop = stop;
+  context.record = record;
   return RenamePass(context, fields.folder, fields.prefix, fields.type);
+}
+
+PassResult WindowModel::Preview(const WindowFields& fields, std::vector<FileStep>& steps) const {
+  // Files of its own: the settings' cache and the log are the window's and the pass's.
+  ProgramFiles files(files_.Executable());
+  return PlanRenamePass(ContextOf(files, false), fields.folder, fields.prefix, fields.type, steps);
 }
 
 WindowModel::Box WindowModel::AfterPass(const PassResult& result,

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/dialogs.h"
+#include "rename/plan.h"
 #include "rename/undo.h"
 #include "store/program_files.h"
 
@@ -42,7 +43,11 @@ class WindowModel {
   // told of its progress there, and stop may be set from any thread. The fields are not
   // changed.
   PassResult RunPass(const WindowFields& fields, ProgressListener* progress,
-                     const std::atomic<bool>* stop);
+                     const std::atomic<bool>* stop, std::vector<FileStep>* record = nullptr);
+
+  // What a pass with the fields would do, file by file (PlanRenamePass), for the preview. Safe
+  // to call from a thread of its own while a pass runs: it reads the program's files afresh.
+  PassResult Preview(const WindowFields& fields, std::vector<FileStep>& steps) const;
 
   // A message box's text and icon.
   struct Box {

@@ -24,6 +24,7 @@ class ProgramFiles {
   ProgramFiles& operator=(const ProgramFiles&) = delete;
 
   SettingsStore& Settings() { return settings_; }
+  const std::string& Executable() const { return executable_; }
   // The folder of the journals of the passes (JournalHistory), and the single journal an
   // earlier version kept.
   const std::string& JournalFolder() const { return places_.journals; }

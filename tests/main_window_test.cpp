@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -252,6 +253,76 @@ class MainWindowTest : public QObject {
                            [](const std::string& n) { return n.rfind("a_", 0) == 0; }),
              0);
     QCOMPARE(back.size(), std::size_t{kFiles});
+  }
+
+  // F5 opens the preview beside the window, without taking the keys; it follows the fields as
+  // they change, and its Run runs the pass it shows, which then does what it showed.
+  void previewFollowsTheFieldsAndRunsWhatItShows() {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "files");
+    for (const char* name : {"a.tmp", "b.tmp", "xa.tmp", "IMG_20240101_123456.tmp", "c.txt"})
+      WriteFile(dir / ("files/" + std::string(name)), name);
+    WriteFile(files->Settings().Path(), "[Settings]\r\nAppLog=" + (dir / "log") + "\r\n");
+    MainWindow window(*files);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    SetField(window, "txtPath", QString::fromStdString(dir / "files/"));
+    QTest::keyClick(&window, Qt::Key_F5);
+    auto* preview = window.findChild<QWidget*>("previewWindow");
+    QVERIFY(preview != nullptr && preview->isVisible());
+    QVERIFY(!preview->geometry().intersects(window.geometry()));
+    QCOMPARE(QApplication::activeWindow(), &window);
+    auto* heading = preview->findChild<QLabel*>("previewHeading");
+    auto* rows = preview->findChild<QTableView*>("previewTable")->model();
+
+    const struct {
+      const char *prefix, *type, *heading;  // the heading whole, or its start ending in "..."
+      int rows;
+      const char* firstNewName;  // of the first row
+    } cases[] = {
+        {"x", ".tmp",
+         "What Run would rename\n1 would be renamed\n1 passed over: longer than 20 characters "
+         "(IMG_20240101_123456.tmp)\n1 passed over: already begins with x (xa.tmp)\n"
+         "1 left: new name taken (a.tmp)",
+         4, ""},
+        {"n_", ".txt", "What Run would rename\n1 would be renamed", 1, "n_c.txt"},
+        {"n_", ".jpg", "What Run would rename\n0 would be renamed\n...", 0, nullptr},
+        {"a/b", ".tmp", "The prefix may not contain \"/\"...", 0, nullptr},
+    };
+    for (const auto& c : cases) {
+      SetField(window, "txtPrefix", c.prefix);
+      SetField(window, "txtType", c.type);
+      const QString expected(c.heading);
+      const auto shown = [&] {
+        return expected.endsWith("...") ? heading->text().startsWith(expected.chopped(3))
+                                        : heading->text() == expected;
+      };
+      QTRY_VERIFY2(shown(), qPrintable(heading->text()));
+      QCOMPARE(rows->rowCount(), c.rows);
+      if (c.firstNewName != nullptr)
+        QCOMPARE(rows->index(0, 1).data().toString(), QString(c.firstNewName));
+    }
+
+    SetField(window, "txtPrefix", "x");
+    SetField(window, "txtType", ".tmp");
+    QTRY_VERIFY(heading->text().startsWith(cases[0].heading));
+    QStringList planned;
+    for (int row = 0; row < rows->rowCount(); ++row)
+      planned << rows->index(row, 0).data().toString() + ">" +
+                     rows->index(row, 1).data().toString();
+    SeenDialog seen;
+    CloseNextBox(&seen);
+    QTest::mouseClick(preview->findChild<QPushButton*>("previewRun"), Qt::LeftButton);
+    QTRY_VERIFY(seen.text.startsWith("Done\n\n1 renamed"));
+    QTRY_VERIFY2(heading->text().startsWith("Done: what the pass did\n1 renamed"),
+                 qPrintable(heading->text()));
+    QStringList done;
+    for (int row = 0; row < rows->rowCount(); ++row)
+      done << rows->index(row, 0).data().toString() + ">" + rows->index(row, 1).data().toString();
+    QCOMPARE(done, planned);
+    QCOMPARE(FolderNames(dir / "files"),
+             (std::vector<std::string>{"IMG_20240101_123456.tmp", "a.tmp", "c.txt", "xa.tmp",
+                                       "xb.tmp"}));
   }
 
   void helpShowsTheHelpText() {

@@ -1,0 +1,95 @@
+#include "app/preview.h"
+
+#include "rename/name_rules.h"
+
+namespace zantovel {
+
+PreviewRow RowOf(const FileStep& step, const PreviewContent& content) {
+  const std::string& prefix = content.fields.prefix;
+  switch (step.outcome) {
+    case FileOutcome::Renamed:
+    case FileOutcome::Copied: {
+      const bool copy = step.outcome == FileOutcome::Copied;
+      const char* what = content.done ? (copy ? "copied" : "renamed")
+                                      : (copy ? "will be copied" : "will be renamed");
+      return {step.name, step.newName, what, RowKind::Changed};
+    }
+    case FileOutcome::HasPrefix:
+    case FileOutcome::LongName:
+      return {step.name, {}, OutcomeWords(step.outcome, prefix), RowKind::PassedOver};
+    case FileOutcome::NotReached:
+      return {step.name, step.newName, OutcomeWords(step.outcome, prefix), RowKind::NotReached};
+    default:
+      return {step.name, step.newName, "left: " + OutcomeWords(step.outcome, prefix),
+              RowKind::Left};
+  }
+}
+
+std::string PreviewHeading(const PreviewContent& content) {
+  const PassResult& result = content.result;
+  if (result.end == PassEnd::Failed || result.end == PassEnd::PrefixRefused) return result.message;
+  const bool allFiles = IsAllFiles(content.fields.type);
+  std::string heading =
+      content.done ? result.message + ": what the pass did"
+                   : std::string(allFiles ? "What Run would copy" : "What Run would rename");
+  std::vector<std::string> lines = CountLines(result.counts, content.fields.prefix, allFiles);
+  if (!content.done) {
+    const std::string counted = lines.front().substr(0, lines.front().find(' '));
+    lines.front() = counted + (allFiles ? " would be copied" : " would be renamed");
+  }
+  for (const std::string& line : lines) heading += "\n" + line;
+  if (result.counts.Reached() == 0 && !allFiles)
+    heading += "\n" + WhyNothingMatched(content.fields.type);
+  return heading;
+}
+
+PreviewWorker::PreviewWorker(const WindowModel& model, std::function<void()> ready)
+    : model_(model), ready_(std::move(ready)), worker_([this] { Work(); }) {}
+
+PreviewWorker::~PreviewWorker() {
+  {
+    const std::lock_guard lock(mutex_);
+    ending_ = true;
+  }
+  wake_.notify_all();
+  worker_.join();
+}
+
+void PreviewWorker::Request(const WindowFields& fields) {
+  {
+    const std::lock_guard lock(mutex_);
+    asked_ = fields;
+    ++generation_;
+    askedAt_ = std::chrono::steady_clock::now();
+  }
+  wake_.notify_all();
+}
+
+std::optional<PreviewContent> PreviewWorker::Take() {
+  const std::lock_guard lock(mutex_);
+  return std::exchange(result_, std::nullopt);
+}
+
+void PreviewWorker::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return ending_ || asked_; });
+    if (ending_) return;
+    // A moment for the next keystroke, which replaces this request.
+    if (wake_.wait_until(lock, askedAt_ + kSettle, [this] { return ending_; })) return;
+    if (std::chrono::steady_clock::now() < askedAt_ + kSettle) continue;
+    PreviewContent content;
+    content.fields = *std::exchange(asked_, std::nullopt);
+    const std::uint64_t generation = generation_;
+    lock.unlock();
+    content.result = model_.Preview(content.fields, content.steps);
+    lock.lock();
+    if (generation != generation_) continue;  // the fields changed meanwhile: stale
+    result_ = std::move(content);
+    lock.unlock();
+    ready_();
+    lock.lock();
+  }
+}
+
+}  // namespace zantovel
