@@ -81,43 +81,6 @@ QAccessibleInterface* LabelButtonAccessibleFactory(const QString& className, QOb
   return new LabelButtonAccessible(static_cast<QWidget*>(object));
 }
 
-// Moves window next to the frame without covering it: to its right or left, or else below or
-// above it; where no side has room for it whole, narrowed or lowered to the roomiest side that
-// leaves enough to read; failing that, over the frame's right side.
-void PlaceBeside(QWidget* window, QRect frame, QRect screenArea) {
-  const QSize whole = window->frameGeometry().size();
-  const QSize chrome = whole - window->size();
-  const int gap = 8;
-  const QRect sides[] = {
-      QRect(QPoint(frame.right() + gap, frame.top()), screenArea.bottomRight()),
-      QRect(QPoint(screenArea.left(), frame.top()),
-            QPoint(frame.left() - gap, screenArea.bottom())),
-      QRect(QPoint(screenArea.left(), frame.bottom() + gap), screenArea.bottomRight()),
-      QRect(screenArea.topLeft(), QPoint(screenArea.right(), frame.top() - gap)),
-  };
-  const QRect* best = nullptr;
-  QSize bestSize;
-  for (const QRect& side : sides) {
-    const QSize fits = whole.boundedTo(side.size());
-    if (fits.width() < 320 || fits.height() < 200) continue;
-    if (fits == whole || best == nullptr ||
-        fits.width() * fits.height() > bestSize.width() * bestSize.height()) {
-      best = &side;
-      bestSize = fits;
-      if (fits == whole) break;
-    }
-  }
-  if (best == nullptr) {
-    window->move(std::max(screenArea.left(), screenArea.right() - whole.width()), frame.top());
-    return;
-  }
-  window->resize(bestSize - chrome);
-  // Beside the frame: against its left edge when on its left, else at the side's start.
-  const int x = best == &sides[1] ? best->right() - bestSize.width() : best->left();
-  const int y = best == &sides[3] ? best->bottom() - bestSize.height() : best->top();
-  window->move(x, y);
-}
-
 void Fill(QFrame* shape, const QColor& colour) {
   QPalette palette = shape->palette();
   palette.setColor(QPalette::Window, colour);
@@ -295,7 +258,12 @@ void MainWindow::OnPreviewAsked() {
   if (preview_ == nullptr) {
     preview_ = new PreviewWindow(model, this);
     connect(preview_, &PreviewWindow::runAsked, this, &MainWindow::OnRunClicked);
-    PlaceBeside(preview_, frameGeometry(), screen()->availableGeometry());
+    const auto box = [](QRect r) { return ScreenBox{r.left(), r.top(), r.width(), r.height()}; };
+    const QSize chrome = preview_->frameGeometry().size() - preview_->size();
+    const ScreenBox place = PlaceBeside(box(preview_->frameGeometry()), box(frameGeometry()),
+                                        box(screen()->availableGeometry()));
+    preview_->resize(place.width - chrome.width(), place.height - chrome.height());
+    preview_->move(place.left, place.top);
   }
   preview_->SetBusy(Busy());
   if (!Busy()) preview_->Follow(Fields());

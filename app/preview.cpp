@@ -1,5 +1,8 @@
 #include "app/preview.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "rename/name_rules.h"
 
 namespace zantovel {
@@ -41,6 +44,33 @@ std::string PreviewHeading(const PreviewContent& content) {
   if (result.counts.Reached() == 0 && !allFiles)
     heading += "\n" + WhyNothingMatched(content.fields.type);
   return heading;
+}
+
+ScreenBox PlaceBeside(ScreenBox wanted, ScreenBox frame, ScreenBox screen) {
+  constexpr int kGap = 8, kLeast[] = {320, 200};
+  // The room on each side, as far as the screen goes.
+  const ScreenBox sides[] = {
+      {frame.Right() + kGap, frame.top, screen.Right() - frame.Right() - kGap,
+       screen.Bottom() - frame.top},
+      {screen.left, frame.top, frame.left - kGap - screen.left, screen.Bottom() - frame.top},
+      {screen.left, frame.Bottom() + kGap, screen.width, screen.Bottom() - frame.Bottom() - kGap},
+      {screen.left, screen.top, screen.width, frame.top - kGap - screen.top},
+  };
+  std::optional<ScreenBox> best;
+  for (std::size_t side = 0; side < std::size(sides); ++side) {
+    const ScreenBox& room = sides[side];
+    const int width = std::min(wanted.width, room.width);
+    const int height = std::min(wanted.height, room.height);
+    if (width < kLeast[0] || height < kLeast[1]) continue;
+    // Against the owner: a window on its left ends at its left, one above ends at its top.
+    const ScreenBox place{side == 1 ? room.Right() - width : room.left,
+                          side == 3 ? room.Bottom() - height : room.top, width, height};
+    if (width == wanted.width && height == wanted.height) return place;
+    if (!best || width * height > best->width * best->height) best = place;
+  }
+  if (best) return *best;
+  return {std::max(screen.left, screen.Right() - wanted.width), std::max(screen.top, frame.top),
+          wanted.width, wanted.height};
 }
 
 PreviewWorker::PreviewWorker(const WindowModel& model, std::function<void()> ready)

@@ -42,6 +42,20 @@ PreviewRow RowOf(const FileStep& step, const PreviewContent& content);
 // nothing can be done.
 std::string PreviewHeading(const PreviewContent& content);
 
+// A rectangle on the screen, in pixels.
+struct ScreenBox {
+  int left, top, width, height;
+  int Right() const { return left + width; }
+  int Bottom() const { return top + height; }
+  bool operator==(const ScreenBox&) const = default;
+};
+
+// Where a window of size wanted goes beside the frame of its owner on screen, without covering
+// it: to its right or left, or else below or above it; where no side has room for it whole,
+// made smaller to fit the roomiest side that leaves it 320 by 200; failing that, at the
+// screen's right edge, over the owner.
+ScreenBox PlaceBeside(ScreenBox wanted, ScreenBox frame, ScreenBox screen);
+
 // Works the preview out beside the window: each request waits a moment for the next keystroke,
 // replaces one not yet worked out, and a result that a later request has made stale is never
 // handed on. ready is called on the worker when a result can be taken; the window takes it on

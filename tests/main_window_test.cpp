@@ -435,8 +435,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(help.icon, QMessageBox::Information);
 
     QCOMPARE(window.findChild<QWidget*>("Label2")->toolTip(), QString("Choose folder (Ctrl+O)"));
-    QCOMPARE(window.findChild<QWidget*>("Label3")->toolTip(),
-             QString("Run (Ctrl+Return); Ctrl+Z takes the last pass back"));
+    QCOMPARE(
+        window.findChild<QWidget*>("Label3")->toolTip(),
+        QString(
+            "Run (Ctrl+Return); F5 shows first what Run will do; Ctrl+Z takes the last pass back"));
     // The focus rules stay: Tab goes Folder, Prefix, File types, and nothing else takes focus.
     QCOMPARE(window.findChild<QWidget*>("txtPath")->nextInFocusChain(),
              window.findChild<QWidget*>("txtPrefix"));

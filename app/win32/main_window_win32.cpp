@@ -35,6 +35,7 @@ enum : int {
   kHelpId,
   kStopId,
   kUndoId,
+  kPreviewId,
   kCaptionId = 301,
 };
 
@@ -110,6 +111,7 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
       {FVIRTKEY, VK_F1, kHelpId},
       {FVIRTKEY, VK_ESCAPE, kStopId},
       {FVIRTKEY | FCONTROL, 'Z', kUndoId},
+      {FVIRTKEY, VK_F5, kPreviewId},
   };
   const HACCEL shortcuts = CreateAcceleratorTableW(keys, ARRAYSIZE(keys));
   MSG message{};
@@ -117,8 +119,9 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   // took the quit message that the window's end posted.
   while (self.window_ != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorW(self.window_, shortcuts, &message)) continue;
-    // Tab and Shift+Tab move between the text boxes.
+    // Tab and Shift+Tab move between the text boxes, and between the preview's controls.
     if (self.window_ != nullptr && IsDialogMessageW(self.window_, &message)) continue;
+    if (self.preview_ != nullptr && IsDialogMessageW(self.preview_->Handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -219,6 +222,10 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         lastFocus_ = reinterpret_cast<HWND>(lParam);
         return 0;
       }
+      if (HIWORD(wParam) == EN_CHANGE) {
+        FieldsChanged();
+        return 0;
+      }
       // A click on a label-button, or its key. A label-button that is enabled or disabled
       // says so too (STN_ENABLE, STN_DISABLE): that is no click.
       if (HIWORD(wParam) == STN_ENABLE || HIWORD(wParam) == STN_DISABLE) break;
@@ -238,8 +245,24 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case kUndoId:
           OnUndoAsked();
           return 0;
+        case kPreviewId:
+          OnPreviewAsked();
+          return 0;
       }
       break;
+    case WM_CONTEXTMENU: {
+      // The window's own menu, on a right click on its background or the menu key.
+      POINT where{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (where.x == -1 && where.y == -1) {
+        where = {0, 0};
+        ClientToScreen(window_, &where);
+      }
+      const HMENU menu = CreatePopupMenu();
+      AppendMenuW(menu, MF_STRING, kPreviewId, L"&Preview\tF5");
+      TrackPopupMenu(menu, TPM_RIGHTBUTTON, where.x, where.y, 0, window_, nullptr);
+      DestroyMenu(menu);
+      return 0;
+    }
     case WM_TIMER:
       if (wParam == kShowProgressTimer) {
         KillTimer(window_, kShowProgressTimer);
@@ -448,9 +471,16 @@ void Win32MainWindow::OnBrowseClicked() {
 void Win32MainWindow::OnRunClicked() {
   if (Busy()) return;
   const zantovel::WindowFields fields = Fields();
-  RunBeside([this, fields](zantovel::PassProgress& progress, const std::atomic<bool>& stop) {
-    return model_.AfterPass(model_.RunPass(fields, &progress, &stop), fields);
-  });
+  passDone_.reset();
+  const bool record = preview_ != nullptr && preview_->Visible();
+  RunBeside(
+      [this, fields, record](zantovel::PassProgress& progress, const std::atomic<bool>& stop) {
+        zantovel::PreviewContent done{fields, {}, {}, true};
+        done.result = model_.RunPass(fields, &progress, &stop, record ? &done.steps : nullptr);
+        WindowModel::Box box = model_.AfterPass(done.result, fields);
+        if (record) passDone_ = std::move(done);
+        return box;
+      });
 }
 
 void Win32MainWindow::OnStopAsked() {
@@ -471,6 +501,7 @@ void Win32MainWindow::RunBeside(zantovel::PassRunner::Work work) {
   SetFocus(window_);
   for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
     EnableWindow(control, FALSE);
+  if (preview_ != nullptr) preview_->SetBusy(true);
   SetTimer(window_, kProgressTimer, 100, nullptr);
   SetTimer(window_, kShowProgressTimer, 500, nullptr);
   runner_.Start(std::move(work));
@@ -525,6 +556,28 @@ void Win32MainWindow::Settle() {
   for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
     EnableWindow(control, TRUE);
   SetFocus(lastFocus_);
+  if (preview_ != nullptr) {
+    preview_->SetBusy(false);
+    // After a pass, what it did; after an undo, the plan of the folder as it is again.
+    if (passDone_) {
+      preview_->ShowDone(*std::exchange(passDone_, std::nullopt));
+    } else if (preview_->Visible()) {
+      preview_->Follow(Fields());
+    }
+  }
+}
+
+void Win32MainWindow::OnPreviewAsked() {
+  if (preview_ == nullptr)
+    preview_ =
+        std::make_unique<Win32PreviewWindow>(instance_, window_, model_, windowFont_, dpi_, kRunId);
+  preview_->SetBusy(Busy());
+  if (!Busy()) preview_->Follow(Fields());
+  preview_->Show();
+}
+
+void Win32MainWindow::FieldsChanged() {
+  if (preview_ != nullptr && preview_->Visible() && !Busy()) preview_->Follow(Fields());
 }
 
 void Win32MainWindow::OnHelpClicked() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/pass_runner.h"
+#include "app/win32/preview_window_win32.h"
 #include "app/window_layout.h"
 #include "app/window_model.h"
 #include "platform/win32/taskbar_win32.h"
@@ -42,6 +43,10 @@ class Win32MainWindow {
   void OnStopAsked();
   // Ctrl+Z: takes the last pass back after a question.
   void OnUndoAsked();
+  // F5, or Preview in the window's menu: the preview opens beside the window.
+  void OnPreviewAsked();
+  // The fields changed: an open preview works out its plan afresh.
+  void FieldsChanged();
 
   // Runs work beside the window (PassRunner), the fields and buttons disabled and a progress
   // window shown after half a second; then shows the box work returns.
@@ -71,4 +76,7 @@ class Win32MainWindow {
   // The text box that had the focus last: it gets it back whenever the window does.
   HWND lastFocus_ = nullptr;
   HWND progressWindow_ = nullptr, progressBar_ = nullptr, progressText_ = nullptr;
+  std::unique_ptr<Win32PreviewWindow> preview_;  // made when first asked for
+  // What the last pass did, written by the worker before the runner hands its end on.
+  std::optional<zantovel::PreviewContent> passDone_;
 };
