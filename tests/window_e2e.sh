@@ -129,4 +129,15 @@ for signal in TERM HUP; do
   grep -q "^LastF=sig_$signal" "$work/zantovel.ini" ||
     fail "SIG$signal lost the typed prefix: $(cat "$work/zantovel.ini")"
 done
+# The preview: opened by F5 beside the window, following the typing, and running its pass.
+mkdir "$work/seen"
+printf 'a' >"$work/seen/a.tmp"
+printf 'b' >"$work/seen/b.tmp"
+printf '[Settings]\r\nLastP=%s/seen/\r\nLastF=s\r\nLastT=.tmp\r\nAppLog=%s/run.log\r\n' "$work" "$work" >"$work/zantovel.ini"
+open_window "the window did not open for the preview"
+check_preview "$window" "beside the window"
+names=$(cd "$work/seen" && ls -A | sort | tr '\n' ' ')
+[[ "$names" == "sxa.tmp sxb.tmp " ]] || fail "files after the preview's pass: $names"
+wmctrl -c "Zantovel v$version"
+wait_gone "$app" "the window did not close after the preview"
 echo "window end-to-end: 1 passed, 0 failed"

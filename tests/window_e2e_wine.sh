@@ -188,4 +188,15 @@ wine "$send_message" "Zantovel v$version" endsession || fail "the window refused
 grep -q "^LastF=long_x" "$work/zantovel.ini" || fail "the session's end saved no fields: $(cat "$work/zantovel.ini")"
 wmctrl -c "Zantovel v$version"
 wait_gone "$app" "the window did not close after the long pass"
+# The preview: opened by F5 beside the window, following the typing, and running its pass.
+mkdir "$work/seen"
+printf 'a' >"$work/seen/a.tmp"
+printf 'b' >"$work/seen/b.tmp"
+printf '[Settings]\r\nLastP=%s\\\r\nLastF=s\r\nLastT=.tmp\r\nAppLog=%s\r\n' "$(windows_path "$work/seen")" "$log" >"$work/zantovel.ini"
+open_window "the window did not open for the preview"
+check_preview "$window" "beside the window"
+names=$(cd "$work/seen" && ls -A | sort | tr '\n' ' ')
+[[ "$names" == "sxa.tmp sxb.tmp " ]] || fail "files after the preview's pass: $names"
+wmctrl -c "Zantovel v$version"
+wait_gone "$app" "the window did not close after the preview"
 echo "Windows window end-to-end: 1 passed, 0 failed"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/preview.h"
 #include "app/window_model.h"
 #include "platform/path_rules.h"
 #include "tests/pass_fixture.h"
@@ -107,6 +108,27 @@ TEST(WindowModelTest, ThePickerFillsTheFolderOrLeavesItOnCancel) {
     FolderDialogStarts().clear();
     EXPECT_EQ(WindowModel::PickFolder(nullptr, "/kept/"), c.field) << c.picked;
     EXPECT_EQ(FolderDialogStarts(), std::vector<std::string>{"/kept/"});
+  }
+}
+
+// A screen of 1280 by 800 with the owner's frame somewhere on it: the preview of 600 by 400 goes
+// beside it whole where a side has room, else smaller on the roomiest side, never over it.
+TEST(WindowModelTest, ThePreviewGoesBesideItsOwnerWithoutCoveringIt) {
+  const ScreenBox screen{0, 0, 1280, 800}, wanted{0, 0, 600, 400};
+  const struct {
+    ScreenBox owner, expected;
+  } cases[] = {
+      {{100, 100, 320, 130}, {428, 100, 600, 400}},  // room on the right
+      {{900, 100, 320, 130}, {292, 100, 600, 400}},  // on the left, ending at the owner
+      {{480, 200, 320, 130}, {0, 338, 600, 400}},    // below: neither side is wide enough
+      {{480, 600, 320, 130}, {0, 192, 600, 400}},    // above, ending at the owner
+      {{480, 340, 320, 130}, {0, 0, 600, 332}},      // lowered: above has the most room
+      {{0, 0, 1280, 800}, {680, 0, 600, 400}},       // no room at all: at the screen's edge
+  };
+  for (const auto& c : cases) {
+    const ScreenBox place = PlaceBeside(wanted, c.owner, screen);
+    EXPECT_EQ(place, c.expected) << c.owner.left << "," << c.owner.top << " gives " << place.left
+                                 << "," << place.top << " " << place.width << "x" << place.height;
   }
 }
 

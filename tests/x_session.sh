@@ -70,3 +70,33 @@ wait_gone() { # PID MESSAGE
   for _ in $(seq 200); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
   fail "$2"
 }
+
+# The preview of the window WINDOW whose Prefix box is at 260,41: F5 opens it beside the
+# window, not over it; a key typed in Prefix changes what it shows; its Run (Alt+R there) runs
+# the pass, whose box is closed. With ZANTOVEL_SHOTS set, a picture of the screen goes there.
+check_preview() { # WINDOW WHAT-FOR-MESSAGES
+  xdotool windowactivate --sync "$1" key --clearmodifiers F5
+  local preview
+  preview=$(find_window '^Zantovel preview$' 30)
+  [[ -n "$preview" ]] || fail "F5 opened no preview $2"
+  sleep 1
+  local main_x main_y main_w main_h X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  main_x=$X main_y=$Y main_w=$WIDTH main_h=$HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$preview")"
+  ((X >= main_x + main_w || X + WIDTH <= main_x || Y >= main_y + main_h || Y + HEIGHT <= main_y)) ||
+    fail "the preview covers the window $2: ${WIDTH}x$HEIGHT+$X+$Y over ${main_w}x$main_h+$main_x+$main_y"
+  [[ -z "${ZANTOVEL_SHOTS:-}" ]] || import -window root "$ZANTOVEL_SHOTS/preview-$(date +%s%N).png"
+  local before after=""
+  before=$(import -window "$preview" rgb:- 2>/dev/null | md5sum)
+  xdotool mousemove --window "$1" 260 41 click 1 key End type x
+  for _ in $(seq 50); do
+    after=$(import -window "$preview" rgb:- 2>/dev/null | md5sum)
+    [[ "$after" != "$before" ]] && break
+    sleep 0.1
+  done
+  [[ "$after" != "$before" ]] || fail "the preview did not follow a key typed in Prefix $2"
+  sleep 0.5
+  xdotool windowactivate --sync "$preview" key --clearmodifiers alt+r
+  close_box "the preview's Run ran no pass $2"
+}
