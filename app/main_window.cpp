@@ -360,7 +360,12 @@ void MainWindow::RunBeside(PassRunner::Work work) {
     if (!Busy()) return;
     progressBox_ = new QProgressDialog(this);
     progressBox_->setObjectName("progressBox");
-    progressBox_->setWindowTitle(Q(AppTitle() + " progress"));
+    const QString title = Q(AppTitle() + " progress");
+    progressBox_->setWindowTitle(title);
+    // Wide enough for its title whole beside the title bar's buttons, which a box sized to its
+    // label alone would cut short.
+    progressBox_->setMinimumWidth(
+        std::max(360, progressBox_->fontMetrics().horizontalAdvance(title) + 160));
     progressBox_->setMinimumDuration(0);
     progressBox_->setAutoClose(false);
     progressBox_->setAutoReset(false);

@@ -215,6 +215,9 @@ class MainWindowTest : public QObject {
     QVERIFY(!window.findChild<QWidget*>("txtPath")->isEnabled());
     QTRY_VERIFY(window.findChild<QProgressDialog*>("progressBox") != nullptr &&
                 window.findChild<QProgressDialog*>("progressBox")->isVisible());
+    const QProgressDialog* progress = window.findChild<QProgressDialog*>("progressBox");
+    QVERIFY(progress->width() >
+            progress->fontMetrics().horizontalAdvance(progress->windowTitle()) + 60);
     QTest::keyClick(&window, Qt::Key_Escape);
     QTRY_VERIFY_WITH_TIMEOUT(stopped.text.startsWith("Stopped\n\n"), 20000);
     QVERIFY(window.findChild<QWidget*>("txtPath")->isEnabled());
