@@ -8,6 +8,7 @@
 
 #include "platform/app.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/path_rules.h"
 #include "platform/terminal.h"
 #include "rename/rename_pass.h"
@@ -74,11 +75,18 @@ constexpr std::string_view kToolkitOptionsWithValue[] = {
     "qmljsdebugger", "name",       "title"};
 constexpr std::string_view kToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
-// Whether args hold nothing but the toolkit's options (and their values).
-bool OnlyToolkitOptions(const std::vector<std::string_view>& args) {
+// args without the toolkit's options (and their values); nothing when an option looks like
+// one of them but is not whole (a value missing, or given to a flag).
+std::optional<std::vector<std::string_view>> WithoutToolkitOptions(
+    const std::vector<std::string_view>& args) {
+  std::vector<std::string_view> rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view name = args[i];
-    if (name.substr(0, 1) != "-") return false;
+    if (name.substr(0, 1) != "-" || name == "--") {
+      // After "--" every word is the program's.
+      rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+      break;
+    }
     name.remove_prefix(name.substr(0, 2) == "--" ? 2 : 1);
     const auto equals = name.find('=');
     const bool attached = equals != name.npos;
@@ -87,12 +95,26 @@ bool OnlyToolkitOptions(const std::vector<std::string_view>& args) {
       return std::find(std::begin(names), std::end(names), name) != std::end(names);
     };
     if (has(kToolkitOptionsWithValue)) {
-      if (!attached && ++i >= args.size()) return false;
-    } else if (attached || !has(kToolkitFlags)) {
-      return false;
+      if (!attached && ++i >= args.size()) return std::nullopt;
+    } else if (has(kToolkitFlags) && !attached) {
+    } else {
+      rest.push_back(args[i]);
     }
   }
-  return true;
+  return rest;
+}
+
+// Whether args ask for the window: the toolkit's options alone, or with one folder (after
+// "--" if it begins with "-"), which the window opens on.
+bool OpensTheWindow(const std::vector<std::string_view>& args) {
+  const std::optional<std::vector<std::string_view>> rest = WithoutToolkitOptions(args);
+  if (!rest) return false;
+  if (rest->empty()) return true;
+  const bool separated = rest->front() == "--";
+  if (rest->size() != (separated ? 2u : 1u)) return false;
+  const std::string_view folder = rest->back();
+  if (!separated && folder.substr(0, 1) == "-") return false;
+  return KindOf(std::string(folder)) == PathKind::Folder;
 }
 
 struct Options {
@@ -353,7 +375,7 @@ std::optional<int> RunCommandLine(int argc, const char* const* argv, std::FILE* 
                                   std::FILE* err) {
   if (argc <= 1) return std::nullopt;
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (OnlyToolkitOptions(args)) return std::nullopt;
+  if (OpensTheWindow(args)) return std::nullopt;
   std::string problem;
   const std::optional<Options> options = Parse(args, problem);
   if (!options) {

@@ -4,10 +4,16 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCompleter>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressDialog>
@@ -15,6 +21,7 @@
 #include <QShortcut>
 #include <QSvgRenderer>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/preview_window.h"
 #include "platform/app.h"
@@ -74,6 +81,40 @@ class LabelButton : public QLabel {
 
  public:
   using QLabel::QLabel;
+
+ protected:
+  // A Tab stop shows that it has the focus by a dotted frame inside its edge.
+  void paintEvent(QPaintEvent* event) override {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    QLabel::focusInEvent(event);
+    update();
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QLabel::focusOutEvent(event);
+    update();
+  }
+};
+
+// Completes folder names as they are typed, "~" standing for the home folder.
+class FolderCompleter : public QCompleter {
+ public:
+  explicit FolderCompleter(QObject* parent) : QCompleter(parent) {
+    auto* folders = new QFileSystemModel(this);
+    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders->setRootPath(QString());
+    setModel(folders);
+    setCompletionMode(QCompleter::PopupCompletion);
+  }
+  QStringList splitPath(const QString& path) const override {
+    return QCompleter::splitPath(
+        QFile::decodeName(WindowModel::FolderNamed(QFile::encodeName(path).toStdString()).c_str()));
+  }
 };
 
 QAccessibleInterface* LabelButtonAccessibleFactory(const QString& className, QObject* object) {
@@ -107,12 +148,13 @@ MainWindow::MainWindow(zantovel::ProgramFiles& files, QWidget* parent)
 }
 
 QRect MainWindow::InPixels(layout::TwipsBox box) const {
-  const double scale = logicalDpiX() / double{layout::kTwipsPerInch};
+  const double scale = logicalDpiX() * textScale_ / double{layout::kTwipsPerInch};
   const auto px = [scale](int twips) { return static_cast<int>(twips * scale + 0.5); };
   return QRect(px(box.left), px(box.top), px(box.width), px(box.height));
 }
 
 void MainWindow::CreateControls() {
+  textScale_ = layout::TextScale(QApplication::font().pointSizeF());
   setFixedSize(InPixels(layout::kClientArea).size());
   // The background and the rectangles have fixed colours, so the text on them (and the
   // rectangles' borders) has a fixed colour too: black, readable in a dark theme as in a light
@@ -135,10 +177,10 @@ void MainWindow::CreateControls() {
   QFont windowFont;
   windowFont.setFamilies({layout::kFontFamily, "Microsoft Sans Serif", "Liberation Sans", "Arial"});
   windowFont.setStyleHint(QFont::SansSerif);
-  windowFont.setPointSizeF(layout::kWindowFontSize / 100.0);
+  windowFont.setPointSizeF(layout::kWindowFontSize / 100.0 * textScale_);
   setFont(windowFont);
   QFont buttonFont = windowFont;
-  buttonFont.setPointSizeF(layout::kButtonFontSize / 100.0);
+  buttonFont.setPointSizeF(layout::kButtonFontSize / 100.0 * textScale_);
   buttonFont.setWeight(QFont::Normal);
 
   // Siblings made later are drawn above earlier ones, so the controls are made back to front.
@@ -175,6 +217,7 @@ void MainWindow::CreateControls() {
     label->setCursor(Qt::PointingHandCursor);
     label->setMouseTracking(true);
     label->setAttribute(Qt::WA_NoMousePropagation);
+    label->setFocusPolicy(Qt::StrongFocus);
     label->installEventFilter(this);
     return label;
   };
@@ -212,13 +255,18 @@ void MainWindow::CreateControls() {
   helpIcon->setCursor(Qt::PointingHandCursor);
   helpIcon->setToolTip(layout::kHelpTip);
   helpIcon->setAttribute(Qt::WA_NoMousePropagation);
+  helpIcon->setFocusPolicy(Qt::StrongFocus);
   helpIcon->installEventFilter(this);
 
   folderEdit = textBox("txtPath", InPixels(layout::kFolderBox), "Folder");
   prefixEdit = textBox("txtPrefix", InPixels(layout::kPrefixBox), "Prefix");
   typeEdit = textBox("txtType", InPixels(layout::kTypeBox), "File types");
-  setTabOrder(folderEdit, prefixEdit);
-  setTabOrder(prefixEdit, typeEdit);
+  folderEdit->setCompleter(new FolderCompleter(folderEdit));
+  // Tab goes through the controls as they are read: each field, then the button beside it.
+  const std::array<QWidget*, 6> tabOrder{folderEdit, browseButton, prefixEdit,
+                                         typeEdit,   runButton,    helpIcon};
+  for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+  setAcceptDrops(true);
   folderEdit->setFocus();
 
   // Everything the mouse does, the keyboard does too. Plain Return stays with the text boxes
@@ -286,6 +334,37 @@ void MainWindow::OnLoad() {
 
   const QRect screenArea = screen()->availableGeometry();
   move(screenArea.center() - rect().center());
+}
+
+bool MainWindow::OpenOn(const std::string& path) {
+  const std::optional<std::string> folder = WindowModel::FolderFieldFor(path);
+  if (folder) folderEdit->setText(Q(*folder));
+  return folder.has_value();
+}
+
+std::optional<std::string> MainWindow::DraggedFolder(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().isEmpty()) return std::nullopt;
+  const QUrl first = data->urls().constFirst();
+  if (!first.isLocalFile()) return std::nullopt;
+  return WindowModel::FolderFieldFor(QFile::encodeName(first.toLocalFile()).toStdString());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  // Anything but a folder or a file is refused, and the pointer says so.
+  if (!Busy() && DraggedFolder(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const std::optional<std::string> folder = DraggedFolder(event->mimeData());
+  if (Busy() || !folder) return event->ignore();
+  folderEdit->setText(Q(*folder));
+  event->acceptProposedAction();
+  activateWindow();
+  folderEdit->setFocus();
 }
 
 void MainWindow::OnClose() {
@@ -439,6 +518,34 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (edit != nullptr && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo) &&
         !edit->isUndoAvailable()) {
       event->ignore();
+      return true;
+    }
+  }
+  // A file or folder dragged over a text box is the window's to take; text dragged there is
+  // the box's.
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+      event->type() == QEvent::Drop) {
+    auto* drag = static_cast<QDropEvent*>(event);
+    if (drag->mimeData()->hasUrls()) {
+      if (event->type() == QEvent::Drop)
+        dropEvent(drag);
+      else if (!Busy() && DraggedFolder(drag->mimeData()))
+        drag->acceptProposedAction();
+      else
+        drag->ignore();
+      return true;
+    }
+  }
+  // Space and Return press a label-button that has the focus, as they press any button.
+  if (event->type() == QEvent::KeyPress &&
+      (watched == browseButton || watched == runButton || watched == helpIcon)) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      if (watched == browseButton) OnBrowseClicked();
+      if (watched == runButton) OnRunClicked();
+      if (watched == helpIcon) OnHelpClicked();
       return true;
     }
   }

@@ -9,7 +9,10 @@
 #include "app/window_model.h"
 
 class PreviewWindow;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
+class QMimeData;
 class QLabel;
 class QLineEdit;
 class QProgressDialog;
@@ -38,6 +41,10 @@ class MainWindow : public QWidget {
   void OnUndoAsked();
   // The preview opens beside the window (or comes to the front) and follows the fields.
   void OnPreviewAsked();
+  // A folder given from outside (the command line, a drop; a file stands for its folder) goes
+  // into the Folder field, as if typed; anything else leaves the field as it is. Whether it
+  // did.
+  bool OpenOn(const std::string& path);
   // The session ends: a running pass stops with no question, and the fields are saved.
   void EndSession();
 
@@ -48,6 +55,8 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void CreateControls();
@@ -66,6 +75,10 @@ class MainWindow : public QWidget {
   // The fields changed: an open preview works out its plan afresh.
   void FieldsChanged();
 
+  // The folder a drag carries, as the Folder field would hold it, or nothing.
+  static std::optional<std::string> DraggedFolder(const QMimeData* data);
+
+  double textScale_ = 1;  // of the desktop's font against the design's (layout::TextScale)
   QLineEdit* lastFocus_ = nullptr;  // the text box that had the focus when the pass began
   QProgressDialog* progressBox_ = nullptr;
   QTimer* progressTimer_ = nullptr;

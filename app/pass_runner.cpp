@@ -63,7 +63,7 @@ void PassRunner::Finish(bool show) {
   if (!worker_.joinable()) return;  // finished already: a later end's call finds nothing
   worker_.join();
   window_.settle();
-  if (show && box_) MsgBox(box_->text, box_->icon, AppTitle());
+  if (show && box_) MsgBox(box_->text, box_->icon, AppTitle(), box_->linked);
   box_.reset();
 }
 

@@ -37,6 +37,13 @@ inline constexpr unsigned kHoverColour = 0x0000FF;
 inline constexpr const char* kFontFamily = "MS Sans Serif";
 inline constexpr int kWindowFontSize = 800;
 inline constexpr int kButtonFontSize = 975;
+// The desktop's font size the design is drawn for. A desktop whose font is larger scales the
+// window's fonts and places by as much, so that its text keeps the desktop's size and fits.
+inline constexpr int kDesktopFontSize = 900;
+inline double TextScale(double desktopPoints) {
+  const double scale = desktopPoints * 100 / kDesktopFontSize;
+  return scale > 1 ? scale : 1;
+}
 
 inline constexpr const char* kFolderCaptionText = "Folder:";
 inline constexpr const char* kPrefixCaptionText = "Prefix:";

@@ -1,5 +1,6 @@
 // The window's start, in the module the program loads when it opens its window.
 #include <QApplication>
+#include <QFile>
 #include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +46,10 @@ extern "C" __attribute__((visibility("default"))) int ZantovelWindowMain(int arg
   });
   QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
                    [&window](QSessionManager&) { window.EndSession(); });
+  // A folder given with the toolkit's options (all Qt has left of them) opens the window on it.
+  QStringList rest = QApplication::arguments().mid(1);
+  if (!rest.isEmpty() && rest.front() == "--") rest.removeFirst();
+  if (rest.size() == 1) window.OpenOn(QFile::encodeName(rest.front()).toStdString());
   window.show();
   return QApplication::exec();
 }

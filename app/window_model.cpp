@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/path_rules.h"
 #include "rename/rename_pass.h"
 #include "store/settings.h"
@@ -63,13 +64,14 @@ PassResult WindowModel::RunPass(const WindowFields& fields, ProgressListener* pr
   context.progress = progress;
   context.stop = stop;
   context.record = record;
-  return RenamePass(context, fields.folder, fields.prefix, fields.type);
+  return RenamePass(context, FolderNamed(fields.folder), fields.prefix, fields.type);
 }
 
 PassResult WindowModel::Preview(const WindowFields& fields, std::vector<FileStep>& steps) const {
   // Files of its own: the settings' cache and the log are the window's and the pass's.
   ProgramFiles files(files_.Executable());
-  return PlanRenamePass(ContextOf(files, false), fields.folder, fields.prefix, fields.type, steps);
+  return PlanRenamePass(ContextOf(files, false), FolderNamed(fields.folder), fields.prefix,
+                        fields.type, steps);
 }
 
 WindowModel::Box WindowModel::AfterPass(const PassResult& result,
@@ -81,11 +83,12 @@ WindowModel::Box WindowModel::AfterPass(const PassResult& result,
       return {result.message, MsgIcon::Critical};
     case PassEnd::Stopped:
       return {PassSummary(result, fields.prefix, fields.type, files_.Log().Path()),
-              MsgIcon::Information};
+              MsgIcon::Information, files_.Log().Path()};
     case PassEnd::Done:
       break;
   }
-  return {PassSummary(result, fields.prefix, fields.type, files_.Log().Path()), MsgIcon::None};
+  return {PassSummary(result, fields.prefix, fields.type, files_.Log().Path()), MsgIcon::None,
+          files_.Log().Path()};
 }
 
 namespace {
@@ -153,17 +156,44 @@ WindowModel::Box WindowModel::AfterUndo(const UndoResult& result) const {
       text += "\nLeft: " + step.newName + ", " + step.oldName + " is taken";
   }
   text += "\nLog: " + files_.Log().Path();
-  return {text, result.end == PassEnd::Done ? MsgIcon::None : MsgIcon::Information};
+  return {text, result.end == PassEnd::Done ? MsgIcon::None : MsgIcon::Information,
+          files_.Log().Path()};
 }
 
 void WindowModel::ShowHelp() {
   MsgBox(kHelpText, MsgIcon::Information, AppTitle());
 }
 
+std::optional<std::string> WindowModel::FolderFieldFor(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  const std::string absolute = AbsolutePath(FolderNamed(path));
+  std::string folder;
+  switch (KindOf(absolute)) {
+    case PathKind::Folder:
+      folder = absolute;
+      break;
+    case PathKind::File:
+      folder = FolderOf(absolute);
+      break;
+    case PathKind::Missing:
+      return std::nullopt;
+  }
+  if (folder.empty() || !IsPathSeparator(folder.back())) folder += PathSeparator();
+  return folder;
+}
+
+std::string WindowModel::FolderNamed(const std::string& field) {
+  if (NativeStyle() != PathStyle::Posix || field.empty() || field.front() != '~' ||
+      (field.size() > 1 && field[1] != '/'))
+    return field;
+  const std::string home = UserHome();
+  return home.empty() ? field : home + field.substr(1);
+}
+
 std::string WindowModel::PickFolder(WindowHandle owner, const std::string& current) {
   // The picker opens at the folder the field names, as a user looking for a nearby folder
   // expects.
-  return BrowseForFolder(owner, kFolderDialogTitle, current).value_or(current);
+  return BrowseForFolder(owner, kFolderDialogTitle, FolderNamed(current)).value_or(current);
 }
 
 WindowModel::Highlights WindowModel::PointerMoved(PointerOver where) {

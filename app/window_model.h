@@ -53,6 +53,7 @@ class WindowModel {
   struct Box {
     std::string text;
     MsgIcon icon;
+    std::string linked = {};  // a file the text names that the box may open: the log
   };
   // The box after a pass: the summary ("Done" first) with no icon, a refused prefix with an
   // exclamation mark, a failure or a stop with the critical or the information icon.
@@ -80,6 +81,15 @@ class WindowModel {
   // What the Folder field holds after the folder picker: the chosen folder, or current when
   // the picker was cancelled.
   static std::string PickFolder(WindowHandle owner, const std::string& current);
+
+  // The Folder field's text for a path given from outside the field (the command line, a
+  // drop): a folder, or a file's folder, made absolute and ending in the separator, as the
+  // picker gives it; nothing for a path that names neither.
+  static std::optional<std::string> FolderFieldFor(const std::string& path);
+
+  // The folder the Folder field names: on Linux a leading "~" (alone or before "/") is the
+  // user's home, as in the shell; anything else as it is.
+  static std::string FolderNamed(const std::string& field);
 
   // What the pointer moved over, as the hover rules see it: a move over a rectangle where no
   // label covers it is a move over the background.

@@ -41,6 +41,10 @@ struct UserFolders {
 };
 UserFolders ProgramUserFolders();
 
+// The user's home folder ($HOME where it is absolute, else the user database's; the profile
+// folder on Windows), or empty when the system names none.
+std::string UserHome();
+
 // Whether a copy of the program in folder keeps its files beside itself (a portable copy): its
 // user may make files there, and the folder is not one the system's programs are installed in
 // (/usr/bin and the like; Program Files on Windows), which an administrator may write but the

@@ -14,8 +14,10 @@ enum class MsgIcon { None, Critical, Exclamation, Information };
 using WindowHandle = void*;
 
 // A modal message box with the text, a single OK button, the icon and the caption. Returns
-// when the user closes it.
-void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption);
+// when the user closes it. A file's path in the text (linked, such as the log's) opens that
+// file where the toolkit's box can hold a link (Qt's); elsewhere the text stays as it is.
+void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption,
+            const std::string& linked = {});
 
 // A modal question with Yes and No (Yes the default, so Return confirms). Returns whether the
 // user answered Yes, or that the question was withdrawn meanwhile (WithdrawQuestion).

@@ -29,6 +29,14 @@ std::optional<FileId> IdentityOf(const std::string& path);
 // Whether path names an existing regular file (a link is followed), taken literally.
 bool IsRegularFile(const std::string& path);
 
+// What a path given from outside (the command line, a drop) names, a link followed.
+enum class PathKind { Folder, File, Missing };
+PathKind KindOf(const std::string& path);
+
+// path made absolute against the working folder (unchanged when it is absolute already); a
+// "." or ".." in it is left for the system to resolve.
+std::string AbsolutePath(const std::string& path);
+
 // Temporary files are named stem + 16 random hexadecimal digits + 4 digits that check them, so
 // a file of the user's that happens to begin with the stem is never taken for one.
 std::string TemporaryName(std::string_view stem);

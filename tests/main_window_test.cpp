@@ -6,10 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
@@ -34,6 +38,7 @@ struct SeenDialog {
   int width = 0;
   int titleWidth = 0;  // the caption's text in the dialog's font
   QString directory;   // where a folder dialog started
+  QString link;        // where a link in the text leads
 };
 
 // Waits for the next modal dialog, lets `act` look at it and close it.
@@ -56,6 +61,15 @@ void CloseNextBox(SeenDialog* seen) {
     seen->title = dialog->windowTitle();
     if (box != nullptr) {
       seen->text = box->text();
+      if (box->textFormat() == Qt::RichText) {
+        // The text as the box shows it, and the link in it.
+        QTextDocument shown;
+        shown.setHtml(box->text());
+        seen->text = shown.toPlainText().replace(QChar::LineSeparator, '\n');
+        const QRegularExpressionMatch href =
+            QRegularExpression("href=\"([^\"]*)\"").match(box->text());
+        seen->link = href.captured(1);
+      }
       seen->icon = box->icon();
     }
     seen->busyCursor = QApplication::overrideCursor() != nullptr;
@@ -93,6 +107,8 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // Qt's own dialogs, the same on every machine, whatever its desktop.
+  void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
   // Every test has a program folder of its own, with its own settings file.
   void init() {
     home = std::make_unique<TempDir>();
@@ -193,6 +209,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(seen.title, QString("Zantovel"));
     QCOMPARE(seen.icon, QMessageBox::NoIcon);
     QCOMPARE(FolderNames(dir / "files"), (std::vector<std::string>{"001p.tmp", "00q.tmp"}));
+    // The log's name opens the log.
+    QCOMPARE(seen.link, QUrl::fromLocalFile(QString::fromStdString(dir / "log")).toString());
     QCOMPARE(StepMessages(dir / "log").size(), std::size_t{8});
     QCOMPARE(Field(window, "txtPrefix"), QString("##"));
   }
@@ -328,6 +346,71 @@ class MainWindowTest : public QObject {
                                        "xb.tmp"}));
   }
 
+  // A folder or a file dragged from a file manager onto the window, or onto a text box, fills
+  // the Folder field (a file's folder); text, a web address or a missing file is refused.
+  void aDroppedFolderFillsTheFolderField() {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "sub");
+    WriteFile(dir / "sub/f.jpg", "");
+    MainWindow window(*files);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto urls = [](const QString& url) {
+      auto* data = new QMimeData;
+      data->setUrls({QUrl(url)});
+      return data;
+    };
+    auto* text = new QMimeData;
+    text->setText("hello");
+    const QString local = QUrl::fromLocalFile(QString::fromStdString(dir / "sub/f.jpg")).toString();
+    const struct {
+      QMimeData* data;
+      bool taken;
+    } cases[] = {
+        {urls(local), true},
+        {urls(QUrl::fromLocalFile(QString::fromStdString(dir / "sub")).toString()), true},
+        {urls(QUrl::fromLocalFile(QString::fromStdString(dir / "gone")).toString()), false},
+        {urls("https://example.org/x/"), false},
+        {text, false},
+    };
+    for (QWidget* target :
+         {static_cast<QWidget*>(&window), window.findChild<QWidget*>("txtType")}) {
+      for (const auto& c : cases) {
+        SetField(window, "txtPath", "/before/");
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, c.data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, c.data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        const QString field = c.taken ? QString::fromStdString(dir / "sub/") : "/before/";
+        QVERIFY2(enter.isAccepted() == c.taken || (target != &window && !c.data->hasUrls()),
+                 qPrintable(c.data->text() + " " + target->objectName()));
+        QCOMPARE(Field(window, "txtPath"), field);
+      }
+    }
+    for (const auto& c : cases) delete c.data;
+  }
+
+  // With a large desktop font the window grows with it, and every caption still fits.
+  void theWindowFollowsTheDesktopsFontSize() {
+    const QFont before = QApplication::font();
+    QSize sizes[2];
+    for (const double points : {9.0, 14.0}) {
+      QFont desktop = before;
+      desktop.setPointSizeF(points);
+      QApplication::setFont(desktop);
+      MainWindow window(*files);
+      sizes[points > 9 ? 1 : 0] = window.size();
+      for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        QVERIFY2(label->sizeHint().width() <= label->width() + 2 &&
+                     label->fontMetrics().height() <= label->height() + 2,
+                 qPrintable(label->text()));
+      }
+    }
+    QApplication::setFont(before);
+    QVERIFY(sizes[1].width() >= sizes[0].width() * 14 / 9 - 2);
+  }
+
   void helpShowsTheHelpText() {
     MainWindow window(*files);
     window.show();
@@ -442,11 +525,25 @@ class MainWindowTest : public QObject {
         window.findChild<QWidget*>("Label3")->toolTip(),
         QString(
             "Run (Ctrl+Return); F5 shows first what Run will do; Ctrl+Z takes the last pass back"));
-    // The focus rules stay: Tab goes Folder, Prefix, File types, and nothing else takes focus.
-    QCOMPARE(window.findChild<QWidget*>("txtPath")->nextInFocusChain(),
-             window.findChild<QWidget*>("txtPrefix"));
-    for (const char* name : {"Label2", "Label3", "imgInfo", "Shape1", "Shape2"})
+    // Tab goes through every control in reading order and round again; the rectangles take no
+    // focus. Space on "Run" runs a pass, Return on "..." opens the picker.
+    QVERIFY(activate());
+    window.findChild<QWidget*>("txtPath")->setFocus();
+    for (const char* name : {"Label2", "txtPrefix", "txtType", "Label3", "imgInfo", "txtPath"}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), window.findChild<QWidget*>(name));
+    }
+    for (const char* name : {"Shape1", "Shape2"})
       QCOMPARE(window.findChild<QWidget*>(name)->focusPolicy(), Qt::NoFocus);
+    SetField(window, "txtPath", QString::fromStdString(dir / "files/"));
+    SeenDialog spaced;
+    CloseNextBox(&spaced);
+    window.findChild<QWidget*>("Label3")->setFocus();
+    QTest::keyClick(window.findChild<QWidget*>("Label3"), Qt::Key_Space);
+    QTRY_VERIFY2(spaced.text.startsWith("Done\n"), qPrintable(spaced.text));
+    QVERIFY(activate());
+    window.findChild<QWidget*>("Label2")->setFocus();
+    QVERIFY(KeysOpenADialog(window.findChild<QWidget*>("Label2"), QKeySequence(Qt::Key_Return)));
   }
 
   void screenReadersHearWhatEachControlIs_data() {

@@ -37,7 +37,8 @@ Answer AskYesNo(const std::string& text, const std::string& caption) {
 
 void WithdrawQuestion() {}
 
-void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
+void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption,
+            const std::string& /*linked*/) {
   test::RecordedBoxes().push_back({text, icon, caption});
 }
 

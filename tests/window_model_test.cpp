@@ -3,11 +3,13 @@
 // and hands its events here.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/preview.h"
 #include "app/window_model.h"
+#include "platform/app.h"
 #include "platform/path_rules.h"
 #include "tests/pass_fixture.h"
 #include "tests/recording_dialogs.h"
@@ -15,6 +17,7 @@
 namespace zantovel::test {
 namespace {
 
+namespace fs = std::filesystem;
 using Over = WindowModel::PointerOver;
 
 const std::string kSep(1, PathSeparator());
@@ -130,6 +133,34 @@ TEST(WindowModelTest, ThePreviewGoesBesideItsOwnerWithoutCoveringIt) {
     EXPECT_EQ(place, c.expected) << c.owner.left << "," << c.owner.top << " gives " << place.left
                                  << "," << place.top << " " << place.width << "x" << place.height;
   }
+}
+
+// A path from outside the field (the command line, a drop) as the Folder field holds it: a
+// folder or a file's folder, absolute, ending in "/"; "~" is the home folder, as in the shell.
+TEST(WindowModelTest, APathFromOutsideBecomesTheFolderField) {
+  const TempDir dir;
+  fs::create_directory(dir / "sub");
+  WriteFile(dir / "sub/f.jpg", "");
+  const std::string home = UserHome();
+  const struct {
+    std::string given;
+    std::optional<std::string> field;
+  } cases[] = {
+      {dir / "sub", dir / "sub/"},
+      {dir / "sub/", dir / "sub/"},
+      {dir / "sub/f.jpg", dir / "sub/"},
+      {dir / "missing", std::nullopt},
+      {"", std::nullopt},
+      {"~", home + "/"},
+      {"~/", home + "/"},
+      {"sub", dir / "sub/"},  // from the working folder
+  };
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  for (const auto& c : cases) EXPECT_EQ(WindowModel::FolderFieldFor(c.given), c.field) << c.given;
+  fs::current_path(before);
+  EXPECT_EQ(WindowModel::FolderNamed("~user/x"), "~user/x");
+  EXPECT_EQ(WindowModel::FolderNamed("~/x"), home + "/x");
 }
 
 }  // namespace

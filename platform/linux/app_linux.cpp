@@ -63,6 +63,10 @@ std::string FromEnvironment(const char* variable, const std::string& home, const
 
 }  // namespace
 
+std::string UserHome() {
+  return HomeFolder();
+}
+
 UserFolders ProgramUserFolders() {
   const std::string home = HomeFolder();
   const std::string config = FromEnvironment("XDG_CONFIG_HOME", home, "/.config");

@@ -5,6 +5,7 @@
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -732,6 +734,20 @@ std::optional<FileId> IdentityOf(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
   return Sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
+PathKind KindOf(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || Sys().fstatat(AT_FDCWD, path.c_str(), &st, 0) != 0) return PathKind::Missing;
+  return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path.front() == '/') return path;
+  std::string here(PATH_MAX, '\0');
+  if (getcwd(here.data(), here.size()) == nullptr) return path;
+  here.resize(std::strlen(here.c_str()));
+  return here == "/" ? "/" + path : here + "/" + path;
 }
 
 }  // namespace zantovel

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QUrl>
 #include <utility>
 
 #include "platform/dialogs.h"
@@ -17,7 +18,8 @@ constexpr int kTitleBarButtons = 120;
 
 }  // namespace
 
-void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
+void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption,
+            const std::string& linked) {
   // A box ends any busy wait the caller showed: the pointer is the user's again.
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
 
@@ -41,6 +43,18 @@ void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
   QMessageBox box(boxIcon, QString::fromStdString(caption), shown, QMessageBox::Ok,
                   QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
+  const QString path = QFile::decodeName(linked.c_str());
+  if (!path.isEmpty() && shown.contains(path)) {
+    // The text as it is, but the path a link that opens the file with the desktop's program
+    // for it (a text editor for the log).
+    const QString link = "<a href=\"" + QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                         "\">" + path.toHtmlEscaped() + "</a>";
+    QStringList parts = shown.split(path);
+    for (QString& part : parts) part = part.toHtmlEscaped().replace("\n", "<br>");
+    box.setTextFormat(Qt::RichText);
+    box.setText(parts.join(link));
+    box.setTextInteractionFlags(Qt::TextBrowserInteraction);
+  }
   // A box as narrow as "Done" would cut off its own caption. QMessageBox sets its own size, so
   // the width is asked for through a spacer in its layout: the caption, and room for the title
   // bar's buttons.
@@ -84,7 +98,9 @@ std::string ChooseFolder(WindowHandle owner, const std::string& title, const std
   QFileDialog dialog(static_cast<QWidget*>(owner), QString::fromStdString(title));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // The desktop's own dialog (through Qt's platform theme or the portal) where there is one,
+  // with its bookmarks and recent places; Qt's own where there is none, or where the program
+  // asks for Qt's (Qt::AA_DontUseNativeDialogs, as the tests do).
   dialog.setObjectName("SelectFolderDialog");
   // Nothing is preselected.
   const QString startFolder = QFile::decodeName(start.c_str());

@@ -48,6 +48,10 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
 
 }  // namespace
 
+std::string UserHome() {
+  return win32::Narrow(KnownFolder(FOLDERID_Profile));
+}
+
 UserFolders ProgramUserFolders() {
   const std::wstring roaming = KnownFolder(FOLDERID_RoamingAppData);
   const std::wstring local = KnownFolder(FOLDERID_LocalAppData);

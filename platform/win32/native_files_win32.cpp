@@ -532,6 +532,23 @@ std::optional<FileId> IdentityOf(const std::string& path) {
   return IdOfPath(SystemPath(path), true);
 }
 
+PathKind KindOf(const std::string& path) {
+  if (path.empty()) return PathKind::Missing;
+  const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (IsAbsolutePath(path)) return path;
+  const std::wstring given = win32::Wide(path);
+  const DWORD size = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  full.resize(GetFullPathNameW(given.c_str(), size, full.data(), nullptr));
+  return win32::Narrow(full);
+}
+
 bool IsRegularFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

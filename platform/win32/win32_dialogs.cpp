@@ -12,7 +12,8 @@ namespace zantovel {
 using win32::Narrow;
 using win32::Wide;
 
-void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption) {
+void MsgBox(const std::string& text, MsgIcon icon, const std::string& caption,
+            const std::string& /*linked: MessageBoxW holds no link*/) {
   // A box ends any busy wait the caller showed: the pointer is the user's again.
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   UINT type = MB_OK;
