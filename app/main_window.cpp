@@ -432,6 +432,8 @@ void MainWindow::RunBeside(PassRunner::Work work) {
                            static_cast<QWidget*>(typeEdit), static_cast<QWidget*>(runButton),
                            static_cast<QWidget*>(browseButton)})
     control->setEnabled(false);
+  // The window holds the keys meanwhile (Esc stops), and no control shows the focus.
+  setFocus();
   progressTimer_ = new QTimer(this);
   connect(progressTimer_, &QTimer::timeout, this, &MainWindow::ShowProgress);
   progressTimer_->start(100);
@@ -443,13 +445,21 @@ void MainWindow::RunBeside(PassRunner::Work work) {
     progressBox_->setWindowTitle(title);
     // Wide enough for its title whole beside the title bar's buttons, which a box sized to its
     // label alone would cut short.
-    progressBox_->setMinimumWidth(
-        std::max(360, progressBox_->fontMetrics().horizontalAdvance(title) + 160));
+    progressBox_->setMinimumWidth(progressBox_->fontMetrics().horizontalAdvance(title) + 160);
     progressBox_->setMinimumDuration(0);
     progressBox_->setAutoClose(false);
     progressBox_->setAutoReset(false);
     connect(progressBox_, &QProgressDialog::canceled, this, &MainWindow::OnStopAsked);
     ShowProgress();
+    // Below the window where the screen has room, so that the window stays in sight whole;
+    // placed before it shows, as a window manager keeps a place asked for from the start.
+    progressBox_->adjustSize();
+    const QRect frame = frameGeometry();
+    const int titleBar = frame.height() - height();
+    const QRect box(QPoint(frame.left() + (frame.width() - progressBox_->width()) / 2,
+                           frame.bottom() + 8 + titleBar),
+                    progressBox_->size());
+    if (screen()->availableGeometry().contains(box)) progressBox_->move(box.topLeft());
     progressBox_->open();
   });
   if (preview_ != nullptr) preview_->SetBusy(true);

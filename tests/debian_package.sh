@@ -26,7 +26,8 @@ contents=$(dpkg-deb -c "$package" | awk '{print $6}')
 for path in ./usr/bin/zantovel ./usr/lib/x86_64-linux-gnu/zantovel/zantovel-window.so \
   ./usr/share/applications/zantovel.desktop ./usr/share/icons/hicolor/scalable/apps/zantovel.svg \
   ./usr/share/metainfo/org.zantovel.Zantovel.metainfo.xml ./usr/share/man/man1/zantovel.1.gz \
-  ./usr/share/bash-completion/completions/zantovel ./usr/share/doc/zantovel/copyright; do
+  ./usr/share/bash-completion/completions/zantovel ./usr/share/doc/zantovel/copyright \
+  ./usr/share/kio/servicemenus/zantovel.desktop; do
   grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 grep -q "libqt6widgets6" <<<"$(dpkg-deb -f "$package" Depends)" || fail "no dependency on Qt"

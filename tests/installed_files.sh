@@ -7,7 +7,7 @@
 set -euo pipefail
 source=$(cd "$1" && pwd)
 build=$2
-for tool in man desktop-file-validate appstreamcli; do
+for tool in man desktop-file-validate appstreamcli update-desktop-database xdg-mime; do
   command -v "$tool" >/dev/null || {
     echo "SKIP: $tool is missing"
     exit 77
@@ -30,13 +30,27 @@ done
 for option in --folder --prefix --type --undo --dry-run --quiet --verbose --help --version; do
   grep -q -- "$option" <<<"$page" || fail "the manual page does not name $option"
 done
-desktop-file-validate "$source/app/resources/zantovel.desktop" || fail "the desktop entry"
+for entry in zantovel.desktop zantovel-servicemenu.desktop; do
+  desktop-file-validate "$source/app/resources/$entry" || fail "the desktop entry $entry"
+done
+grep -qx 'Exec=zantovel %f' "$source/app/resources/zantovel.desktop" || fail "the entry takes no folder"
 appstreamcli validate --no-net "$source/app/resources/zantovel.metainfo.xml" >/dev/null ||
   fail "the AppStream metadata: $(appstreamcli validate --no-net "$source/app/resources/zantovel.metainfo.xml")"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/scans"
+# Offered for folders, but never the default program for them where a file manager is installed.
+mkdir -p "$work/share/applications" "$work/config" "$work/data"
+printf '[Desktop Entry]\nType=Application\nName=Files\nExec=thunar %%F\nMimeType=inode/directory;\n' \
+  >"$work/share/applications/thunar.desktop"
+cp "$source/app/resources/zantovel.desktop" "$work/share/applications/"
+update-desktop-database "$work/share/applications"
+grep -q '^inode/directory=.*zantovel.desktop' "$work/share/applications/mimeinfo.cache" ||
+  fail "the entry is not offered for folders"
+default=$(XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_DATA_DIRS="$work/share" \
+  XDG_CURRENT_DESKTOP="" xdg-mime query default inode/directory)
+[[ "$default" == "thunar.desktop" ]] || fail "the default program for folders became $default"
 completions=$(cd "$work" && bash -c '
   source "$1"
   complete_words() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _zantovel; printf "%s," "${COMPREPLY[@]}"; echo; }

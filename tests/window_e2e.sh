@@ -12,13 +12,15 @@ source "$(dirname "$0")/x_session.sh"
 require_tools Xvfb xdotool wmctrl openbox
 start_x_session
 
-# Starts the program's window from $work, with what its settings file there holds; sets $app
-# and $window.
-open_window() { # MESSAGE-IF-IT-DOES-NOT-OPEN
-  QT_QPA_PLATFORM=xcb "$work/zantovel" 2>/dev/null &
+# Starts the program's window from $work, with what its settings file there holds and the
+# arguments given; sets $app and $window.
+open_window() { # MESSAGE-IF-IT-DOES-NOT-OPEN [ARGUMENT...]
+  local message=$1
+  shift
+  QT_QPA_PLATFORM=xcb "$work/zantovel" "$@" 2>/dev/null &
   app=$!
   window=$(find_window "^Zantovel v${version//./\\.}\$" 20)
-  [[ -n "$window" ]] || fail "$1"
+  [[ -n "$window" ]] || fail "$message"
   sleep 0.5
 }
 
@@ -129,15 +131,17 @@ for signal in TERM HUP; do
   grep -q "^LastF=sig_$signal" "$work/zantovel.ini" ||
     fail "SIG$signal lost the typed prefix: $(cat "$work/zantovel.ini")"
 done
-# The preview: opened by F5 beside the window, following the typing, and running its pass.
+# The preview: opened by F5 beside the window, following the typing, and running its pass, in
+# the folder given on the command line (the settings name another).
 mkdir "$work/seen"
 printf 'a' >"$work/seen/a.tmp"
 printf 'b' >"$work/seen/b.tmp"
-printf '[Settings]\r\nLastP=%s/seen/\r\nLastF=s\r\nLastT=.tmp\r\nAppLog=%s/run.log\r\n' "$work" "$work" >"$work/zantovel.ini"
-open_window "the window did not open for the preview"
+printf '[Settings]\r\nLastP=%s/files/\r\nLastF=s\r\nLastT=.tmp\r\nAppLog=%s/run.log\r\n' "$work" "$work" >"$work/zantovel.ini"
+open_window "the window did not open on a folder" "$work/seen"
 check_preview "$window" "beside the window"
 names=$(cd "$work/seen" && ls -A | sort | tr '\n' ' ')
 [[ "$names" == "sxa.tmp sxb.tmp " ]] || fail "files after the preview's pass: $names"
 wmctrl -c "Zantovel v$version"
 wait_gone "$app" "the window did not close after the preview"
+grep -q "^LastP=$work/seen/" "$work/zantovel.ini" || fail "the folder given was not kept"
 echo "window end-to-end: 1 passed, 0 failed"
