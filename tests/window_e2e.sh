@@ -106,7 +106,13 @@ pixel() {
   import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
     grep -o '([0-9]*,[0-9]*,[0-9]*)' | head -1
 }
+# Given up to three seconds, as the window manager may map it again a moment late.
+for _ in $(seq 30); do
+  [[ "$(pixel 282 10) $(pixel 150 100)" == "(255,255,255) (224,224,224)" ]] && break
+  sleep 0.1
+done
 [[ "$(pixel 282 10) $(pixel 150 100)" == "(255,255,255) (224,224,224)" ]] ||
+  { [[ -z "${ZANTOVEL_SHOTS:-}" ]] || import -window root "$ZANTOVEL_SHOTS/redraw.png"; false; } ||
   fail "the window did not draw itself again during the pass: $(pixel 282 10) $(pixel 150 100)"
 # The progress box holds the keys while it is open.
 xdotool windowactivate --sync "$progress" key --clearmodifiers Escape 2>/dev/null ||
