@@ -19,11 +19,13 @@ start_x_session
 
 # Starts zantovel.exe from $work, with what its settings file there holds; sets $app and
 # $window.
-open_window() { # MESSAGE-IF-IT-DOES-NOT-OPEN
-  (cd "$work" && exec wine zantovel.exe) >/dev/null 2>&1 &
+open_window() { # MESSAGE-IF-IT-DOES-NOT-OPEN [ARGUMENT...]
+  local message=$1
+  shift
+  (cd "$work" && exec wine zantovel.exe "$@") >/dev/null 2>&1 &
   app=$!
   window=$(find_window "^Zantovel v${version//./\\.}\$" 60)
-  [[ -n "$window" ]] || fail "$1"
+  [[ -n "$window" ]] || fail "$message"
   sleep 1
 }
 
@@ -192,11 +194,14 @@ wait_gone "$app" "the window did not close after the long pass"
 mkdir "$work/seen"
 printf 'a' >"$work/seen/a.tmp"
 printf 'b' >"$work/seen/b.tmp"
-printf '[Settings]\r\nLastP=%s\\\r\nLastF=s\r\nLastT=.tmp\r\nAppLog=%s\r\n' "$(windows_path "$work/seen")" "$log" >"$work/zantovel.ini"
-open_window "the window did not open for the preview"
+printf '[Settings]\r\nLastP=%s\\\r\nLastF=s\r\nLastT=.tmp\r\nAppLog=%s\r\n' "$(windows_path "$work/files")" "$log" >"$work/zantovel.ini"
+open_window "the window did not open on a folder" "$(windows_path "$work/seen")"
 check_preview "$window" "beside the window"
+printf 'c' >"$work/seen/c.tmp"
+tab_to_run "$window"
 names=$(cd "$work/seen" && ls -A | sort | tr '\n' ' ')
-[[ "$names" == "sxa.tmp sxb.tmp " ]] || fail "files after the preview's pass: $names"
+[[ "$names" == "sxa.tmp sxb.tmp sxc.tmp " ]] || fail "files after the preview's and Tab's passes: $names"
 wmctrl -c "Zantovel v$version"
 wait_gone "$app" "the window did not close after the preview"
+grep -qF "LastP=$(windows_path "$work/seen")\\" "$work/zantovel.ini" || fail "the folder given was not kept: $(cat "$work/zantovel.ini")"
 echo "Windows window end-to-end: 1 passed, 0 failed"

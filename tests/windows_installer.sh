@@ -30,6 +30,21 @@ for file in zantovel.exe zantovel.com README.txt LICENSE.txt uninstall.exe; do
 done
 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zantovel' /v DisplayVersion \
   2>/dev/null | grep -q "1\.0\.0" || fail "no entry in the list of programs"
+wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zantovel' /v EstimatedSize \
+  2>/dev/null | grep -q "REG_DWORD" || fail "the entry in the list of programs gives no size"
+# Explorer's entry on a folder and on a folder's background opens the window on that folder.
+verbs=('HKCU\Software\Classes\Directory\shell\Zantovel'
+  'HKCU\Software\Classes\Directory\Background\shell\Zantovel')
+for verb in "${verbs[@]}"; do
+  wine reg query "$verb" /ve 2>/dev/null | grep -q "Prefix files with Zantovel" || fail "no Explorer entry $verb"
+  wine reg query "$verb\command" /ve 2>/dev/null | grep -qi 'zantovel\.exe" "%[1V]"' ||
+    fail "the Explorer entry $verb starts: $(wine reg query "$verb\command" /ve 2>/dev/null)"
+done
+# Notepad before Windows 10 shows only CR LF line ends as lines.
+for text in README.txt LICENSE.txt; do
+  [[ $(grep -c $'\r$' "$installed/$text") -eq $(wc -l <"$installed/$text") ]] ||
+    fail "$text has lines without CR LF"
+done
 appdata=$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
 [[ -f "$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs")/Zantovel.lnk" ]] ||
   fail "no Start menu entry"
@@ -50,5 +65,8 @@ left=$(cd "$installed" && ls -A | sort | tr '\n' ' ')
 [[ "$left" == "applog.log zantovel.journals " ]] || fail "after the uninstall $installed holds: $left"
 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zantovel' >/dev/null 2>&1 &&
   fail "the entry in the list of programs stayed"
+for verb in "${verbs[@]}"; do
+  wine reg query "$verb" >/dev/null 2>&1 && fail "the Explorer entry $verb stayed"
+done
 rm -rf "$installed"
 echo "Windows installer: 1 passed, 0 failed"

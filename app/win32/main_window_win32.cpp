@@ -1,7 +1,11 @@
 #include "app/win32/main_window_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlwapi.h>
 #include <windowsx.h>
+
+#include <cstdlib>
 
 #include <string>
 
@@ -100,6 +104,21 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &self);
   if (self.window_ == nullptr) return 1;
   self.taskbar_ = std::make_unique<zantovel::win32::TaskbarProgress>(self.window_);
+  // The shell's own completion of folder names as they are typed (its COM was started above).
+  SHAutoComplete(self.folderEdit_, SHACF_FILESYS_DIRS);
+  // "zantovel.exe DIR", as Explorer's entry starts it, opens the window on DIR.
+  int count = 0;
+  if (LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    int first = 1;
+    if (count > first && std::wstring_view(words[first]) == L"--") ++first;
+    if (count == first + 1) {
+      // Explorer quotes a drive's root as "C:\", which reads back as C:" (no name holds a quote).
+      std::wstring folder = words[first];
+      if (!folder.empty() && folder.back() == L'"') folder.back() = L'\\';
+      self.OpenOn(Narrow(folder));
+    }
+    LocalFree(words);
+  }
   ShowWindow(self.window_, show);
   SetFocus(self.folderEdit_);
 
@@ -167,6 +186,38 @@ LRESULT CALLBACK Win32MainWindow::LabelButtonProc(HWND label, UINT message, WPAR
         SendMessageW(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
                      reinterpret_cast<LPARAM>(label));
       return 0;
+    }
+    // A Tab stop: Space and Return press it, as they press a button, and a dotted frame shows
+    // that it has the focus.
+    case WM_GETDLGCODE:
+      if (lParam != 0) {
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key->message == WM_KEYDOWN && (key->wParam == VK_SPACE || key->wParam == VK_RETURN))
+          return DLGC_WANTMESSAGE;
+      }
+      break;
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE || wParam == VK_RETURN) {
+        SendMessageW(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(label));
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(label, nullptr, TRUE);
+      break;
+    case WM_PAINT: {
+      const LRESULT painted = DefSubclassProc(label, message, wParam, lParam);
+      if (GetFocus() == label) {
+        RECT area;
+        GetClientRect(label, &area);
+        InflateRect(&area, -1, -1);
+        const HDC dc = GetDC(label);
+        DrawFocusRect(dc, &area);
+        ReleaseDC(label, dc);
+      }
+      return painted;
     }
   }
   return DefSubclassProc(label, message, wParam, lParam);
@@ -250,6 +301,19 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
           return 0;
       }
       break;
+    case WM_DROPFILES: {
+      const auto drop = reinterpret_cast<HDROP>(wParam);
+      const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+      std::wstring path(length + 1, L'\0');
+      DragQueryFileW(drop, 0, path.data(), length + 1);
+      path.resize(length);
+      DragFinish(drop);
+      if (!Busy() && OpenOn(Narrow(path))) {
+        SetForegroundWindow(window_);
+        SetFocus(folderEdit_);
+      }
+      return 0;
+    }
     case WM_CONTEXTMENU: {
       // The window's own menu, on a right click on its background or the menu key.
       POINT where{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -298,7 +362,7 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 RECT Win32MainWindow::InPixels(layout::TwipsBox box) const {
   const auto px = [this](int twips) {
-    return MulDiv(twips, static_cast<int>(dpi_), layout::kTwipsPerInch);
+    return static_cast<int>(twips * textScale_ * dpi_ / layout::kTwipsPerInch + 0.5);
   };
   return {px(box.left), px(box.top), px(box.left) + px(box.width), px(box.top) + px(box.height)};
 }
@@ -314,19 +378,29 @@ void Win32MainWindow::CreateControls() {
   const DWORD captionStyle = SS_LEFTNOWORDWRAP | SS_NOTIFY;
   captions_[0] =
       child(WC_STATICW, Wide(layout::kFolderCaptionText).c_str(), captionStyle, kCaptionId);
-  browseButton_ =
-      child(WC_STATICW, Wide(layout::kBrowseText).c_str(), SS_CENTER | SS_NOTIFY, kBrowseId);
-  runButton_ = child(WC_STATICW, Wide(layout::kRunText).c_str(), SS_CENTER | SS_NOTIFY, kRunId);
+  browseButton_ = child(WC_STATICW, Wide(layout::kBrowseText).c_str(),
+                        SS_CENTER | SS_NOTIFY | WS_TABSTOP, kBrowseId);
+  runButton_ =
+      child(WC_STATICW, Wide(layout::kRunText).c_str(), SS_CENTER | SS_NOTIFY | WS_TABSTOP, kRunId);
   captions_[1] =
       child(WC_STATICW, Wide(layout::kPrefixCaptionText).c_str(), captionStyle, kCaptionId + 1);
   captions_[2] =
       child(WC_STATICW, Wide(layout::kTypeCaptionText).c_str(), captionStyle, kCaptionId + 2);
-  helpIcon_ = child(WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY, kHelpId);
+  helpIcon_ =
+      child(WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL | SS_NOTIFY | WS_TABSTOP, kHelpId);
   const DWORD editStyle = WS_TABSTOP | ES_AUTOHSCROLL;
   folderEdit_ = child(WC_EDITW, L"", editStyle | WS_GROUP, kFolderId, WS_EX_CLIENTEDGE);
   prefixEdit_ = child(WC_EDITW, L"", editStyle, kPrefixId, WS_EX_CLIENTEDGE);
   typeEdit_ = child(WC_EDITW, L"", editStyle, kTypeId, WS_EX_CLIENTEDGE);
   lastFocus_ = folderEdit_;
+  // Tab follows the order of the controls: each field, then the button beside it.
+  HWND previous = folderEdit_;
+  for (HWND next : {browseButton_, prefixEdit_, typeEdit_, runButton_, helpIcon_}) {
+    SetWindowPos(next, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = next;
+  }
+  // A folder (or a file, for its folder) dropped from Explorer fills the Folder field.
+  DragAcceptFiles(window_, TRUE);
   SetWindowSubclass(browseButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(runButton_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
   SetWindowSubclass(helpIcon_, LabelButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -353,6 +427,17 @@ void Win32MainWindow::CreateControls() {
 
 void Win32MainWindow::Layout(UINT dpi) {
   dpi_ = dpi;
+  // The system's text size (the message font, which "Make text bigger" enlarges) against the
+  // design's.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) &&
+      metrics.lfMessageFont.lfHeight != 0) {
+    const HDC screen = GetDC(nullptr);
+    const int logical = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    textScale_ = layout::TextScale(std::abs(metrics.lfMessageFont.lfHeight) * 72.0 / logical);
+  }
   const auto place = [](HWND control, RECT where) {
     MoveWindow(control, where.left, where.top, where.right - where.left, where.bottom - where.top,
                FALSE);
@@ -366,11 +451,11 @@ void Win32MainWindow::Layout(UINT dpi) {
   place(prefixEdit_, InPixels(layout::kPrefixBox));
   place(typeEdit_, InPixels(layout::kTypeBox));
 
-  const auto font = [dpi](int hundredthsOfPoint) {
-    return CreateFontW(-MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200), 0, 0, 0, FW_NORMAL,
-                       FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       Wide(layout::kFontFamily).c_str());
+  const auto font = [this, dpi](int hundredthsOfPoint) {
+    const int height = static_cast<int>(hundredthsOfPoint * textScale_ * dpi / 7200 + 0.5);
+    return CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, Wide(layout::kFontFamily).c_str());
   };
   const HFONT oldWindowFont = windowFont_, oldButtonFont = buttonFont_;
   windowFont_ = font(layout::kWindowFontSize);
@@ -565,6 +650,12 @@ void Win32MainWindow::Settle() {
       preview_->Follow(Fields());
     }
   }
+}
+
+bool Win32MainWindow::OpenOn(const std::string& path) {
+  const std::optional<std::string> folder = WindowModel::FolderFieldFor(path);
+  if (folder) SetWindowTextW(folderEdit_, Wide(*folder).c_str());
+  return folder.has_value();
 }
 
 void Win32MainWindow::OnPreviewAsked() {

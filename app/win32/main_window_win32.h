@@ -43,6 +43,9 @@ class Win32MainWindow {
   void OnStopAsked();
   // Ctrl+Z: takes the last pass back after a question.
   void OnUndoAsked();
+  // A folder given from outside (the command line, a drop; a file stands for its folder) into
+  // the Folder field. Whether it was one.
+  bool OpenOn(const std::string& path);
   // F5, or Preview in the window's menu: the preview opens beside the window.
   void OnPreviewAsked();
   // The fields changed: an open preview works out its plan afresh.
@@ -69,6 +72,7 @@ class Win32MainWindow {
   HFONT windowFont_ = nullptr, buttonFont_ = nullptr;
   HICON helpPicture_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  double textScale_ = 1;  // of the system's text size against the design's (layout::TextScale)
   zantovel::WindowModel model_;
   // After the model, which the work uses: it goes first, stopping and waiting for the work.
   zantovel::PassRunner runner_;

@@ -10,6 +10,10 @@ RequestExecutionLevel user
 
 !define NAME "Zantovel"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zantovel"
+; Explorer's menu on a folder and on a folder's background, for this user only.
+!define FOLDER_VERB "Software\Classes\Directory\shell\Zantovel"
+!define BACKGROUND_VERB "Software\Classes\Directory\Background\shell\Zantovel"
+!include "FileFunc.nsh"
 
 Name "${NAME} ${VERSION}"
 OutFile "${OUT}"
@@ -35,8 +39,9 @@ Section "Zantovel"
   SetOutPath "$INSTDIR"
   File "${BUILD}\zantovel.exe"
   File "${BUILD}\zantovel.com"
-  File "/oname=README.txt" "${SOURCE}\app\win32\README.txt"
-  File "/oname=LICENSE.txt" "${SOURCE}\LICENSE"
+  ; With CR LF line ends, which every Notepad shows.
+  File "/oname=README.txt" "${BUILD}\README.txt"
+  File "/oname=LICENSE.txt" "${BUILD}\LICENSE.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Zantovel.lnk" "$INSTDIR\zantovel.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
@@ -48,6 +53,15 @@ Section "Zantovel"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+  WriteRegStr HKCU "${FOLDER_VERB}" "" "Prefix files with Zantovel"
+  WriteRegStr HKCU "${FOLDER_VERB}" "Icon" '"$INSTDIR\zantovel.exe"'
+  WriteRegStr HKCU "${FOLDER_VERB}\command" "" '"$INSTDIR\zantovel.exe" "%1"'
+  WriteRegStr HKCU "${BACKGROUND_VERB}" "" "Prefix files with Zantovel"
+  WriteRegStr HKCU "${BACKGROUND_VERB}" "Icon" '"$INSTDIR\zantovel.exe"'
+  WriteRegStr HKCU "${BACKGROUND_VERB}\command" "" '"$INSTDIR\zantovel.exe" "%V"'
 SectionEnd
 
 Section "Uninstall"
@@ -59,6 +73,8 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Zantovel.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "${FOLDER_VERB}"
+  DeleteRegKey HKCU "${BACKGROUND_VERB}"
   ; Removed only when empty: the user's settings, log and journal stay.
   RMDir "$INSTDIR"
 SectionEnd

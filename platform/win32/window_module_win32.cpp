@@ -2,6 +2,8 @@
 // without arguments expects.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <string>
 
@@ -12,9 +14,37 @@
 
 namespace zantovel {
 
+namespace {
+
+// A word quoted for a command line, as CommandLineToArgvW reads it back: backslashes are
+// doubled only where a quote follows them.
+std::wstring Quoted(const std::wstring& word) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : word) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L"\"";
+}
+
+}  // namespace
+
 int RunWindowModule(int, char**) {
   const std::string window = JoinPath(FolderOf(ExecutablePath()), "zantovel.exe");
-  std::wstring commandLine = L"\"" + win32::Wide(window) + L"\"";
+  std::wstring commandLine = Quoted(win32::Wide(window));
+  // The arguments go along: a folder to open the window on.
+  int count = 0;
+  if (LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) commandLine += L" " + Quoted(words[i]);
+    LocalFree(words);
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
