@@ -24,6 +24,7 @@ constexpr const char* kUsage =
     "usage: zantovel [--folder] DIR --prefix PREFIX --type TYPE [--dry-run] [-q | -v]\n"
     "       zantovel --undo [ID] [--dry-run] [-q | -v]\n"
     "       zantovel --history\n"
+    "       zantovel [DIR]   (the window)\n"
     "       zantovel [-h | --help | -V | --version]";
 
 constexpr const char* kHelp =
@@ -33,8 +34,8 @@ constexpr const char* kHelp =
     "already, is passed over (not in the \"*.*\" mode). A \"#\" in PREFIX asks for numbering:\n"
     "every \"#\" becomes \"0\", and the first file alone also gets a \"1\" after the prefix\n"
     "(IMG##_ gives IMG00_1a.jpg, then IMG00_b.jpg). Every step goes to the log.\n"
-    "Without arguments (or with the toolkit's own, such as -style NAME) the window opens;\n"
-    "F5 there shows what Run would do, as the dry run does.\n"
+    "Without arguments (or with the toolkit's own, such as -style NAME) the window opens,\n"
+    "and with a folder alone it opens on that folder; F5 there shows what Run would do.\n"
     "\n"
     "  [--folder] DIR   the folder whose files are renamed; after \"--\" a folder may start\n"
     "                   with \"-\"\n"

@@ -65,6 +65,7 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
       "usage: zantovel [--folder] DIR --prefix PREFIX --type TYPE [--dry-run] [-q | -v]\n"
       "       zantovel --undo [ID] [--dry-run] [-q | -v]\n"
       "       zantovel --history\n"
+      "       zantovel [DIR]   (the window)\n"
       "       zantovel [-h | --help | -V | --version]\n";
   const std::string summary = "1 renamed.\nLog: " + log + "\n";
   struct Case {
@@ -150,11 +151,26 @@ TEST_F(CommandLineTest, ExitStatusAndWhatIsPrinted) {
   }
   // The toolkit's own options, alone, open the window: here the program stands without its
   // window module, so it says it cannot load the window.
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"-style", "fusion"}, {"--platform=offscreen", "-reverse"}}) {
-    const Ran ran = Run(args);
-    EXPECT_EQ(ran.status, 1) << args[0];
-    EXPECT_EQ(ran.err.rfind("zantovel: cannot load the window:", 0), 0u) << ran.err;
+  // So does a folder alone, with them or not; with the pass's options, or a folder that is not
+  // there, it is the terminal's.
+  const struct {
+    std::vector<std::string> args;
+    bool window;
+  } starts[] = {
+      {{"-style", "fusion"}, true},
+      {{"--platform=offscreen", "-reverse"}, true},
+      {{folder}, true},
+      {{"-style", "fusion", folder}, true},
+      {{"--", folder}, true},
+      {{folder, "--prefix", "a_"}, false},
+      {{folder + "/missing"}, false},
+      {{folder, folder}, false},
+  };
+  for (const auto& c : starts) {
+    const Ran ran = Run(c.args);
+    const bool window = ran.err.rfind("zantovel: cannot load the window:", 0) == 0;
+    EXPECT_EQ(window, c.window) << c.args.back() << ": " << ran.err;
+    EXPECT_NE(ran.status, 0) << c.args.back();
   }
   // A rename, its undo, the rename again, and the file passed over; the settings untouched.
   EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"a_x.tmp"});
