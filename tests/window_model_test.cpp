@@ -136,31 +136,33 @@ TEST(WindowModelTest, ThePreviewGoesBesideItsOwnerWithoutCoveringIt) {
 }
 
 // A path from outside the field (the command line, a drop) as the Folder field holds it: a
-// folder or a file's folder, absolute, ending in "/"; "~" is the home folder, as in the shell.
+// folder or a file's folder, absolute, ending in the separator; on Linux "~" is the home
+// folder, as in the shell, and on Windows a name like any other.
 TEST(WindowModelTest, APathFromOutsideBecomesTheFolderField) {
   const TempDir dir;
   fs::create_directory(dir / "sub");
-  WriteFile(dir / "sub/f.jpg", "");
-  const std::string home = UserHome();
+  WriteFile(dir / "sub" + kSep + "f.jpg", "");
+  const bool posix = NativeStyle() == PathStyle::Posix;
+  const std::string home = UserHome(), sub = dir / "sub" + kSep;
   const struct {
     std::string given;
     std::optional<std::string> field;
   } cases[] = {
-      {dir / "sub", dir / "sub/"},
-      {dir / "sub/", dir / "sub/"},
-      {dir / "sub/f.jpg", dir / "sub/"},
+      {dir / "sub", sub},
+      {sub, sub},
+      {sub + "f.jpg", sub},
       {dir / "missing", std::nullopt},
       {"", std::nullopt},
-      {"~", home + "/"},
-      {"~/", home + "/"},
-      {"sub", dir / "sub/"},  // from the working folder
+      {"sub", sub},  // from the working folder
+      {"~", posix ? std::optional(home + "/") : std::nullopt},
+      {"~/", posix ? std::optional(home + "/") : std::nullopt},
   };
   const fs::path before = fs::current_path();
   fs::current_path(dir.path());
   for (const auto& c : cases) EXPECT_EQ(WindowModel::FolderFieldFor(c.given), c.field) << c.given;
   fs::current_path(before);
   EXPECT_EQ(WindowModel::FolderNamed("~user/x"), "~user/x");
-  EXPECT_EQ(WindowModel::FolderNamed("~/x"), home + "/x");
+  EXPECT_EQ(WindowModel::FolderNamed("~/x"), posix ? home + "/x" : "~/x");
 }
 
 }  // namespace

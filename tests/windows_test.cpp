@@ -185,6 +185,54 @@ void RemoveLiterally(const std::string& folder) {
 
 // Names Windows would alter on the way (a trailing dot or space, a device's name, a path over
 // 260 characters) reach the file they name; a new name Windows keeps for a device is not given.
+// A folder is the one its text names, trailing dot and all, however it is spelt: with folders
+// g and g. side by side, every spelling of g. renames g.'s file alone.
+TEST_F(PassTest, AFolderWhoseNameEndsInADotIsTheOneTyped) {
+  const std::string parent = FolderOf(folder);
+  // Made and looked at literally, as the system would drop the dots of a typed path.
+  const std::string literal = "\\\\?\\" + folder;
+  std::filesystem::create_directory(literal + "\\g");
+  std::filesystem::create_directory(literal + "\\g.");
+  std::filesystem::create_directory(literal + "\\k. ");
+  const std::string relative = folder.substr(parent.size() + 1);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(parent);
+  const struct {
+    std::string typed, inside;
+  } cases[] = {
+      {folder + "\\g.\\", "g."}, {folder + "\\g.", "g."},
+      {folder + "/g./", "g."},   {folder + "\\sub\\..\\.\\g.\\\\", "g."},
+      {relative + "\\g.", "g."}, {".\\" + relative + "\\g.\\", "g."},
+      {folder + "\\g\\", "g"},   {folder + "\\k. ", "k. "},
+  };
+  int round = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const std::string name = "f" + std::to_string(++round) + ".tmp";
+    for (const char* inside : {"g", "g.", "k. "})
+      WriteFile(literal + "\\" + inside + "\\" + name, "");
+    EXPECT_EQ(Run(c.typed, "a_", ".tmp").message, "Done");
+    for (const char* inside : {"g", "g.", "k. "}) {
+      const bool renamed = c.inside == inside;
+      EXPECT_EQ(std::filesystem::exists(literal + "\\" + inside + "\\a_" + name), renamed)
+          << inside;
+    }
+  }
+  std::filesystem::current_path(before);
+  // Removed literally too: a typed path to them would name g and k.
+  for (const char* inside : {"g.", "k. "}) {
+    const std::wstring there = win32::Wide(literal + "\\" + inside + "\\");
+    WIN32_FIND_DATAW found;
+    const HANDLE listing = FindFirstFileW((there + L"*").c_str(), &found);
+    if (listing != INVALID_HANDLE_VALUE) {
+      do DeleteFileW((there + found.cFileName).c_str());
+      while (FindNextFileW(listing, &found));
+      FindClose(listing);
+    }
+    EXPECT_TRUE(RemoveDirectoryW(there.c_str())) << inside;
+  }
+}
+
 TEST_F(PassTest, NamesWindowsWouldAlterAreTakenAsTheyStand) {
   const std::string deep = std::string(120, 'd') + "\\" + std::string(120, 'e');
   struct Case {

@@ -109,7 +109,8 @@ std::error_code SystemError(int error) {
 namespace native {
 
 std::error_code OpenFolder(const std::string& text, FolderState& folder) {
-  std::optional<std::wstring> found = FullPath(Wide(text));
+  // As typed: "g." names the folder g., which GetFullPathNameW would make g.
+  std::optional<std::wstring> found = win32::WholePath(Wide(text));
   if (!found) return LastError();
   std::wstring& full = *found;
   // Without FILE_SHARE_DELETE nobody can move or remove the folder while the pass holds it,
@@ -540,13 +541,8 @@ PathKind KindOf(const std::string& path) {
 }
 
 std::string AbsolutePath(const std::string& path) {
-  if (IsAbsolutePath(path)) return path;
-  const std::wstring given = win32::Wide(path);
-  const DWORD size = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  full.resize(GetFullPathNameW(given.c_str(), size, full.data(), nullptr));
-  return win32::Narrow(full);
+  const std::optional<std::wstring> whole = win32::WholePath(win32::Wide(path));
+  return whole ? win32::Narrow(*whole) : path;
 }
 
 bool IsRegularFile(const std::string& path) {

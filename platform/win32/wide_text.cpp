@@ -1,5 +1,7 @@
 #include "platform/win32/wide_text.h"
 
+#include <vector>
+
 #include "util/text.h"
 
 namespace zantovel::win32 {
@@ -42,6 +44,52 @@ std::optional<std::wstring> FullPath(const std::wstring& path) {
   }
 }
 
+std::optional<std::wstring> WholePath(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+  std::wstring typed = path;
+  for (wchar_t& c : typed)
+    if (c == L'/') c = L'\\';
+  const auto isLetter = [](wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+  };
+  std::wstring absolute;
+  if (typed.rfind(L"\\\\", 0) == 0 ||
+      (typed.size() >= 3 && isLetter(typed[0]) && typed[1] == L':' && typed[2] == L'\\')) {
+    absolute = typed;
+  } else {
+    // Only the base comes from the system, which resolves it as Windows reads a typed path.
+    const bool driveRelative = typed.size() >= 2 && isLetter(typed[0]) && typed[1] == L':';
+    const bool rooted = !driveRelative && !typed.empty() && typed[0] == L'\\';
+    const std::wstring base = driveRelative ? typed.substr(0, 2) : rooted ? L"\\" : L".";
+    const std::optional<std::wstring> full = FullPath(base);
+    if (!full) return std::nullopt;
+    absolute = *full + L"\\" + typed.substr(driveRelative ? 2 : 0);
+  }
+  // The volume ("C:" or "\\server\share"), then its names.
+  std::size_t volume = 2;
+  if (absolute.rfind(L"\\\\", 0) == 0) {
+    const std::size_t share = absolute.find(L'\\', 2);
+    volume = share == std::wstring::npos ? absolute.size() : absolute.find(L'\\', share + 1);
+    if (volume == std::wstring::npos) volume = absolute.size();
+  }
+  std::vector<std::wstring> names;
+  for (std::size_t at = volume; at < absolute.size();) {
+    std::size_t end = absolute.find(L'\\', at);
+    if (end == std::wstring::npos) end = absolute.size();
+    const std::wstring name = absolute.substr(at, end - at);
+    if (name == L"..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != L".") {
+      names.push_back(name);
+    }
+    at = end + 1;
+  }
+  std::wstring whole = absolute.substr(0, volume);
+  for (const std::wstring& name : names) whole += L"\\" + name;
+  if (names.empty()) whole += L"\\";
+  return whole;
+}
+
 std::wstring Literal(std::wstring path) {
   if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
   if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
@@ -50,7 +98,7 @@ std::wstring Literal(std::wstring path) {
 
 std::wstring SystemPath(const std::string& path) {
   const std::wstring wide = Wide(path);
-  const std::optional<std::wstring> full = FullPath(wide);
+  const std::optional<std::wstring> full = WholePath(wide);
   return full ? Literal(*full) : wide;
 }
 

@@ -19,6 +19,12 @@ std::string Narrow(std::wstring_view text);
 // "/" taken for "\", and trailing dots and spaces dropped from the last name.
 std::optional<std::wstring> FullPath(const std::wstring& path);
 
+// The absolute form of a folder or file path with each name kept as the user typed it, trailing
+// dots and spaces too ("g." is not "g"): "/" taken for "\", a relative path, a drive-relative
+// one ("C:x") or a rooted one ("\x") joined to the folder the system resolves for it, "." and
+// ".." parts resolved, empty parts dropped. A path in the \\?\ form is taken as it is.
+std::optional<std::wstring> WholePath(const std::wstring& path);
+
 // The \\?\ form of an absolute path, which no Windows call alters on the way to the file: a
 // name that ends in a dot or a space, a name like "aux", and a path over 260 characters reach
 // the file they name.
