@@ -121,7 +121,9 @@ pick() {
 pick "$(windows_path "$work/chosen")" Return
 pick "" Escape
 
-# Ctrl+Z takes the last pass (z.tmp's) back, after a question that Return confirms.
+# Ctrl+Z takes the last pass (z.tmp's) back, after a question that Return confirms: from the
+# Folder field, which the picker filled, and so holds no typing to take back first.
+xdotool mousemove --window "$window" 260 17 click 1
 take_back "$window" "after a pass"
 [[ -f "$work/files/z.tmp" && ! -e "$work/files/e2e_z.tmp" ]] || fail "Ctrl+Z did not take the pass back"
 
@@ -199,9 +201,12 @@ open_window "the window did not open on a folder" "$(windows_path "$work/seen")"
 check_preview "$window" "beside the window"
 printf 'c' >"$work/seen/c.tmp"
 tab_to_run "$window"
+undo_typing "$window"
 names=$(cd "$work/seen" && ls -A | sort | tr '\n' ' ')
 [[ "$names" == "sxa.tmp sxb.tmp sxc.tmp " ]] || fail "files after the preview's and Tab's passes: $names"
 wmctrl -c "Zantovel v$version"
 wait_gone "$app" "the window did not close after the preview"
 grep -qF "LastP=$(windows_path "$work/seen")\\" "$work/zantovel.ini" || fail "the folder given was not kept: $(cat "$work/zantovel.ini")"
+# A Windows edit box takes back all the typing at its end at once: the x as well as the q.
+tr -d '\r' <"$work/zantovel.ini" | grep -qx "LastF=s" || fail "Ctrl+Z did not take back the typing: $(cat "$work/zantovel.ini")"
 echo "Windows window end-to-end: 1 passed, 0 failed"

@@ -108,3 +108,11 @@ tab_to_run() { # WINDOW
   xdotool key --clearmodifiers Tab Tab Tab Tab space
   close_box "Tab and Space on \"Run\" ran no pass"
 }
+
+# Ctrl+Z after typing in the Prefix box of WINDOW (at 260,41) takes back the typing, as in any
+# text box, and asks nothing about a pass.
+undo_typing() { # WINDOW
+  xdotool mousemove --window "$1" 260 41 click 1 key End type q
+  xdotool key --clearmodifiers ctrl+z
+  [[ -z "$(find_window '^Take back a pass$' 2)" ]] || fail "Ctrl+Z after typing asked to take back a pass"
+}

@@ -137,6 +137,18 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   // The program ends with its window, even where a nested message loop (the folder picker's)
   // took the quit message that the window's end posted.
   while (self.window_ != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Ctrl+Z in a text box takes back its typing first, as in any Windows edit box (and as the
+    // Qt window does); with none left to take back, it takes back a pass. The box's own undo
+    // would take back its undo next, so what it took back is forgotten.
+    if (message.message == WM_KEYDOWN && message.wParam == 'Z' &&
+        (GetKeyState(VK_CONTROL) & 0x8000) != 0 && GetParent(message.hwnd) == self.window_ &&
+        (message.hwnd == self.folderEdit_ || message.hwnd == self.prefixEdit_ ||
+         message.hwnd == self.typeEdit_) &&
+        SendMessageW(message.hwnd, EM_CANUNDO, 0, 0) != 0) {
+      SendMessageW(message.hwnd, EM_UNDO, 0, 0);
+      SendMessageW(message.hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+      continue;
+    }
     if (TranslateAcceleratorW(self.window_, shortcuts, &message)) continue;
     // Tab and Shift+Tab move between the text boxes, and between the preview's controls.
     if (self.window_ != nullptr && IsDialogMessageW(self.window_, &message)) continue;
