@@ -138,7 +138,11 @@ MainWindow::MainWindow(zantovel::ProgramFiles& files, QWidget* parent)
                  QMetaObject::invokeMethod(
                      this, [this] { runner_.Ended(); }, Qt::QueuedConnection);
                },
-               [this] { Settle(); }}) {
+               [this] { Settle(); }}),
+      undoPlanning_([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { UndoPlanned(); }, Qt::QueuedConnection);
+      }) {
   // The images live in the window's static library, whose resources are not registered on
   // their own.
   Q_INIT_RESOURCE(zantovel);
@@ -417,9 +421,18 @@ void MainWindow::OnStopAsked() {
 }
 
 void MainWindow::OnUndoAsked() {
-  if (Busy()) return;
-  const std::optional<std::string> id = model.ConfirmUndo();
-  if (!id) return;
+  if (Busy() || undoPlanning_.Running()) return;
+  // The checks run beside the window, which stays alive; the pointer says to wait.
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  undoPlanning_.Start(model);
+}
+
+void MainWindow::UndoPlanned() {
+  QApplication::restoreOverrideCursor();
+  WindowModel::Box nothing;
+  const std::optional<WindowModel::UndoPlan> plan = undoPlanning_.Take(nothing);
+  const std::optional<std::string> id = WindowModel::ConfirmUndo(plan, nothing);
+  if (!id || Busy()) return;
   RunBeside([this, id = *id](PassProgress& progress, const std::atomic<bool>& stop) {
     return model.AfterUndo(model.UndoPass(id, &progress, &stop));
   });

@@ -74,6 +74,8 @@ class MainWindow : public QWidget {
   void ShowMenu(QLineEdit* edit, QPoint where);
   // The fields changed: an open preview works out its plan afresh.
   void FieldsChanged();
+  // The plan of taking back a pass is ready: its question, then the undo.
+  void UndoPlanned();
 
   // The folder a drag carries, as the Folder field would hold it, or nothing.
   static std::optional<std::string> DraggedFolder(const QMimeData* data);
@@ -90,6 +92,7 @@ class MainWindow : public QWidget {
   zantovel::WindowModel model;
   // After the model, which the work uses: it goes first, stopping and waiting for the work.
   zantovel::PassRunner runner_;
+  zantovel::UndoPlanning undoPlanning_;  // the checks behind Ctrl+Z's question
   QLineEdit* typeEdit;
   QLineEdit* prefixEdit;
   QLineEdit* folderEdit;

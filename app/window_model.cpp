@@ -126,15 +126,38 @@ std::optional<WindowModel::UndoPlan> WindowModel::PlanUndo(Box& nothing) const {
   return UndoPlan{plan.id, question};
 }
 
-std::optional<std::string> WindowModel::ConfirmUndo() const {
-  Box nothing;
-  const std::optional<UndoPlan> plan = PlanUndo(nothing);
+std::optional<std::string> WindowModel::ConfirmUndo(const std::optional<UndoPlan>& plan,
+                                                    const Box& nothing) {
   if (!plan) {
     MsgBox(nothing.text, nothing.icon, AppTitle());
     return std::nullopt;
   }
   if (AskYesNo(plan->question, "Take back a pass") != Answer::Yes) return std::nullopt;
   return plan->id;
+}
+
+UndoPlanning::~UndoPlanning() {
+  if (worker_.joinable()) worker_.join();
+}
+
+bool UndoPlanning::Start(const WindowModel& model) {
+  if (worker_.joinable()) return false;
+  worker_ = std::thread([this, &model] {
+    try {
+      plan_ = model.PlanUndo(nothing_);
+    } catch (const PlatformError& error) {
+      plan_.reset();
+      nothing_ = {error.what(), MsgIcon::Critical};
+    }
+    ready_();
+  });
+  return true;
+}
+
+std::optional<WindowModel::UndoPlan> UndoPlanning::Take(WindowModel::Box& nothing) {
+  if (worker_.joinable()) worker_.join();
+  nothing = nothing_;
+  return std::exchange(plan_, std::nullopt);
 }
 
 UndoResult WindowModel::UndoPass(const std::string& id, ProgressListener* progress,

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/dialogs.h"
 #include "rename/plan.h"
@@ -20,6 +22,8 @@ struct WindowFields {
 
 // What the window does, apart from drawing itself: a window of any toolkit draws the controls
 // and hands its events here. Knows no toolkit, so it is tested without a display.
+class UndoPlanning;
+
 class WindowModel {
  public:
   // A window of the program whose settings and log are `files`.
@@ -68,9 +72,10 @@ class WindowModel {
     std::string question;
   };
   std::optional<UndoPlan> PlanUndo(Box& nothing) const;
-  // Asks that question, or shows why nothing can be taken back. Returns the pass to take back
-  // when the user confirmed.
-  std::optional<std::string> ConfirmUndo() const;
+  // Asks the plan's question, or shows why nothing can be taken back (nothing). Returns the
+  // pass to take back when the user confirmed.
+  static std::optional<std::string> ConfirmUndo(const std::optional<UndoPlan>& plan,
+                                                const Box& nothing);
   UndoResult UndoPass(const std::string& id, ProgressListener* progress,
                       const std::atomic<bool>* stop);
   Box AfterUndo(const UndoResult& result) const;
@@ -112,6 +117,32 @@ class WindowModel {
  private:
   ProgramFiles& files_;
   Highlights highlights_;
+};
+
+// Works out the plan of taking back a pass (WindowModel::PlanUndo) beside the window, since
+// its checks look at every file the pass named, which on a slow folder takes seconds: the
+// window stays alive meanwhile. ready is called on the worker once the plan can be taken; the
+// window takes it on its own thread.
+class UndoPlanning {
+ public:
+  explicit UndoPlanning(std::function<void()> ready) : ready_(std::move(ready)) {}
+  // A plan still being worked out is waited for.
+  ~UndoPlanning();
+  UndoPlanning(const UndoPlanning&) = delete;
+  UndoPlanning& operator=(const UndoPlanning&) = delete;
+
+  // Starts working out the plan, unless one is being worked out (then false).
+  bool Start(const WindowModel& model);
+  // Whether a plan is being worked out, or is ready and not yet taken.
+  bool Running() const { return worker_.joinable(); }
+  // On the window's thread, after ready: the plan, or nothing with the box that says why.
+  std::optional<WindowModel::UndoPlan> Take(WindowModel::Box& nothing);
+
+ private:
+  std::function<void()> ready_;
+  std::thread worker_;
+  std::optional<WindowModel::UndoPlan> plan_;  // written by the worker before ready
+  WindowModel::Box nothing_;
 };
 
 }  // namespace zantovel

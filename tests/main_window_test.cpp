@@ -263,11 +263,12 @@ class MainWindowTest : public QObject {
     QTest::keyClick(box, Qt::Key_X);
     QTest::keySequence(box, QKeySequence(Qt::CTRL | Qt::Key_Z));
     QCOMPARE(box->text(), text);
+    QTest::qWait(300);
     QVERIFY(question.isEmpty());
     SeenDialog undone;
     QTimer::singleShot(200, [&undone] { CloseNextBox(&undone); });
     QTest::keySequence(box, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    QVERIFY(question.startsWith("Take back this pass?\n\nFolder: "));
+    QTRY_VERIFY(question.startsWith("Take back this pass?\n\nFolder: "));
     QTRY_VERIFY_WITH_TIMEOUT(undone.text.startsWith("Done\n\n"), 20000);
     const std::vector<std::string> back = FolderNames(dir / "files");
     QCOMPARE(std::count_if(back.begin(), back.end(),

@@ -53,11 +53,15 @@ sleep 1.5
 import -window "$window" "$work/shot.png" 2>/dev/null
 
 # Inside each box (96 dots per inch: a fifteenth of the design's twips), away from the borders
-# of the rectangles behind "..." and "Run".
+# of the rectangles behind "..." and "Run"; scaled as the window is, which grows with a desktop
+# font larger than the design's (the theme's own font).
 boxes=("Folder 8 8 49 17" "Prefix 8 32 49 17" "Type 8 56 49 17" "... 282 10 15 12" "Run 251 82 42 13")
+width=$(identify -format '%w' "$work/shot.png")
 unreadable=()
 for box in "${boxes[@]}"; do
   read -r name x y w h <<<"$box"
+  read -r x y w h < <(awk -v s="$width" -v x="$x" -v y="$y" -v w="$w" -v h="$h" \
+    'BEGIN { f = s / 305; printf "%d %d %d %d\n", x * f + 0.5, y * f + 0.5, w * f, h * f }')
   range=$(convert "$work/shot.png" -crop "${w}x${h}+$x+$y" -colorspace Gray \
     -format '%[fx:maxima.r-minima.r]' info:)
   awk -v r="$range" 'BEGIN { exit !(r >= 0.5) }' || unreadable+=("$name ($range)")

@@ -45,6 +45,8 @@ enum : int {
 
 // Posted by the worker when a pass or an undo has ended.
 constexpr UINT kWorkEnded = WM_APP + 1;
+// Posted by the worker when the plan of taking back a pass is ready.
+constexpr UINT kUndoPlanned = WM_APP + 3;
 // The window's timers: the progress is read ten times a second, and shown after half a second.
 constexpr UINT_PTR kProgressTimer = 1;
 constexpr UINT_PTR kShowProgressTimer = 2;
@@ -68,7 +70,8 @@ constexpr int kHelpIconResource = 2;
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, zantovel::ProgramFiles& files)
     : instance_(instance),
       model_(files),
-      runner_({[this] { PostMessageW(window_, kWorkEnded, 0, 0); }, [this] { Settle(); }}) {}
+      runner_({[this] { PostMessageW(window_, kWorkEnded, 0, 0); }, [this] { Settle(); }}),
+      undoPlanning_([this] { PostMessageW(window_, kUndoPlanned, 0, 0); }) {}
 
 int Win32MainWindow::Run(HINSTANCE instance, int show) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -349,6 +352,9 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kWorkEnded:
       runner_.Ended();
       return 0;
+    case kUndoPlanned:
+      UndoPlanned();
+      return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -585,9 +591,16 @@ void Win32MainWindow::OnStopAsked() {
 }
 
 void Win32MainWindow::OnUndoAsked() {
-  if (Busy()) return;
-  const std::optional<std::string> id = model_.ConfirmUndo();
-  if (!id) return;
+  // The checks run beside the window, which keeps answering meanwhile.
+  if (Busy() || undoPlanning_.Running()) return;
+  undoPlanning_.Start(model_);
+}
+
+void Win32MainWindow::UndoPlanned() {
+  zantovel::WindowModel::Box nothing;
+  const std::optional<zantovel::WindowModel::UndoPlan> plan = undoPlanning_.Take(nothing);
+  const std::optional<std::string> id = WindowModel::ConfirmUndo(plan, nothing);
+  if (!id || Busy() || window_ == nullptr) return;
   RunBeside([this, id = *id](zantovel::PassProgress& progress, const std::atomic<bool>& stop) {
     return model_.AfterUndo(model_.UndoPass(id, &progress, &stop));
   });

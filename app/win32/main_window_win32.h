@@ -50,6 +50,8 @@ class Win32MainWindow {
   void OnPreviewAsked();
   // The fields changed: an open preview works out its plan afresh.
   void FieldsChanged();
+  // The plan of taking back a pass is ready: its question, then the undo.
+  void UndoPlanned();
 
   // Runs work beside the window (PassRunner), the fields and buttons disabled and a progress
   // window shown after half a second; then shows the box work returns.
@@ -76,6 +78,7 @@ class Win32MainWindow {
   zantovel::WindowModel model_;
   // After the model, which the work uses: it goes first, stopping and waiting for the work.
   zantovel::PassRunner runner_;
+  zantovel::UndoPlanning undoPlanning_;  // the checks behind Ctrl+Z's question
   std::unique_ptr<zantovel::win32::TaskbarProgress> taskbar_;
   // The text box that had the focus last: it gets it back whenever the window does.
   HWND lastFocus_ = nullptr;
