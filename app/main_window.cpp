@@ -482,9 +482,10 @@ void MainWindow::RunBeside(PassRunner::Work work) {
 void MainWindow::ShowProgress() {
   if (progressBox_ == nullptr || !Busy()) return;
   const PassProgress::Snapshot now = runner_.Progress("\n");
-  const int total = std::max(static_cast<int>(now.total), 1);
+  // A bar that only moves while the folder is listed, with no total yet.
+  const int total = static_cast<int>(now.total);
   progressBox_->setMaximum(total);
-  progressBox_->setValue(std::min(static_cast<int>(now.done), total));
+  progressBox_->setValue(total == 0 ? 0 : std::min(static_cast<int>(now.done), total));
   progressBox_->setLabelText(Q(now.text));
 }
 

@@ -18,6 +18,8 @@ void PassProgress::BytesCopied(std::uint64_t done, std::uint64_t total) {
 
 PassProgress::Snapshot PassProgress::Read(std::string_view lineBreak) const {
   const std::lock_guard lock(mutex_);
+  // Before the first file the folder is still being listed, which for a large one takes a while.
+  if (total_ == 0 && name_.empty()) return {0, 0, "Listing the folder"};
   std::string text = std::to_string(done_) + " of " + std::to_string(total_) + " files" +
                      std::string(lineBreak) + name_;
   if (bytesTotal_ != 0)

@@ -21,7 +21,8 @@ class PassProgress : public ProgressListener {
     std::size_t done = 0;
     std::size_t total = 0;
     // "3 of 40 files", the current name, and for a copy in pieces "5 of 120 MiB copied", one
-    // per line, the lines joined by the given break.
+    // per line, the lines joined by the given break; "Listing the folder" (total 0) before the
+    // first file.
     std::string text;
   };
   Snapshot Read(std::string_view lineBreak) const;

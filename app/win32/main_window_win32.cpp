@@ -652,6 +652,14 @@ void Win32MainWindow::ShowProgress() {
   const zantovel::PassProgress::Snapshot now = runner_.Progress("\r\n");
   taskbar_->Show(now.done, now.total);
   if (progressWindow_ == nullptr) return;
+  // A bar that only moves while the folder is listed, with no total yet.
+  const LONG_PTR style = GetWindowLongPtrW(progressBar_, GWL_STYLE);
+  const bool listing = now.total == 0;
+  if (listing != ((style & PBS_MARQUEE) != 0)) {
+    SetWindowLongPtrW(progressBar_, GWL_STYLE,
+                      listing ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+    SendMessageW(progressBar_, PBM_SETMARQUEE, listing ? TRUE : FALSE, 0);
+  }
   SendMessageW(progressBar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(now.total));
   SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(now.done), 0);
   SetWindowTextW(progressText_, Wide(now.text).c_str());
