@@ -81,19 +81,19 @@ struct KeyPlace {
 
 KeyPlace FindKey(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
   KeyPlace place;
-  bool inSection = false;
   bool inFirstSection = false;
   for (const Line& line : lines) {
     if (line.kind == LineKind::Section) {
-      inSection = SameName(line.name, section);
-      inFirstSection = inSection && place.sectionEnd == nullptr;
+      inFirstSection = SameName(line.name, section) && place.sectionEnd == nullptr;
       if (inFirstSection) place.sectionEnd = &line;
-    } else if (line.kind == LineKind::Key && inSection) {
+    } else if (line.kind == LineKind::Key && inFirstSection) {
+      // Only the first section of the name counts, as with the system's own profile functions:
+      // a key that only a later one holds is not there, and is saved into the first.
       if (SameName(line.name, key)) {
         place.key = &line;
         return place;
       }
-      if (inFirstSection) place.sectionEnd = &line;
+      place.sectionEnd = &line;
     }
   }
   return place;

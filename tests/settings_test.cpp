@@ -36,7 +36,8 @@ TEST(ProfileTest, ReadingFindsValuesByTheReadingRules) {
       {"[Other]\r\nLastP=other\r\n[Settings]\r\nLastT=t\r\n", "LastP", std::nullopt},
       {"LastP=before any section\r\n[Settings]\r\n", "LastP", std::nullopt},
       {"[Settings]\r\nLastP=first\r\nLastP=second\r\n", "LastP", "first"},
-      {"[Settings]\r\nA=1\r\n[Settings]\r\nLastP=dup\r\n", "LastP", "dup"},
+      // A second section of the name is not read, as the system's own functions do not.
+      {"[Settings]\r\nA=1\r\n[Settings]\r\nLastP=dup\r\n", "LastP", std::nullopt},
       {"[Settings]\r\nLastP=a=b\r\n", "LastP", "a=b"},
       {"[Settings]\r\nno equals sign\r\nLastP=v", "LastP", "v"},
       {"", "LastP", std::nullopt},
@@ -65,7 +66,7 @@ TEST(ProfileTest, WritingChangesOnlyTheKeysLine) {
       {"[Settings]\r\nLastP=x\r\n", "LastP", "", "[Settings]\r\nLastP=\r\n"},
       {"[Settings]\r\nLastP=x\r\n", "LastP", "two\r\nAppLog=/etc/x", "[Settings]\r\nLastP=two\r\n"},
       {"[Settings]\r\nA=1\r\n[Settings]\r\nLastP=dup\r\n", "LastP", "d2",
-       "[Settings]\r\nA=1\r\n[Settings]\r\nLastP=d2\r\n"},
+       "[Settings]\r\nA=1\r\nLastP=d2\r\n[Settings]\r\nLastP=dup\r\n"},
       {"[Settings]\r\nA=1\r\n[Settings]\r\nB=2\r\n", "C", "3",
        "[Settings]\r\nA=1\r\nC=3\r\n[Settings]\r\nB=2\r\n"},
   };
