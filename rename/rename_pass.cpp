@@ -151,6 +151,20 @@ void StartJournal(std::optional<JournalWriter>& journal, const PassContext& cont
                           {}});
 }
 
+// The counts close the pass's lines, however it ended, unless the log itself failed; a log that
+// fails only here fails the pass.
+void CloseTheLog(PassContext& context, PassResult& result, const std::string& fileType) {
+  if (result.counts.Reached() == 0 && result.end != PassEnd::Stopped) return;
+  try {
+    context.log.Write({CountsLine(result, IsAllFiles(fileType))});
+  } catch (const PlatformError& error) {
+    if (result.end != PassEnd::Failed) {
+      result.end = PassEnd::Failed;
+      result.message = error.what();
+    }
+  }
+}
+
 }  // namespace
 
 PassResult RenamePass(PassContext& context, const std::string& folderPath,
@@ -206,17 +220,7 @@ PassResult RenamePass(PassContext& context, const std::string& folderPath,
     } catch (const PlatformError&) {
     }
   }
-  // The counts close the pass's lines, however it ended, unless the log itself failed.
-  if (result.counts.Reached() > 0 || result.end == PassEnd::Stopped) {
-    try {
-      context.log.Write({CountsLine(result, IsAllFiles(fileType))});
-    } catch (const PlatformError& error) {
-      if (result.end != PassEnd::Failed) {
-        result.end = PassEnd::Failed;
-        result.message = error.what();
-      }
-    }
-  }
+  CloseTheLog(context, result, fileType);
   return result;
 }
 

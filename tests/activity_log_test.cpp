@@ -15,6 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Day, month, year and a 24-hour clock; written one after another through a log, whose stamp
+// is made once a second, each line keeps its own date when only the date changes.
 TEST(LogTimestampTest, DayMonthYearAndTwentyFourHourClock) {
   struct Case {
     int year, month, day, hour, minute, second;
@@ -22,10 +24,18 @@ TEST(LogTimestampTest, DayMonthYearAndTwentyFourHourClock) {
   } cases[] = {
       {2027, 1, 1, 0, 0, 1, "01-01-2027 00:00:01"},
       {2026, 12, 6, 14, 5, 9, "06-12-2026 14:05:09"},
+      {2026, 12, 7, 14, 5, 9, "07-12-2026 14:05:09"},
+      {2026, 11, 7, 14, 5, 9, "07-11-2026 14:05:09"},
+      {2025, 11, 7, 14, 5, 9, "07-11-2025 14:05:09"},
       {2026, 7, 31, 23, 59, 59, "31-07-2026 23:59:59"},
   };
+  TempDir dir;
+  SettingsStore settings(dir / "zantovel.ini");
+  std::tm time{};
+  ActivityLog log(settings, dir / "applog.log", [&time] { return time; });
+  std::string expected;
   for (const Case& c : cases) {
-    std::tm time{};
+    time = {};
     time.tm_year = c.year - 1900;
     time.tm_mon = c.month - 1;
     time.tm_mday = c.day;
@@ -33,7 +43,10 @@ TEST(LogTimestampTest, DayMonthYearAndTwentyFourHourClock) {
     time.tm_min = c.minute;
     time.tm_sec = c.second;
     EXPECT_EQ(LogTimestamp(time), c.text);
+    log.Write({"x"});
+    expected += std::string(c.text) + " x\r\n";
   }
+  EXPECT_EQ(ReadFile(dir / "applog.log"), expected);
 }
 
 // A line break inside a message (a file name may hold one) never starts a line of its own, and
