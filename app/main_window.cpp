@@ -317,8 +317,11 @@ void MainWindow::OnPreviewAsked() {
     preview_->resize(place.width - chrome.width(), place.height - chrome.height());
     preview_->move(place.left, place.top);
   }
-  preview_->SetBusy(Busy());
-  if (!Busy()) preview_->Follow(Fields());
+  if (Busy()) {
+    preview_->WorkStarted();
+  } else {
+    preview_->Follow(Fields());
+  }
   // Shown without taking the keys: the fields go on being typed with the preview in sight.
   preview_->setAttribute(Qt::WA_ShowWithoutActivating);
   preview_->show();
@@ -408,11 +411,7 @@ void MainWindow::OnRunClicked() {
   passDone_.reset();
   const bool record = preview_ != nullptr && preview_->isVisible();
   RunBeside([this, fields, record](PassProgress& progress, const std::atomic<bool>& stop) {
-    PreviewContent done{fields, {}, {}, true};
-    done.result = model.RunPass(fields, &progress, &stop, record ? &done.steps : nullptr);
-    WindowModel::Box box = model.AfterPass(done.result, fields);
-    if (record) passDone_ = std::move(done);
-    return box;
+    return PreviewPane::RunPass(model, fields, progress, stop, record, passDone_);
   });
 }
 
@@ -475,7 +474,7 @@ void MainWindow::RunBeside(PassRunner::Work work) {
     if (screen()->availableGeometry().contains(box)) progressBox_->move(box.topLeft());
     progressBox_->open();
   });
-  if (preview_ != nullptr) preview_->SetBusy(true);
+  if (preview_ != nullptr) preview_->WorkStarted();
   runner_.Start(std::move(work));
 }
 
@@ -499,15 +498,7 @@ void MainWindow::Settle() {
                            static_cast<QWidget*>(browseButton)})
     control->setEnabled(true);
   (lastFocus_ != nullptr ? lastFocus_ : folderEdit)->setFocus();
-  if (preview_ != nullptr) {
-    preview_->SetBusy(false);
-    // After a pass, what it did; after an undo, the plan of the folder as it is again.
-    if (passDone_) {
-      preview_->ShowDone(*std::exchange(passDone_, std::nullopt));
-    } else if (preview_->isVisible()) {
-      preview_->Follow(Fields());
-    }
-  }
+  if (preview_ != nullptr) preview_->WorkEnded(passDone_, Fields());
 }
 
 void MainWindow::OnHelpClicked() {

@@ -122,4 +122,36 @@ void PreviewWorker::Work() {
   }
 }
 
+PreviewPane::PreviewPane(const WindowModel& model)
+    : worker_(std::make_unique<PreviewWorker>(model, [this] { Post(); })) {}
+
+PreviewPane::~PreviewPane() = default;
+
+void PreviewPane::Ready() {
+  if (worker_ == nullptr) return;
+  if (std::optional<PreviewContent> content = worker_->Take()) Show(std::move(*content));
+}
+
+void PreviewPane::WorkEnded(std::optional<PreviewContent>& done, const WindowFields& fields) {
+  SetRunEnabled(true);
+  // After a pass, what it did; after an undo, the plan of the folder as it is again.
+  if (done) {
+    PreviewContent content = *std::exchange(done, std::nullopt);
+    content.done = true;
+    Show(std::move(content));
+  } else if (Visible()) {
+    Follow(fields);
+  }
+}
+
+WindowModel::Box PreviewPane::RunPass(WindowModel& model, const WindowFields& fields,
+                                      PassProgress& progress, const std::atomic<bool>& stop,
+                                      bool record, std::optional<PreviewContent>& done) {
+  PreviewContent content{fields, {}, {}, true};
+  content.result = model.RunPass(fields, &progress, &stop, record ? &content.steps : nullptr);
+  WindowModel::Box box = model.AfterPass(content.result, fields);
+  if (record) done = std::move(content);
+  return box;
+}
+
 }  // namespace zantovel

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "app/window_model.h"
+#include "rename/pass_progress.h"
 #include "rename/plan.h"
 #include "rename/report.h"
 
@@ -87,6 +90,43 @@ class PreviewWorker {
   std::optional<PreviewContent> result_;
   bool ending_ = false;
   std::thread worker_;  // last: it starts once everything above is ready
+};
+
+// What the previews of both windows share: the worker, and what their main window asks of
+// them. A window's preview draws (Show), enables its Run button (SetRunEnabled), says whether it
+// is in sight (Visible), and hands the worker's news to its own thread (Post), where Ready takes
+// it. A derived preview calls StopFollowing first in its destructor, before what Post reaches
+// goes.
+class PreviewPane {
+ public:
+  explicit PreviewPane(const WindowModel& model);
+  virtual ~PreviewPane();
+  PreviewPane(const PreviewPane&) = delete;
+  PreviewPane& operator=(const PreviewPane&) = delete;
+
+  // The fields changed: a new preview a moment after the last change.
+  void Follow(const WindowFields& fields) { worker_->Request(fields); }
+  // A pass or an undo starts: the Run button waits.
+  void WorkStarted() { SetRunEnabled(false); }
+  // It ended: after a pass that recorded what it did (done), that; else the plan afresh.
+  void WorkEnded(std::optional<PreviewContent>& done, const WindowFields& fields);
+  virtual bool Visible() const = 0;
+
+  // A pass with the fields on the worker of a window's runner; when record is set, what it did
+  // goes to done, for WorkEnded.
+  static WindowModel::Box RunPass(WindowModel& model, const WindowFields& fields,
+                                  PassProgress& progress, const std::atomic<bool>& stop,
+                                  bool record, std::optional<PreviewContent>& done);
+
+ protected:
+  void Ready();
+  void StopFollowing() { worker_.reset(); }
+  virtual void Show(PreviewContent content) = 0;
+  virtual void SetRunEnabled(bool enabled) = 0;
+  virtual void Post() = 0;
+
+ private:
+  std::unique_ptr<PreviewWorker> worker_;
 };
 
 }  // namespace zantovel

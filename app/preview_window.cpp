@@ -82,7 +82,7 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
 }
 
 PreviewWindow::PreviewWindow(const zantovel::WindowModel& model, QWidget* owner)
-    : QWidget(owner, Qt::Tool) {
+    : QWidget(owner, Qt::Tool), PreviewPane(model) {
   setObjectName("previewWindow");
   setWindowTitle("Zantovel preview");
   setAccessibleName("Preview of the pass");
@@ -119,14 +119,6 @@ PreviewWindow::PreviewWindow(const zantovel::WindowModel& model, QWidget* owner)
     connect(new QShortcut(keys, this), &QShortcut::activated, this, &PreviewWindow::runAsked);
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
           &QWidget::close);
-  worker_ = std::make_unique<zantovel::PreviewWorker>(model, [this] {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          if (std::optional<PreviewContent> content = worker_->Take()) Show(std::move(*content));
-        },
-        Qt::QueuedConnection);
-  });
 }
 
 void PreviewWindow::showEvent(QShowEvent* event) {
@@ -141,17 +133,17 @@ void PreviewWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
 }
 
-void PreviewWindow::Follow(const zantovel::WindowFields& fields) {
-  worker_->Request(fields);
+PreviewWindow::~PreviewWindow() {
+  StopFollowing();
 }
 
-void PreviewWindow::ShowDone(PreviewContent content) {
-  content.done = true;
-  Show(std::move(content));
+void PreviewWindow::Post() {
+  QMetaObject::invokeMethod(
+      this, [this] { Ready(); }, Qt::QueuedConnection);
 }
 
-void PreviewWindow::SetBusy(bool busy) {
-  run_->setEnabled(!busy);
+void PreviewWindow::SetRunEnabled(bool enabled) {
+  run_->setEnabled(enabled);
 }
 
 void PreviewWindow::Show(PreviewContent content) {

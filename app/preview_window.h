@@ -33,32 +33,28 @@ class PreviewTableModel : public QAbstractTableModel {
 // worked out off the window's thread a moment after the last key, and, once a pass has run,
 // what it did. Files passed over are grey and in italics, files left are bold on red. Its
 // Run button runs the pass as the main window's does.
-class PreviewWindow : public QWidget {
+class PreviewWindow : public QWidget, public zantovel::PreviewPane {
   Q_OBJECT
 
  public:
   PreviewWindow(const zantovel::WindowModel& model, QWidget* owner);
+  ~PreviewWindow() override;
 
-  // The fields changed: a new preview a moment after the last change.
-  void Follow(const zantovel::WindowFields& fields);
-  // What a pass did.
-  void ShowDone(zantovel::PreviewContent content);
-  // Whether a pass runs: the Run button waits meanwhile.
-  void SetBusy(bool busy);
+  bool Visible() const override { return isVisible(); }
 
  signals:
   void runAsked();
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void Show(zantovel::PreviewContent content) override;
+  void SetRunEnabled(bool enabled) override;
+  void Post() override;
 
  private:
-  void Show(zantovel::PreviewContent content);
-
   QLabel* heading_;
   QTableView* table_;
   PreviewTableModel* rows_;
   QPushButton* run_;
   bool shownBefore_ = false;
-  std::unique_ptr<zantovel::PreviewWorker> worker_;
 };

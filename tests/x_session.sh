@@ -116,3 +116,18 @@ undo_typing() { # WINDOW
   xdotool key --clearmodifiers ctrl+z
   [[ -z "$(find_window '^Take back a pass$' 2)" ]] || fail "Ctrl+Z after typing asked to take back a pass"
 }
+
+# The window $window ($app) open on $work/seen, which holds a.tmp and b.tmp, with the prefix
+# "s": the preview and its pass, then Tab and Space on "Run" for c.tmp, then Ctrl+Z after
+# typing; then the window is closed.
+desktop_round() {
+  check_preview "$window" "beside the window"
+  printf 'c' >"$work/seen/c.tmp"
+  tab_to_run "$window"
+  undo_typing "$window"
+  local names
+  names=$(cd "$work/seen" && ls -A | sort | tr '\n' ' ')
+  [[ "$names" == "sxa.tmp sxb.tmp sxc.tmp " ]] || fail "files after the preview's and Tab's passes: $names"
+  wmctrl -c "Zantovel v$version"
+  wait_gone "$app" "the window did not close after the preview"
+}

@@ -578,11 +578,7 @@ void Win32MainWindow::OnRunClicked() {
   const bool record = preview_ != nullptr && preview_->Visible();
   RunBeside(
       [this, fields, record](zantovel::PassProgress& progress, const std::atomic<bool>& stop) {
-        zantovel::PreviewContent done{fields, {}, {}, true};
-        done.result = model_.RunPass(fields, &progress, &stop, record ? &done.steps : nullptr);
-        WindowModel::Box box = model_.AfterPass(done.result, fields);
-        if (record) passDone_ = std::move(done);
-        return box;
+        return zantovel::PreviewPane::RunPass(model_, fields, progress, stop, record, passDone_);
       });
 }
 
@@ -611,7 +607,7 @@ void Win32MainWindow::RunBeside(zantovel::PassRunner::Work work) {
   SetFocus(window_);
   for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
     EnableWindow(control, FALSE);
-  if (preview_ != nullptr) preview_->SetBusy(true);
+  if (preview_ != nullptr) preview_->WorkStarted();
   SetTimer(window_, kProgressTimer, 100, nullptr);
   SetTimer(window_, kShowProgressTimer, 500, nullptr);
   runner_.Start(std::move(work));
@@ -674,15 +670,7 @@ void Win32MainWindow::Settle() {
   for (HWND control : {folderEdit_, prefixEdit_, typeEdit_, browseButton_, runButton_})
     EnableWindow(control, TRUE);
   SetFocus(lastFocus_);
-  if (preview_ != nullptr) {
-    preview_->SetBusy(false);
-    // After a pass, what it did; after an undo, the plan of the folder as it is again.
-    if (passDone_) {
-      preview_->ShowDone(*std::exchange(passDone_, std::nullopt));
-    } else if (preview_->Visible()) {
-      preview_->Follow(Fields());
-    }
-  }
+  if (preview_ != nullptr) preview_->WorkEnded(passDone_, Fields());
 }
 
 bool Win32MainWindow::OpenOn(const std::string& path) {
@@ -695,8 +683,11 @@ void Win32MainWindow::OnPreviewAsked() {
   if (preview_ == nullptr)
     preview_ =
         std::make_unique<Win32PreviewWindow>(instance_, window_, model_, windowFont_, dpi_, kRunId);
-  preview_->SetBusy(Busy());
-  if (!Busy()) preview_->Follow(Fields());
+  if (Busy()) {
+    preview_->WorkStarted();
+  } else {
+    preview_->Follow(Fields());
+  }
   preview_->Show();
 }
 

@@ -31,7 +31,12 @@ HFONT FontLike(HFONT font, bool italic, bool bold) {
 Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner,
                                        const zantovel::WindowModel& model, HFONT font, UINT dpi,
                                        int runCommand)
-    : instance_(instance), owner_(owner), runCommand_(runCommand), dpi_(dpi), font_(font) {
+    : PreviewPane(model),
+      instance_(instance),
+      owner_(owner),
+      runCommand_(runCommand),
+      dpi_(dpi),
+      font_(font) {
   static const bool registered = [instance] {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -77,12 +82,10 @@ Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner,
   }
   run_ = child(WC_BUTTONW, L"&Run", WS_TABSTOP | BS_PUSHBUTTON, kRunButtonId);
   Layout();
-  worker_ = std::make_unique<zantovel::PreviewWorker>(
-      model, [window = window_] { PostMessageW(window, kPreviewReady, 0, 0); });
 }
 
 Win32PreviewWindow::~Win32PreviewWindow() {
-  worker_.reset();
+  StopFollowing();
   if (window_ != nullptr) DestroyWindow(window_);
   DeleteObject(italicFont_);
   DeleteObject(boldFont_);
@@ -117,7 +120,7 @@ LRESULT Win32PreviewWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case kPreviewReady:
-      if (std::optional<PreviewContent> content = worker_->Take()) ShowContent(std::move(*content));
+      Ready();
       return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -213,20 +216,15 @@ void Win32PreviewWindow::Show() {
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 
-void Win32PreviewWindow::Follow(const zantovel::WindowFields& fields) {
-  worker_->Request(fields);
+void Win32PreviewWindow::Post() {
+  PostMessageW(window_, kPreviewReady, 0, 0);
 }
 
-void Win32PreviewWindow::ShowDone(PreviewContent content) {
-  content.done = true;
-  ShowContent(std::move(content));
+void Win32PreviewWindow::SetRunEnabled(bool enabled) {
+  EnableWindow(run_, enabled ? TRUE : FALSE);
 }
 
-void Win32PreviewWindow::SetBusy(bool busy) {
-  EnableWindow(run_, busy ? FALSE : TRUE);
-}
-
-void Win32PreviewWindow::ShowContent(PreviewContent content) {
+void Win32PreviewWindow::Show(PreviewContent content) {
   content_ = std::move(content);
   SetWindowTextW(heading_, Wide(zantovel::PreviewHeading(content_)).c_str());
   ListView_SetItemCountEx(list_, static_cast<int>(content_.steps.size()), 0);

@@ -12,31 +12,27 @@
 // they are drawn, so a hundred thousand cost nothing), and a Run button that sends the owner
 // the command runCommand. Files passed over are grey and in italics, files left are bold on
 // red. It is made hidden; Show opens it.
-class Win32PreviewWindow {
+class Win32PreviewWindow : public zantovel::PreviewPane {
  public:
   Win32PreviewWindow(HINSTANCE instance, HWND owner, const zantovel::WindowModel& model, HFONT font,
                      UINT dpi, int runCommand);
-  ~Win32PreviewWindow();
+  ~Win32PreviewWindow() override;
   Win32PreviewWindow(const Win32PreviewWindow&) = delete;
   Win32PreviewWindow& operator=(const Win32PreviewWindow&) = delete;
 
   HWND Handle() const { return window_; }
-  bool Visible() const { return IsWindowVisible(window_) != FALSE; }
+  bool Visible() const override { return IsWindowVisible(window_) != FALSE; }
   // Opens it beside the owner the first time, without taking the keys from it.
   void Show();
-  // The fields changed: a new preview a moment after the last change.
-  void Follow(const zantovel::WindowFields& fields);
-  // What a pass did.
-  void ShowDone(zantovel::PreviewContent content);
-  // Whether a pass runs: the Run button waits meanwhile.
-  void SetBusy(bool busy);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR* header);
   void Layout();
-  void ShowContent(zantovel::PreviewContent content);
+  void Show(zantovel::PreviewContent content) override;
+  void SetRunEnabled(bool enabled) override;
+  void Post() override;
   int Px(int points) const { return MulDiv(points, static_cast<int>(dpi_), 96); }
 
   HINSTANCE instance_;
@@ -48,5 +44,4 @@ class Win32PreviewWindow {
   bool placed_ = false;
   zantovel::PreviewContent content_;
   std::wstring cell_;  // the text of the cell the list view asked for last
-  std::unique_ptr<zantovel::PreviewWorker> worker_;
 };
