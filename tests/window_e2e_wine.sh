@@ -184,6 +184,22 @@ renamed=$(find "$work/long" -name 'long_*' | wc -l)
 take_back "$window" "after the stopped pass"
 [[ -z "$(find "$work/long" -name 'long_*')" ]] || fail "Ctrl+Z left renamed files"
 [[ $(find "$work/long" -type f | wc -l) -eq 3000 ]] || fail "files lost by the stop and undo"
+# Closed during a pass, the window asks; a question left open goes when the pass ends by
+# itself, "Done" follows it, and the window stays open, since nobody said yes.
+mkdir "$work/short"
+(cd "$work/short" && seq -f 's%04g.tmp' 1 300 | xargs touch)
+xdotool mousemove --window "$window" 260 17 click 1 key ctrl+a
+xdotool type "$(windows_path "$work/short")\\"
+xdotool key --clearmodifiers ctrl+Return
+sleep 0.3
+wmctrl -c "Zantovel v$version"
+question=$(find_window '^Zantovel$' 20)
+[[ -n "$question" ]] || fail "closing during a pass asked nothing"
+for _ in $(seq 900); do xdotool getwindowname "$question" >/dev/null 2>&1 || break; sleep 0.1; done
+xdotool getwindowname "$question" >/dev/null 2>&1 && fail "the close question outlived its pass"
+close_box "no box after the pass that the close question outlived"
+[[ -n "$(find_window "^Zantovel v${version//./\\.}\$" 5)" ]] || fail "the window closed though nobody said yes"
+[[ $(find "$work/short" -name 'long_*' | wc -l) -eq 300 ]] || fail "the pass under the question did not finish"
 # The end of the session saves what was typed, with no close.
 xdotool mousemove --window "$window" 260 41 click 1
 xdotool type x
