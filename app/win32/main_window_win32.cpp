@@ -219,9 +219,16 @@ LRESULT CALLBACK Win32MainWindow::LabelButtonProc(HWND label, UINT message, WPAR
       }
       break;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: {
+      // The label is drawn over its owner's rectangle: the owner paints that place again, so
+      // that a frame that went leaves no trace.
+      RECT place;
+      GetWindowRect(label, &place);
+      MapWindowPoints(nullptr, GetParent(label), reinterpret_cast<POINT*>(&place), 2);
+      InvalidateRect(GetParent(label), &place, TRUE);
       InvalidateRect(label, nullptr, TRUE);
       break;
+    }
     case WM_PAINT: {
       const LRESULT painted = DefSubclassProc(label, message, wParam, lParam);
       if (GetFocus() == label) {
