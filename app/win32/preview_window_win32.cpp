@@ -56,9 +56,19 @@ Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner,
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame{0, 0, Px(600), Px(400)};
   zantovel::win32::AdjustFrameForDpi(frame, style, 0, dpi_);
-  CreateWindowExW(0, kClassName, L"Zantovel preview", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                  frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_,
-                  this);
+  // Made where it goes, beside the owner: a window manager keeps a place given from the start,
+  // and may choose its own for one moved before it is first shown.
+  RECT owned{};
+  GetWindowRect(owner_, &owned);
+  MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+  GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &monitor);
+  const auto box = [](RECT r) {
+    return zantovel::ScreenBox{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  const zantovel::ScreenBox place =
+      zantovel::PlaceBeside(box(frame), box(owned), box(monitor.rcWork));
+  CreateWindowExW(0, kClassName, L"Zantovel preview", style, place.left, place.top, place.width,
+                  place.height, owner_, nullptr, instance_, this);
   const auto child = [this](const wchar_t* kind, const wchar_t* text, DWORD childStyle, int id) {
     const HWND control =
         CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | childStyle, 0, 0, 0, 0, window_,
@@ -192,17 +202,6 @@ void Win32PreviewWindow::Layout() {
 
 void Win32PreviewWindow::Show() {
   if (!placed_) {
-    RECT frame{}, owner{}, screen{};
-    GetWindowRect(window_, &frame);
-    GetWindowRect(owner_, &owner);
-    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
-    GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &monitor);
-    screen = monitor.rcWork;
-    const auto box = [](RECT r) {
-      return zantovel::ScreenBox{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    };
-    const zantovel::ScreenBox place = zantovel::PlaceBeside(box(frame), box(owner), box(screen));
-    MoveWindow(window_, place.left, place.top, place.width, place.height, TRUE);
     // The names share the width it was given, the reasons have the rest; from then on the
     // columns are the user's.
     RECT list{};
