@@ -65,6 +65,14 @@ TEST_F(UndoTest, APassIsTakenBackAndNothingMadeSinceIsTouched) {
          WriteFile(f + "/a_b.tmp", "other");
        },
        "a_b.tmp b.tmp", ""},
+      {"a renamed file replaced since, its old name made again, is kept", "a.tmp b.tmp", "a_",
+       ".tmp",
+       [](const std::string& f) {
+         fs::remove(f + "/a_b.tmp");
+         WriteFile(f + "/a_b.tmp", "other");
+         WriteFile(f + "/b.tmp", "new");
+       },
+       "b.tmp", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
