@@ -462,7 +462,6 @@ void MainWindow::RunBeside(PassRunner::Work work) {
     progressBox_->setAutoClose(false);
     progressBox_->setAutoReset(false);
     connect(progressBox_, &QProgressDialog::canceled, this, &MainWindow::OnStopAsked);
-    ShowProgress();
     // Below the window where the screen has room, so that the window stays in sight whole;
     // placed before it shows, as a window manager keeps a place asked for from the start.
     progressBox_->adjustSize();
@@ -472,6 +471,8 @@ void MainWindow::RunBeside(PassRunner::Work work) {
                            frame.bottom() + 8 + titleBar),
                     progressBox_->size());
     if (screen()->availableGeometry().contains(box)) progressBox_->move(box.topLeft());
+    // Filled once placed: a value given to the box can show it at once, where Qt puts it.
+    ShowProgress();
     progressBox_->open();
   });
   if (preview_ != nullptr) preview_->WorkStarted();

@@ -92,7 +92,7 @@ grep -q "^LastF=e2e_" "$work/zantovel.ini" || fail "the prefix was not saved"
 mkdir "$work/long"
 # Enough files that the pass still runs after the checks below, on a loaded machine too.
 long_files=80000
-(cd "$work/long" && seq -f 'f%05g' 1 "$long_files" | xargs touch)
+(cd "$work/long" && seq -f 'f%06g' 1 "$long_files" | xargs touch)
 printf '[Settings]\r\nLastP=%s/long/\r\nLastF=c_\r\nLastT=*.*\r\nAppLog=%s/run.log\r\n' \
   "$work" "$work" >"$work/zantovel.ini"
 open_window "the window did not open again"
