@@ -214,6 +214,10 @@ printf 'a' >"$work/seen/a.tmp"
 printf 'b' >"$work/seen/b.tmp"
 printf '[Settings]\r\nLastP=%s\\\r\nLastF=s\r\nLastT=.tmp\r\nAppLog=%s\r\n' "$(windows_path "$work/files")" "$log" >"$work/zantovel.ini"
 open_window "the window did not open on a folder" "$(windows_path "$work/seen")"
+# In the middle of the screen, where a new Wine prefix does not always put it, so that the
+# preview's side is the same on every machine.
+xdotool windowmove --sync "$window" 247 247 || true
+sleep 0.5
 desktop_round
 grep -qF "LastP=$(windows_path "$work/seen")\\" "$work/zantovel.ini" || fail "the folder given was not kept: $(cat "$work/zantovel.ini")"
 # A Windows edit box takes back all the typing at its end at once: the x as well as the q.

@@ -67,6 +67,7 @@ Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner,
   };
   const zantovel::ScreenBox place =
       zantovel::PlaceBeside(box(frame), box(owned), box(monitor.rcWork));
+  place_ = {place.left, place.top, place.Right(), place.Bottom()};
   CreateWindowExW(0, kClassName, L"Zantovel preview", style, place.left, place.top, place.width,
                   place.height, owner_, nullptr, instance_, this);
   const auto child = [this](const wchar_t* kind, const wchar_t* text, DWORD childStyle, int id) {
@@ -212,7 +213,14 @@ void Win32PreviewWindow::Show() {
     placed_ = true;
   }
   // Without taking the keys: the fields go on being typed with the preview in sight.
+  const bool first = !IsWindowVisible(window_) && !shownBefore_;
   ShowWindow(window_, SW_SHOWNOACTIVATE);
+  // Once shown, moved to its place again: a window manager may have chosen one of its own for
+  // a new window, whatever it was made with.
+  if (first)
+    SetWindowPos(window_, nullptr, place_.left, place_.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  shownBefore_ = true;
 }
 
 void Win32PreviewWindow::Post() {
