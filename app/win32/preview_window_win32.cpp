@@ -202,25 +202,21 @@ void Win32PreviewWindow::Layout() {
 }
 
 void Win32PreviewWindow::Show() {
-  if (!placed_) {
-    // The names share the width it was given, the reasons have the rest; from then on the
-    // columns are the user's.
-    RECT list{};
-    GetClientRect(list_, &list);
-    for (int column = 0; column < 3; ++column)
-      ListView_SetColumnWidth(
-          list_, column, column < 2 ? list.right * 3 / 10 : list.right - 2 * (list.right * 3 / 10));
-    placed_ = true;
-  }
   // Without taking the keys: the fields go on being typed with the preview in sight.
-  const bool first = !IsWindowVisible(window_) && !shownBefore_;
   ShowWindow(window_, SW_SHOWNOACTIVATE);
+  if (placed_) return;
   // Once shown, moved to its place again: a window manager may have chosen one of its own for
   // a new window, whatever it was made with.
-  if (first)
-    SetWindowPos(window_, nullptr, place_.left, place_.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  shownBefore_ = true;
+  SetWindowPos(window_, nullptr, place_.left, place_.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The names share the width it was given, the reasons have the rest; from then on the
+  // columns are the user's.
+  RECT list{};
+  GetClientRect(list_, &list);
+  for (int column = 0; column < 3; ++column)
+    ListView_SetColumnWidth(
+        list_, column, column < 2 ? list.right * 3 / 10 : list.right - 2 * (list.right * 3 / 10));
+  placed_ = true;
 }
 
 void Win32PreviewWindow::Post() {

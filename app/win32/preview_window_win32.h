@@ -41,9 +41,8 @@ class Win32PreviewWindow : public zantovel::PreviewPane {
   UINT dpi_;
   HWND window_ = nullptr, heading_ = nullptr, list_ = nullptr, run_ = nullptr;
   HFONT font_, italicFont_ = nullptr, boldFont_ = nullptr;
-  bool placed_ = false;
-  RECT place_{};  // where it goes beside its owner
-  bool shownBefore_ = false;
+  bool placed_ = false;  // shown once, at place_, its columns sized
+  RECT place_{};         // where it goes beside its owner
   zantovel::PreviewContent content_;
   std::wstring cell_;  // the text of the cell the list view asked for last
 };
